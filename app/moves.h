@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/windowregistry.h"
+
+#include <QWidget>
+
+// The moves between windows. Each shows its target before it hides the
+// window it starts from, so that a visible window exists throughout.
+namespace Moves {
+
+// Show the target (in front, with the focus), then hide self.
+template <class Target>
+void goTo(QWidget &self)
+{
+    WindowRegistry::Show<Target>();
+    self.setVisible(false);
+}
+
+// Make the target visible without activating it, then hide self.
+template <class Target>
+void returnTo(QWidget &self)
+{
+    WindowRegistry::setVisible<Target>(true);
+    self.setVisible(false);
+}
+
+} // namespace Moves

@@ -1,0 +1,52 @@
+#include "app/runtimeerror.h"
+
+#include "app/seam.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+void showMessageBox(const RuntimeError &error)
+{
+    QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
+                          RuntimeErrorReport::text(error));
+}
+
+Seam<void(const RuntimeError &)> &presenter()
+{
+    static Seam<void(const RuntimeError &)> seam(showMessageBox);
+    return seam;
+}
+
+} // namespace
+
+RuntimeError::RuntimeError(int number, const QString &description)
+    : std::runtime_error(description.toStdString()), m_number(number), m_description(description)
+{
+}
+
+RuntimeError RuntimeError::invalidPropertyValue()
+{
+    return RuntimeError(380, QStringLiteral("Invalid property value"));
+}
+
+RuntimeError RuntimeError::fileNotFound()
+{
+    return RuntimeError(53, QStringLiteral("File not found"));
+}
+
+void RuntimeErrorReport::show(const RuntimeError &error)
+{
+    presenter()(error);
+}
+
+QString RuntimeErrorReport::text(const RuntimeError &error)
+{
+    return QStringLiteral("Run-time error '%1':\n\n%2").arg(error.number()).arg(error.description());
+}
+
+void RuntimeErrorReport::setPresenter(Presenter newPresenter)
+{
+    presenter().replace(std::move(newPresenter));
+}

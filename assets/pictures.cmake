@@ -1,0 +1,40 @@
+# The program's pictures are drawn by tools/drawpictures at build time, so the
+# pictures always match their drawing code. This list is the manifest: every
+# file the program loads from ":/pictures/" is named here.
+set(QUORVANE_PICTURES
+    background.png      # lookup and help windows, 307 x 304
+    fieldbar.png        # yellow bar under box captions, 90 x 15
+    buttonbar.png       # grey bar under picture-button labels, 90 x 14
+    butterfly.png       # mouse pointer, 32 x 32
+    quorvane.png        # program icon, 32 x 32
+)
+
+set(QUORVANE_PICTURE_DIR ${CMAKE_BINARY_DIR}/pictures)
+set(QUORVANE_ICON_FILE ${QUORVANE_PICTURE_DIR}/quorvane.ico)
+
+set(_outputs ${QUORVANE_ICON_FILE})
+foreach(_picture IN LISTS QUORVANE_PICTURES)
+    list(APPEND _outputs ${QUORVANE_PICTURE_DIR}/${_picture})
+endforeach()
+
+add_custom_command(
+    OUTPUT ${_outputs}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${QUORVANE_PICTURE_DIR}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+            $<TARGET_FILE:drawpictures> ${QUORVANE_PICTURE_DIR}
+    DEPENDS drawpictures
+    COMMENT "Drawing the program's pictures"
+    VERBATIM)
+add_custom_target(pictures DEPENDS ${_outputs})
+
+function(quorvane_add_pictures target)
+    set(_files)
+    foreach(_picture IN LISTS QUORVANE_PICTURES)
+        list(APPEND _files ${QUORVANE_PICTURE_DIR}/${_picture})
+    endforeach()
+    add_dependencies(${target} pictures)
+    qt_add_resources(${target} pictures
+        PREFIX /pictures
+        BASE ${QUORVANE_PICTURE_DIR}
+        FILES ${_files})
+endfunction()

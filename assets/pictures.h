@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QCursor>
+#include <QPixmap>
+
+// The program's pictures and pointers, drawn by tools/drawpictures and
+// bundled as resources under ":/pictures/".
+namespace Pictures {
+
+// The picture of that name (without ".png"); a missing picture is a fault of
+// the build, caught by the tests.
+QPixmap get(const QString &name);
+
+// A picture used as the mouse pointer, its hot spot at the centre as for any
+// icon used as a pointer.
+QCursor pointer(const QString &name);
+
+} // namespace Pictures

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+
+class QTcpServer;
+class QTcpSocket;
+
+// A small HTTP server on the loopback address for the end-to-end tests. It
+// records the target of every request it receives and answers each with a
+// page, or with the response set for that target. Used as the web engine's
+// proxy it sees whole addresses ("http://host:port/path").
+class HttpServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit HttpServer(QObject *parent = nullptr);
+    ~HttpServer() override;
+
+    quint16 port() const;
+
+    struct Response
+    {
+        int status = 200;
+        QByteArray contentType = "text/html";
+        QByteArray body = "<html><body><p>status page</p></body></html>";
+    };
+    // The answer to a request whose target ends with the suffix.
+    void respond(const QByteArray &targetSuffix, const Response &response);
+
+    // Request targets, in the order they arrived.
+    QStringList targets() const { return m_targets; }
+    bool received(const QString &target) const { return m_targets.contains(target); }
+
+    // A small PNG status picture.
+    static QByteArray statusPicture();
+
+private:
+    void onConnection();
+    void onReadable(QTcpSocket *socket);
+
+    QTcpServer *m_server;
+    QStringList m_targets;
+    QList<QPair<QByteArray, Response>> m_responses;
+    QHash<QTcpSocket *, QByteArray> m_pending;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "app/application.h"
+
+#include <QTest>
+
+// Runs a test class inside the program's own application object, so that
+// failures escaping event handlers take the same road as in the program.
+#define QUORVANE_TEST_MAIN(TestClass)                                                               \
+    int main(int argc, char *argv[])                                                               \
+    {                                                                                              \
+        Application::prepare();                                                                    \
+        Application app(argc, argv);                                                               \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }

@@ -1,0 +1,120 @@
+// End to end with the real web engine: the start page and a lookup reach a
+// loopback HTTP server that stands in for every host (it is the engine's
+// proxy, so it sees whole addresses).
+#include "app/windowregistry.h"
+#include "support/httpserver.h"
+#include "support/recorders.h"
+#include "support/testmain.h"
+#include "webview/webbrowser.h"
+#include "windows/frmmain.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+
+class TestWebView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void startPageIsRequestedAtCreation();
+    void beginLookupSendsTheComposedAddressAndShowsThePicture();
+    void typedSpacesAreLeftToTheBrowserToEncode();
+    void ordinaryPageKeepsItsOwnLook();
+    void nothingIsWrittenUnderTheUsersFolders();
+
+private:
+    WebBrowser *browser() const { return m_window->findChild<WebBrowser *>("WebBrowser1"); }
+    QRgb pixelOfView(QPoint at) const { return browser()->grab().toImage().pixel(at); }
+
+    HttpServer m_server;
+    std::unique_ptr<EndRecorder> m_end;
+    std::unique_ptr<WindowRegistry> m_registry;
+    frmmain *m_window = nullptr;
+};
+
+void TestWebView::initTestCase()
+{
+    QVERIFY(m_server.port() != 0);
+    // Read by the engine when the first web view starts it.
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            QStringLiteral("--disable-gpu --proxy-server=http://127.0.0.1:%1")
+                .arg(m_server.port())
+                .toLatin1());
+    m_server.respond("/Msntv/msnexe6.html",
+                     {200, "text/html", "<html><body style='background:#c00000'>start</body></html>"});
+    m_server.respond(":6969/msn/@hotmail.com", {200, "image/png", HttpServer::statusPicture()});
+}
+
+void TestWebView::init()
+{
+    m_end = std::make_unique<EndRecorder>();
+    m_registry = std::make_unique<WindowRegistry>();
+    WindowRegistry::Show<frmmain>();
+    m_window = &WindowRegistry::window<frmmain>();
+}
+
+void TestWebView::cleanup()
+{
+    m_registry.reset();
+    m_end.reset();
+}
+
+void TestWebView::startPageIsRequestedAtCreation()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.example/Msntv/msnexe6.html"),
+                             30000);
+}
+
+void TestWebView::beginLookupSendsTheComposedAddressAndShowsThePicture()
+{
+    const QString address = "http://telmik-brasko.example:6969/msn/@hotmail.com";
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(m_window->findChild<QWidget *>("Label5"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received(address), 15000);
+    QVERIFY2(clock.elapsed() >= 1000, qPrintable(QString::number(clock.elapsed())));
+    QTRY_COMPARE_WITH_TIMEOUT(browser()->currentAddress(), QUrl(address), 10000);
+
+    // A bare status picture sits at the top-left on white.
+    QTRY_VERIFY_WITH_TIMEOUT(qGreen(pixelOfView({5, 5})) > 120 && qRed(pixelOfView({5, 5})) < 60,
+                             10000);
+    QCOMPARE(pixelOfView({100, 40}), qRgb(255, 255, 255));
+    QCOMPARE(pixelOfView({5, 40}), qRgb(255, 255, 255));
+}
+
+void TestWebView::typedSpacesAreLeftToTheBrowserToEncode()
+{
+    auto *account = m_window->findChild<QLineEdit *>("Text1");
+    account->setText("a b@");
+    QTest::mouseClick(m_window->findChild<QWidget *>("Label5"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_server.received("http://telmik-brasko.example:6969/msn/a%20b@hotmail.com"), 15000);
+}
+
+void TestWebView::ordinaryPageKeepsItsOwnLook()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(qRed(pixelOfView({100, 40})) > 180 && qGreen(pixelOfView({100, 40})) < 40,
+                             30000);
+}
+
+void TestWebView::nothingIsWrittenUnderTheUsersFolders()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.example/Msntv/msnexe6.html"),
+                             30000);
+    for (const char *variable : {"XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"}) {
+        const QDir folder(qEnvironmentVariable(variable));
+        QVERIFY(!folder.path().isEmpty());
+        const QStringList written = folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        QVERIFY2(!written.contains("Quorvane") && !written.contains("QtProject")
+                     && !written.contains("qtshadercache")
+                     && !written.contains("mesa_shader_cache"),
+                 qPrintable(variable + (": " + written.join(", "))));
+    }
+}
+
+QUORVANE_TEST_MAIN(TestWebView)
+#include "tst_webview.moc"

@@ -1,0 +1,52 @@
+// The window background and the two bars laid under labels.
+#include "canvas.h"
+#include "pictures.h"
+
+#include <QLinearGradient>
+
+namespace {
+
+const QColor stripGrey(239, 239, 239);
+const QColor stripLine(73, 100, 129);
+
+// A light grey strip across the window with its dark line towards the field.
+void strip(QPainter &painter, int top, int bottom, int lineRow)
+{
+    QLinearGradient grey(0, top, 0, bottom);
+    grey.setColorAt(0, stripGrey.lighter(103));
+    grey.setColorAt(1, stripGrey.darker(102));
+    painter.fillRect(QRect(0, top, 307, bottom - top + 1), grey);
+    painter.fillRect(QRect(0, lineRow, 307, 1), stripLine);
+}
+
+QImage windowBackground()
+{
+    QImage image = Canvas::blank({307, 304}, Canvas::fieldBlue);
+    QPainter painter;
+    Canvas::begin(painter, image);
+    strip(painter, 0, 20, 20);
+    strip(painter, 280, 303, 280);
+    Canvas::roundedBar(painter, QRectF(3, 3, 231, 15), Canvas::yellowBar);
+    Canvas::roundedBar(painter, QRectF(74, 284, 227, 17), Canvas::yellowBar);
+    return image;
+}
+
+QImage bar(QSize size, const Canvas::BarColours &colours)
+{
+    QImage image = Canvas::blank(size, Canvas::fieldBlue);
+    QPainter painter;
+    Canvas::begin(painter, image);
+    Canvas::roundedBar(painter, QRectF(QPointF(0, 0), size), colours);
+    return image;
+}
+
+} // namespace
+
+std::vector<PictureSpec> framePictures()
+{
+    return {
+        {QStringLiteral("background.png"), {307, 304}, windowBackground},
+        {QStringLiteral("fieldbar.png"), {90, 15}, [] { return bar({90, 15}, Canvas::yellowBar); }},
+        {QStringLiteral("buttonbar.png"), {90, 14}, [] { return bar({90, 14}, Canvas::greyBar); }},
+    };
+}

@@ -1,0 +1,46 @@
+// Draws every picture of the program from its description into one folder.
+// The same code always draws the same pictures, so the build runs it.
+#include "icowriter.h"
+#include "pictures.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    // Text in pictures needs the font system, hence the application object.
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: drawpictures OUTPUT-FOLDER\n");
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!folder.exists() && !QDir().mkpath(folder.path())) {
+        std::fprintf(stderr, "drawpictures: cannot make %s\n", argv[1]);
+        return 1;
+    }
+
+    std::vector<PictureSpec> all = framePictures();
+    for (auto &&list : {pointerPictures()})
+        all.insert(all.end(), list.begin(), list.end());
+
+    int failures = 0;
+    for (const PictureSpec &spec : all) {
+        const QImage image = spec.draw();
+        const QString path = folder.filePath(spec.file);
+        if (image.size() != spec.size) {
+            std::fprintf(stderr, "drawpictures: %s is %dx%d, not %dx%d\n", qPrintable(spec.file),
+                         image.width(), image.height(), spec.size.width(), spec.size.height());
+            ++failures;
+        } else if (!image.save(path, "PNG")) {
+            std::fprintf(stderr, "drawpictures: cannot write %s\n", qPrintable(path));
+            ++failures;
+        }
+    }
+    if (!writeIndexedIcon(programIcon(), folder.filePath(QStringLiteral("quorvane.ico")))) {
+        std::fprintf(stderr, "drawpictures: cannot write quorvane.ico\n");
+        ++failures;
+    }
+    return failures == 0 ? 0 : 1;
+}

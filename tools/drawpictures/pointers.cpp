@@ -1,0 +1,84 @@
+// Mouse pointers and the program icon.
+#include "canvas.h"
+#include "pictures.h"
+
+#include <QPainterPath>
+
+namespace {
+
+// One wing of the butterfly: an ellipse turned about its own centre.
+void wing(QPainter &painter, QPointF centre, QSizeF size, qreal angle, const QColor &colour)
+{
+    painter.save();
+    painter.translate(centre);
+    painter.rotate(angle);
+    painter.setPen(QPen(colour.darker(160), 1));
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(QPointF(-size.width() / 2, -size.height() / 2), size));
+    painter.restore();
+}
+
+// The messenger butterfly with spread wings: blue over green on the left,
+// orange-red over yellow on the right, a narrow violet body between them.
+QImage butterfly()
+{
+    QImage image = Canvas::blank({32, 32});
+    QPainter painter;
+    Canvas::begin(painter, image);
+    wing(painter, {9.5, 10.5}, {15, 11}, 35, QColor(38, 96, 214));
+    wing(painter, {22.5, 10.5}, {15, 11}, -35, QColor(236, 84, 34));
+    wing(painter, {10.5, 21.5}, {11, 8}, -30, QColor(64, 172, 58));
+    wing(painter, {21.5, 21.5}, {11, 8}, 30, QColor(250, 206, 36));
+    painter.setPen(QPen(QColor(70, 40, 110), 1));
+    painter.drawLine(QPointF(15.5, 7), QPointF(12.5, 3));
+    painter.drawLine(QPointF(16.5, 7), QPointF(19.5, 3));
+    painter.setBrush(QColor(128, 64, 176));
+    painter.drawRoundedRect(QRectF(14.5, 6.5, 3, 20), 1.5, 1.5);
+    painter.end();
+    return Canvas::hardAlpha(image);
+}
+
+// A grey messenger contact behind a red prohibition sign.
+QImage iconArtwork()
+{
+    QImage image = Canvas::blank({32, 32});
+    QPainter painter;
+    Canvas::begin(painter, image);
+    const QColor grey(150, 152, 156);
+    painter.setPen(QPen(grey.darker(150), 1));
+    painter.setBrush(grey);
+    QPainterPath body;
+    body.moveTo(7.5, 29.5);
+    body.cubicTo(7.5, 19.5, 11.5, 17.5, 16, 17.5);
+    body.cubicTo(20.5, 17.5, 24.5, 19.5, 24.5, 29.5);
+    body.closeSubpath();
+    painter.drawPath(body);
+    painter.drawEllipse(QPointF(16, 11), 5.5, 5.5);
+    const QColor red(214, 24, 24);
+    painter.setPen(QPen(red, 3.5, Qt::SolidLine, Qt::FlatCap));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QPointF(16, 16), 13.5, 13.5);
+    const qreal reach = 13.5 * 0.7071;
+    painter.drawLine(QPointF(16 - reach, 16 - reach), QPointF(16 + reach, 16 + reach));
+    painter.end();
+    return image;
+}
+
+} // namespace
+
+QImage programIcon()
+{
+    const QImage opaque = Canvas::hardAlpha(iconArtwork());
+    // 256 colours at most: an exact palette when the picture has that few,
+    // the toolkit's colour cube otherwise.
+    QImage indexed = opaque.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    return indexed.convertToFormat(QImage::Format_ARGB32);
+}
+
+std::vector<PictureSpec> pointerPictures()
+{
+    return {
+        {QStringLiteral("butterfly.png"), {32, 32}, butterfly},
+        {QStringLiteral("quorvane.png"), {32, 32}, programIcon},
+    };
+}

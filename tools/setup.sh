@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building and running Quorvane needs on Debian 12 (only what is
+# missing), then configures and builds it in build/. Safe to run again.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${QUORVANE_BUILD_DIR:-$root/build}"
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-webengine-dev libqt6opengl6-dev libgl-dev
+    fonts-liberation2 fonts-dejavu-core   # stand-ins for the Windows fonts
+    xvfb xauth                             # a display where there is none
+    binutils-mingw-w64-x86-64              # checks the Windows resources
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" apt-get update
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" --parallel 2

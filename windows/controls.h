@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+// The kinds of control the windows are built from, each set up the way the
+// windows' layouts describe them.
+
+// A label: transparent, so the picture under it shows through; text in the
+// button-text colour, left-aligned from the top and wrapped at word
+// boundaries; its whole rectangle takes clicks, and a click on it is never a
+// click on what lies beneath.
+class Label : public QLabel
+{
+    Q_OBJECT
+
+public:
+    Label(const QString &caption, const QFont &font, QWidget *parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_pressed = false;
+};
+
+// A picture shown unscaled at its natural size. It has no action of its own.
+class Picture : public QLabel
+{
+    Q_OBJECT
+
+public:
+    explicit Picture(const QPixmap &pixmap, QWidget *parent = nullptr);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+};
+
+// A single-line text box on white, in Verdana, with no length limit.
+class TextBox : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TextBox(const QString &text, QWidget *parent = nullptr);
+};
+
+// A drop-down box whose text the user may also type freely; picking a row
+// puts that row's text into the box. Typed texts are never added to the list.
+class ComboBox : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    ComboBox(const QStringList &rows, const QString &text, QWidget *parent = nullptr);
+};
+
+// Makes a text box take any length of text a user can type or paste.
+void removeLengthLimit(QLineEdit *edit);

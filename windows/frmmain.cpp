@@ -1,0 +1,118 @@
+#include "windows/frmmain.h"
+
+#include "app/fonts.h"
+#include "app/hosts.h"
+#include "app/moves.h"
+#include "app/pagelauncher.h"
+#include "app/programend.h"
+#include "assets/pictures.h"
+#include "lookup/lookupsequence.h"
+#include "lookup/serverlist.h"
+#include "lookup/statusaddress.h"
+#include "webview/webbrowser.h"
+#include "windows/controls.h"
+#include "windows/progressbar.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QString serverTip = QStringLiteral(
+    "If using a different server status icons may be different. Check the help area for a list of icons.");
+
+QStringList domains()
+{
+    return {QStringLiteral("-- other --"), Hosts::aolMail, Hosts::hotmailMail, Hosts::msnMail,
+            Hosts::webtvMail};
+}
+
+} // namespace
+
+frmmain::frmmain() : WindowFrame(QStringLiteral("Quorvane - By Telmik/Brasko"), QSize(4605, 4560))
+{
+    setBackground(Pictures::get(QStringLiteral("background")));
+    setPointer(Pictures::pointer(QStringLiteral("butterfly")));
+    const QPixmap buttonBar = Pictures::get(QStringLiteral("buttonbar"));
+    const QPixmap fieldBar = Pictures::get(QStringLiteral("fieldbar"));
+    const QFont caption = Fonts::caption();
+    const QStringList servers = ServerList::entries(QString());
+
+    Combo3 = add<ComboBox>("Combo3", {1800, 1560, 2655, 315}, servers, servers.first());
+    Combo3->setToolTip(serverTip);
+    Command5 = add<QPushButton>("Command5", {2400, 600, 615, 330}, QStringLiteral("IRC"));
+    Command4 = add<QPushButton>("Command4", {1800, 600, 615, 330}, QStringLiteral("ICQ"));
+    Combo2 = add<ComboBox>("Combo2", {3120, 600, 1335, 315},
+                           QStringList{QStringLiteral("aim/"), QStringLiteral("msn/"),
+                                       QStringLiteral("yahoo/")},
+                           QStringLiteral("msn/"));
+    Combo1 = add<ComboBox>("Combo1", {3120, 1080, 1335, 315}, domains(), Hosts::hotmailMail);
+    Combo1->setToolTip(QStringLiteral("Delete any text in this area if checking YAHOO status"));
+    pg = add<ProgressBar>("pg", {120, 3720, 4335, 255});
+    Text1 = add<TextBox>("Text1", {1800, 1080, 1215, 315}, QStringLiteral("@"));
+    Text1->setToolTip(QStringLiteral("For YAHOO only enter the user name, delete the @"));
+    WebBrowser1 = add<WebBrowser>("WebBrowser1", {1800, 2280, 2655, 1215},
+                                  Hosts::address(Hosts::groupServer, QStringLiteral("/Msntv/msnexe6.html")));
+    Label8 = add<Label>("Label8", {220, 3300, 1335, 255}, QStringLiteral("Exit Program"), caption);
+    Image7 = add<Picture>("Image7", {120, 3300, 1350, 210}, buttonBar);
+    Label7 = add<Label>("Label7", {200, 2960, 1335, 255}, QStringLiteral("Please Donate"), caption);
+    Image6 = add<Picture>("Image6", {120, 2955, 1350, 210}, buttonBar);
+    Label6 = add<Label>("Label6", {240, 2620, 1095, 255}, QStringLiteral("About/Help"), caption);
+    Image5 = add<Picture>("Image5", {120, 2625, 1350, 210}, buttonBar);
+    Label5 = add<Label>("Label5", {200, 2280, 1215, 255}, QStringLiteral("Begin Lookup"), caption);
+    Image4 = add<Picture>("Image4", {120, 2280, 1350, 210}, buttonBar);
+    Label3 = add<Label>("Label3", {360, 1585, 855, 255}, QStringLiteral("Server"), caption);
+    Label2 = add<Label>("Label2", {360, 1110, 975, 255}, QStringLiteral("Account"), caption);
+    Label1 = add<Label>("Label1", {360, 625, 975, 255}, QStringLiteral("Medium"), caption);
+    Image3 = add<Picture>("Image3", {120, 1590, 1350, 225}, fieldBar);
+    Image2 = add<Picture>("Image2", {120, 1110, 1350, 225}, fieldBar);
+    Image1 = add<Picture>("Image1", {120, 630, 1350, 225}, fieldBar);
+    Label4 = add<Label>("Label4", {360, 50, 2775, 480}, QStringLiteral("Quorvane v2.3"), caption);
+
+    setTabOrder({WebBrowser1, Text1, Combo1, Combo2, Command4, Command5, Combo3});
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    m_sequence = new LookupSequence(*Timer1, *pg, [this] { lookup(); }, this);
+
+    connect(Label5, &Label::clicked, this, &frmmain::Label5_Click);
+    connect(Label6, &Label::clicked, this, &frmmain::Label6_Click);
+    connect(Label7, &Label::clicked, this, &frmmain::Label7_Click);
+    connect(Label8, &Label::clicked, this, &frmmain::Label8_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmmain::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmmain::Command5_Click);
+}
+
+void frmmain::lookup()
+{
+    WebBrowser1->Navigate(StatusAddress::compose(
+        {Combo3->currentText(), Combo2->currentText(), Text1->text(), Combo1->currentText()}));
+}
+
+void frmmain::Label5_Click()
+{
+    m_sequence->begin();
+}
+
+void frmmain::Label6_Click()
+{
+    // The About window comes with the information windows.
+}
+
+void frmmain::Label7_Click()
+{
+    PageLauncher::open(Hosts::address(Hosts::groupServer, QStringLiteral("/Msntv/thanks.html")));
+}
+
+void frmmain::Label8_Click()
+{
+    ProgramEnd::end();
+}
+
+void frmmain::Command4_Click()
+{
+}
+
+void frmmain::Command5_Click()
+{
+}

@@ -1,0 +1,103 @@
+#include "windows/windowframe.h"
+
+#include "app/fonts.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+
+WindowFrame::WindowFrame(const QString &caption, QSize clientTwips, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setWindowTitle(caption);
+    setFixedSize(Twips::size(clientTwips.width(), clientTwips.height()));
+    setFont(Fonts::dialog());
+}
+
+void WindowFrame::setVisible(bool visible)
+{
+    if (visible && !m_placed) {
+        m_placed = true;
+        centreOnScreen();
+    }
+    QWidget::setVisible(visible);
+}
+
+void WindowFrame::setBackground(const QPixmap &picture)
+{
+    m_background = picture;
+    update();
+}
+
+void WindowFrame::setPointer(const QCursor &pointer)
+{
+    // Labels and pictures inherit it; boxes, buttons and web views keep their own.
+    setCursor(pointer);
+}
+
+void WindowFrame::setTabOrder(std::initializer_list<QWidget *> order)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *widget : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+    // The first control of the order has the focus when the window opens.
+    if (order.size() > 0)
+        (*order.begin())->setFocus();
+}
+
+void WindowFrame::paintEvent(QPaintEvent *)
+{
+    if (m_background.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_background);
+}
+
+void WindowFrame::mousePressEvent(QMouseEvent *event)
+{
+    m_surfacePressed = event->button() == Qt::LeftButton
+                       && !childAt(event->position().toPoint());
+    event->accept();
+}
+
+void WindowFrame::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    const bool click = m_surfacePressed && event->button() == Qt::LeftButton
+                       && rect().contains(at) && !childAt(at);
+    m_surfacePressed = false;
+    event->accept();
+    if (click)
+        emit surfaceClicked();
+}
+
+void WindowFrame::closeEvent(QCloseEvent *event)
+{
+    // The window is only hidden, never destroyed: the registry keeps it.
+    event->ignore();
+    hide();
+    emit closedByUser();
+}
+
+void WindowFrame::place(QWidget *control, const char *name, const Twips::Rect &rect)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(rect.toPixels());
+    control->lower();
+}
+
+void WindowFrame::centreOnScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect area(QPoint(0, 0), size());
+    area.moveCenter(screen->availableGeometry().center());
+    move(area.topLeft());
+}

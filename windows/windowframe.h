@@ -1,0 +1,58 @@
+#pragma once
+
+#include "windows/twips.h"
+
+#include <QPixmap>
+#include <QWidget>
+#include <initializer_list>
+
+// The frame every window of the program stands in: a fixed-size tool window
+// with a small title bar, no maximise or minimise, centred on the screen the
+// first time it is shown and kept where the user puts it afterwards. It paints
+// the window's background picture, shows the window's pointer over its
+// surface, and tells when its bare surface is clicked.
+//
+// Controls are added in the order of the window's layout table, top-most
+// first; each new one goes beneath those added before it.
+class WindowFrame : public QWidget
+{
+    Q_OBJECT
+
+public:
+    WindowFrame(const QString &caption, QSize clientTwips, QWidget *parent = nullptr);
+
+    void setVisible(bool visible) override;
+
+signals:
+    // A click on the window's own surface, where no control lies.
+    void surfaceClicked();
+    // The user closed the window through its title bar; it is hidden now.
+    void closedByUser();
+
+protected:
+    template <class Control, class... Args>
+    Control *add(const char *name, const Twips::Rect &rect, Args &&...args)
+    {
+        auto *control = new Control(std::forward<Args>(args)..., this);
+        place(control, name, rect);
+        return control;
+    }
+
+    void setBackground(const QPixmap &picture);
+    void setPointer(const QCursor &pointer);
+    // The Tab key visits these in this order; the first takes the focus.
+    void setTabOrder(std::initializer_list<QWidget *> order);
+
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void place(QWidget *control, const char *name, const Twips::Rect &rect);
+    void centreOnScreen();
+
+    QPixmap m_background;
+    bool m_placed = false;
+    bool m_surfacePressed = false;
+};
