@@ -7,6 +7,32 @@ set(QUORVANE_PICTURES
     buttonbar.png       # grey bar under picture-button labels, 90 x 14
     butterfly.png       # mouse pointer, 32 x 32
     quorvane.png        # program icon, 32 x 32
+    ybubble-48.png      # Yahoo! speech bubble pointer, 48 x 48
+    ybubble-32.png      #   the same, 32 x 32
+    ybubble-16.png      #   the same, 16 x 16
+    runner-48.png       # AIM running figure pointer, 48 x 48
+    runner-32.png       #   the same, 32 x 32
+    runner-16.png       #   the same, 16 x 16
+    icq-online.png      # ICQ window status samples, 22 x 22
+    icq-offline.png     #   21 x 22
+    unknown.png         #   21 x 22
+    irc-online.png      # IRC window status samples, 22 x 22
+    irc-offline.png     #   22 x 22
+    about-background.png # about window, 498 x 250
+    legend1-online.png  # help window legend, 22 x 22
+    legend1-offline.png #   22 x 22
+    legend2-online.png  #   22 x 22
+    legend2-offline.png #   21 x 22
+    legend3-online.png  #   22 x 22
+    legend3-offline.png #   22 x 22
+    legend4-online.png  #   22 x 22
+    legend4-offline.png #   21 x 22
+    legend5-online.png  #   22 x 22
+    legend5-offline.png #   21 x 22
+    iconset1.png        # status icon sets, 280 x 100
+    iconset2.png        #   304 x 120
+    iconset3.png        #   315 x 122
+    iconset4.png        #   407 x 124
 )
 
 set(QUORVANE_PICTURE_DIR ${CMAKE_BINARY_DIR}/pictures)

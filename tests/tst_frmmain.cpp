@@ -4,6 +4,8 @@
 #include "app/windowregistry.h"
 #include "lookup/lookupsequence.h"
 #include "support/clicks.h"
+#include "support/fixture.h"
+#include "support/layout.h"
 #include "support/recorders.h"
 #include "support/testmain.h"
 #include "webview/webbrowser.h"
@@ -19,15 +21,8 @@
 
 namespace {
 
-struct Control
-{
-    const char *name;
-    int left, top, width, height;
-    QString text;
-};
-
 // The layout table, top-most control first.
-const QList<Control> layout = {
+const QList<ControlRow> layout = {
     {"Combo3", 1800, 1560, 2655, 315, "telmik-brasko.example:6969/"},
     {"Command5", 2400, 600, 615, 330, "IRC"},
     {"Command4", 1800, 600, 615, 330, "ICQ"},
@@ -53,19 +48,6 @@ const QList<Control> layout = {
     {"Label4", 360, 50, 2775, 480, "Quorvane v2.3"},
 };
 
-QString textOf(QWidget *widget)
-{
-    if (auto *label = qobject_cast<QLabel *>(widget))
-        return label->text();
-    if (auto *button = qobject_cast<QPushButton *>(widget))
-        return button->text();
-    if (auto *combo = qobject_cast<QComboBox *>(widget))
-        return combo->currentText();
-    if (auto *edit = qobject_cast<QLineEdit *>(widget))
-        return edit->text();
-    return {};
-}
-
 } // namespace
 
 class TestFrmmain : public QObject
@@ -77,7 +59,6 @@ private slots:
     void cleanup();
 
     void controlsMatchTheLayoutTable();
-    void stackingFollowsTheTable();
     void tabOrderStartsAtTheWebView();
     void listsTooltipsAndFonts();
     void pointerIsTheButterflyOverSurfaceAndLabels();
@@ -96,44 +77,34 @@ private:
     template <class T = QWidget>
     T *control(const char *name) const
     {
-        T *found = m_window->findChild<T *>(QString::fromLatin1(name));
-        if (!found)
-            qFatal("no control %s", name);
-        return found;
+        return controlOf<T>(m_window, name);
     }
     LookupSequence *sequence() const { return m_window->findChild<LookupSequence *>(); }
     QStringList navigations() const;
     void runToTheFiringTick();
 
-    std::unique_ptr<EndRecorder> m_end;
-    std::unique_ptr<WindowRegistry> m_registry;
+    std::unique_ptr<ProgramFixture> m_program;
     frmmain *m_window = nullptr;
-    std::unique_ptr<QSignalSpy> m_navigations;
+    std::unique_ptr<NavigationSpy> m_navigations;
 };
 
 void TestFrmmain::init()
 {
-    m_end = std::make_unique<EndRecorder>();
-    m_registry = std::make_unique<WindowRegistry>();
+    m_program = std::make_unique<ProgramFixture>();
     WindowRegistry::Show<frmmain>();
     m_window = &WindowRegistry::window<frmmain>();
-    m_navigations = std::make_unique<QSignalSpy>(control<WebBrowser>("WebBrowser1"),
-                                                 &WebBrowser::navigationRequested);
+    m_navigations = std::make_unique<NavigationSpy>(m_window);
 }
 
 void TestFrmmain::cleanup()
 {
     m_navigations.reset();
-    m_registry.reset();
-    m_end.reset();
+    m_program.reset();
 }
 
 QStringList TestFrmmain::navigations() const
 {
-    QStringList addresses;
-    for (const QList<QVariant> &call : *m_navigations)
-        addresses << call.at(0).toString();
-    return addresses;
+    return m_navigations->addresses();
 }
 
 void TestFrmmain::runToTheFiringTick()
@@ -146,14 +117,9 @@ void TestFrmmain::controlsMatchTheLayoutTable()
 {
     QCOMPARE(m_window->windowTitle(), "Quorvane - By Telmik/Brasko");
     QCOMPARE(m_window->size(), QSize(307, 304));
-    for (const Control &expected : layout) {
-        QWidget *widget = control(expected.name);
-        const QRect pixels(Twips::toPixels(expected.left), Twips::toPixels(expected.top),
-                           Twips::toPixels(expected.width), Twips::toPixels(expected.height));
-        QVERIFY2(widget->geometry() == pixels, expected.name);
-        QVERIFY2(textOf(widget) == expected.text, expected.name);
-        QVERIFY2(widget->isVisible(), expected.name);
-    }
+    QCOMPARE(layoutDifferences(m_window, layout), QStringList());
+    // Where the two buttons overlap, IRC lies on top.
+    QCOMPARE(widgetAt(m_window, QPoint(160, 45)), control("Command5"));
     // Pictures are exactly as large as what they show.
     for (const char *name : {"Image1", "Image2", "Image3", "Image4", "Image5", "Image6", "Image7"}) {
         auto *picture = control<QLabel>(name);
@@ -163,34 +129,10 @@ void TestFrmmain::controlsMatchTheLayoutTable()
     QCOMPARE(control<QLabel>("Image4")->size(), QSize(90, 14));
 }
 
-void TestFrmmain::stackingFollowsTheTable()
-{
-    QStringList bottomUp;
-    for (QObject *child : m_window->children()) {
-        if (child->isWidgetType() && !child->objectName().isEmpty())
-            bottomUp.prepend(child->objectName());
-    }
-    QStringList table;
-    for (const Control &c : layout)
-        table << c.name;
-    QCOMPARE(bottomUp, table);
-    // Where the two buttons overlap, IRC lies on top.
-    QCOMPARE(widgetAt(m_window, QPoint(160, 45)), control("Command5"));
-}
-
 void TestFrmmain::tabOrderStartsAtTheWebView()
 {
-    QStringList order;
-    QWidget *widget = control("WebBrowser1");
-    for (int step = 0; step < 7; ++step) {
-        order << widget->objectName();
-        do {
-            widget = widget->nextInFocusChain();
-        } while (widget->objectName().isEmpty() || !(widget->focusPolicy() & Qt::TabFocus)
-                 || widget->parentWidget() != m_window);
-    }
-    QCOMPARE(order, (QStringList{"WebBrowser1", "Text1", "Combo1", "Combo2", "Command4", "Command5",
-                                 "Combo3"}));
+    QCOMPARE(tabOrder(m_window, control("WebBrowser1"), 8), (QStringList{"WebBrowser1", "Text1", "Combo1", "Combo2", "Command4", "Command5",
+                                 "Combo3", "WebBrowser1"}));
     for (const char *name : {"pg", "Label1", "Label4", "Label5", "Label8", "Image4"})
         QVERIFY2(control(name)->focusPolicy() == Qt::NoFocus, name);
     // The window opens with the focus in the web view.
@@ -371,7 +313,7 @@ void TestFrmmain::browserThatCannotStartIsReportedAndProgramGoesOn()
     ErrorRecorder errors;
     QTest::mouseClick(control("Label7"), Qt::LeftButton);
     QCOMPARE(errors.reports, QStringList{"53: File not found"});
-    QCOMPARE(m_end->ends, 0);
+    QCOMPARE(m_program->end.ends, 0);
     QVERIFY(m_window->isVisible());
 }
 
@@ -380,7 +322,7 @@ void TestFrmmain::exitEndsAtOnceAndNoLookupFires()
     QTest::mouseClick(control("Label5"), Qt::LeftButton);
     sequence()->tick();
     clickAtTwips(m_window, 700, 3360);
-    QCOMPARE(m_end->ends, 1);
+    QCOMPARE(m_program->end.ends, 1);
     QVERIFY(!m_window->isVisible());
     QVERIFY(!control<QTimer>("Timer1")->isActive());
     QTest::qWait(1300);

@@ -48,13 +48,42 @@ void Picture::mousePressEvent(QMouseEvent *event)
     event->accept();
 }
 
+namespace {
+
+void whiteVerdana(QWidget *box)
+{
+    box->setFont(Fonts::verdana());
+    QPalette white = box->palette();
+    white.setColor(QPalette::Base, Qt::white);
+    box->setPalette(white);
+}
+
+} // namespace
+
 TextBox::TextBox(const QString &text, QWidget *parent) : QLineEdit(text, parent)
 {
-    setFont(Fonts::verdana());
-    QPalette white = palette();
-    white.setColor(QPalette::Base, Qt::white);
-    setPalette(white);
+    whiteVerdana(this);
     removeLengthLimit(this);
+}
+
+MultiLineTextBox::MultiLineTextBox(const QString &text, QWidget *parent)
+    : QPlainTextEdit(text, parent)
+{
+    whiteVerdana(this);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setTabChangesFocus(true);
+    document()->setDocumentMargin(1);
+}
+
+QString MultiLineTextBox::text() const
+{
+    QString lines = toPlainText();
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return lines;
 }
 
 ComboBox::ComboBox(const QStringList &rows, const QString &text, QWidget *parent)

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 
 // The kinds of control the windows are built from, each set up the way the
 // windows' layouts describe them.
@@ -48,6 +49,19 @@ class TextBox : public QLineEdit
 
 public:
     explicit TextBox(const QString &text, QWidget *parent = nullptr);
+};
+
+// A multi-line text box on white, in Verdana, without scroll bars: it shows
+// as many lines as fit and wraps long text at word boundaries. Enter starts
+// a new line, which the box's text holds as CR LF; Tab moves the focus on.
+class MultiLineTextBox : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit MultiLineTextBox(const QString &text, QWidget *parent = nullptr);
+
+    QString text() const;
 };
 
 // A drop-down box whose text the user may also type freely; picking a row

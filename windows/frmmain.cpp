@@ -6,15 +6,14 @@
 #include "app/pagelauncher.h"
 #include "app/programend.h"
 #include "assets/pictures.h"
-#include "lookup/lookupsequence.h"
 #include "lookup/serverlist.h"
-#include "lookup/statusaddress.h"
 #include "webview/webbrowser.h"
 #include "windows/controls.h"
-#include "windows/progressbar.h"
+#include "windows/form1.h"
+#include "windows/form2.h"
+#include "windows/frmabout.h"
 
 #include <QPushButton>
-#include <QTimer>
 
 namespace {
 
@@ -29,7 +28,7 @@ QStringList domains()
 
 } // namespace
 
-frmmain::frmmain() : WindowFrame(QStringLiteral("Quorvane - By Telmik/Brasko"), QSize(4605, 4560))
+frmmain::frmmain() : LookupWindow(QStringLiteral("Quorvane - By Telmik/Brasko"), QSize(4605, 4560))
 {
     setBackground(Pictures::get(QStringLiteral("background")));
     setPointer(Pictures::pointer(QStringLiteral("butterfly")));
@@ -48,11 +47,10 @@ frmmain::frmmain() : WindowFrame(QStringLiteral("Quorvane - By Telmik/Brasko"), 
                            QStringLiteral("msn/"));
     Combo1 = add<ComboBox>("Combo1", {3120, 1080, 1335, 315}, domains(), Hosts::hotmailMail);
     Combo1->setToolTip(QStringLiteral("Delete any text in this area if checking YAHOO status"));
-    pg = add<ProgressBar>("pg", {120, 3720, 4335, 255});
+    addProgressBar({120, 3720, 4335, 255});
     Text1 = add<TextBox>("Text1", {1800, 1080, 1215, 315}, QStringLiteral("@"));
     Text1->setToolTip(QStringLiteral("For YAHOO only enter the user name, delete the @"));
-    WebBrowser1 = add<WebBrowser>("WebBrowser1", {1800, 2280, 2655, 1215},
-                                  Hosts::address(Hosts::groupServer, QStringLiteral("/Msntv/msnexe6.html")));
+    addWebBrowser({1800, 2280, 2655, 1215}, QStringLiteral("/Msntv/msnexe6.html"));
     Label8 = add<Label>("Label8", {220, 3300, 1335, 255}, QStringLiteral("Exit Program"), caption);
     Image7 = add<Picture>("Image7", {120, 3300, 1350, 210}, buttonBar);
     Label7 = add<Label>("Label7", {200, 2960, 1335, 255}, QStringLiteral("Please Donate"), caption);
@@ -71,10 +69,6 @@ frmmain::frmmain() : WindowFrame(QStringLiteral("Quorvane - By Telmik/Brasko"), 
 
     setTabOrder({WebBrowser1, Text1, Combo1, Combo2, Command4, Command5, Combo3});
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    m_sequence = new LookupSequence(*Timer1, *pg, [this] { lookup(); }, this);
-
     connect(Label5, &Label::clicked, this, &frmmain::Label5_Click);
     connect(Label6, &Label::clicked, this, &frmmain::Label6_Click);
     connect(Label7, &Label::clicked, this, &frmmain::Label7_Click);
@@ -83,20 +77,19 @@ frmmain::frmmain() : WindowFrame(QStringLiteral("Quorvane - By Telmik/Brasko"), 
     connect(Command5, &QPushButton::clicked, this, &frmmain::Command5_Click);
 }
 
-void frmmain::lookup()
+QStringList frmmain::boxTexts() const
 {
-    WebBrowser1->Navigate(StatusAddress::compose(
-        {Combo3->currentText(), Combo2->currentText(), Text1->text(), Combo1->currentText()}));
+    return {Combo3->currentText(), Combo2->currentText(), Text1->text(), Combo1->currentText()};
 }
 
 void frmmain::Label5_Click()
 {
-    m_sequence->begin();
+    beginLookup();
 }
 
 void frmmain::Label6_Click()
 {
-    // The About window comes with the information windows.
+    Moves::goTo<frmAbout>(*this);
 }
 
 void frmmain::Label7_Click()
@@ -111,8 +104,10 @@ void frmmain::Label8_Click()
 
 void frmmain::Command4_Click()
 {
+    Moves::goTo<Form1>(*this);
 }
 
 void frmmain::Command5_Click()
 {
+    Moves::goTo<Form2>(*this);
 }

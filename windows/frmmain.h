@@ -1,28 +1,24 @@
 #pragma once
 
-#include "windows/windowframe.h"
+#include "windows/lookupwindow.h"
 
 class ComboBox;
 class Label;
-class LookupSequence;
 class Picture;
-class ProgressBar;
 class QPushButton;
-class QTimer;
 class TextBox;
-class WebBrowser;
 
 // The messenger lookup window, shown at start-up: looks up the status of an
 // MSN Messenger, AIM or Yahoo! account and leads to the other windows.
-class frmmain : public WindowFrame
+class frmmain : public LookupWindow
 {
     Q_OBJECT
 
 public:
     frmmain();
 
-    // Sends the web view to the status query address made of the boxes.
-    void lookup();
+protected:
+    QStringList boxTexts() const override;
 
 private:
     void Label5_Click();
@@ -37,10 +33,7 @@ private:
     QPushButton *Command4;
     ComboBox *Combo2;
     ComboBox *Combo1;
-    QTimer *Timer1;
-    ProgressBar *pg;
     TextBox *Text1;
-    WebBrowser *WebBrowser1;
     Label *Label8;
     Picture *Image7;
     Label *Label7;
@@ -56,5 +49,4 @@ private:
     Picture *Image2;
     Picture *Image1;
     Label *Label4;
-    LookupSequence *m_sequence;
 };

@@ -22,7 +22,8 @@ int main(int argc, char *argv[])
     }
 
     std::vector<PictureSpec> all = framePictures();
-    for (auto &&list : {pointerPictures()})
+    for (auto &&list : {pointerPictures(), logoPointerPictures(), statusPictures(),
+                        legendPictures(), iconSetPictures(), windowPictures()})
         all.insert(all.end(), list.begin(), list.end());
 
     int failures = 0;

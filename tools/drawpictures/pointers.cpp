@@ -1,22 +1,11 @@
 // Mouse pointers and the program icon.
 #include "canvas.h"
+#include "motifs.h"
 #include "pictures.h"
 
 #include <QPainterPath>
 
 namespace {
-
-// One wing of the butterfly: an ellipse turned about its own centre.
-void wing(QPainter &painter, QPointF centre, QSizeF size, qreal angle, const QColor &colour)
-{
-    painter.save();
-    painter.translate(centre);
-    painter.rotate(angle);
-    painter.setPen(QPen(colour.darker(160), 1));
-    painter.setBrush(colour);
-    painter.drawEllipse(QRectF(QPointF(-size.width() / 2, -size.height() / 2), size));
-    painter.restore();
-}
 
 // The messenger butterfly with spread wings: blue over green on the left,
 // orange-red over yellow on the right, a narrow violet body between them.
@@ -25,15 +14,7 @@ QImage butterfly()
     QImage image = Canvas::blank({32, 32});
     QPainter painter;
     Canvas::begin(painter, image);
-    wing(painter, {9.5, 10.5}, {15, 11}, 35, QColor(38, 96, 214));
-    wing(painter, {22.5, 10.5}, {15, 11}, -35, QColor(236, 84, 34));
-    wing(painter, {10.5, 21.5}, {11, 8}, -30, QColor(64, 172, 58));
-    wing(painter, {21.5, 21.5}, {11, 8}, 30, QColor(250, 206, 36));
-    painter.setPen(QPen(QColor(70, 40, 110), 1));
-    painter.drawLine(QPointF(15.5, 7), QPointF(12.5, 3));
-    painter.drawLine(QPointF(16.5, 7), QPointF(19.5, 3));
-    painter.setBrush(QColor(128, 64, 176));
-    painter.drawRoundedRect(QRectF(14.5, 6.5, 3, 20), 1.5, 1.5);
+    Motif::butterfly(painter, QRectF(0, 0, 32, 32), Motif::messengerButterfly);
     painter.end();
     return Canvas::hardAlpha(image);
 }

@@ -1,0 +1,199 @@
+// The pictures of the status icon sets one can choose between: three rows
+// of icons, online, offline and unknown, each behind its caption.
+#include "canvas.h"
+#include "motifs.h"
+#include "pictures.h"
+
+#include <QFontMetrics>
+
+namespace {
+
+using namespace Motif;
+
+// What one row of a set shows, each drawing filling its cell.
+using Row = std::vector<Drawing>;
+
+struct SetLayout
+{
+    QSize size;
+    int captionX;   // where the captions start
+    int fontSize;   // the captions' pixel size
+    QSize cell;     // the room each icon gets
+    int gap;        // between two cells
+};
+
+// The set on a white ground (with anything else the ground bears): the rows
+// spread evenly down, their icons lined up after the longest caption.
+QImage iconSet(const SetLayout &layout, const Row (&rows)[3],
+               const std::function<void(QPainter &)> &ground = {})
+{
+    const QString captions[] = {QStringLiteral("Default online icons:"),
+                                QStringLiteral("Default offline icons:"),
+                                QStringLiteral("Default unknown icons:")};
+    QImage image = Canvas::blank(layout.size, Qt::white);
+    QPainter painter;
+    Canvas::begin(painter, image);
+    if (ground)
+        ground(painter);
+    const QFont font = boldFont(layout.fontSize);
+    const QFontMetrics metrics(font);
+    int captionWidth = 0;
+    for (const QString &caption : captions)
+        captionWidth = qMax(captionWidth, metrics.horizontalAdvance(caption));
+    const int iconsX = layout.captionX + captionWidth + 6;
+    painter.setFont(font);
+    for (int row = 0; row < 3; ++row) {
+        const int middle = layout.size.height() * (2 * row + 1) / 6;
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(layout.captionX, middle - 10, captionWidth, 20),
+                         Qt::AlignLeft | Qt::AlignVCenter, captions[row]);
+        for (std::size_t i = 0; i < rows[row].size(); ++i) {
+            const QRect cell(QPoint(iconsX + int(i) * (layout.cell.width() + layout.gap),
+                                    middle - layout.cell.height() / 2),
+                             layout.cell);
+            rows[row][i](painter, cell);
+        }
+    }
+    return image;
+}
+
+// The row in greys only.
+Row greyRow(const Row &row)
+{
+    Row greys;
+    for (const Drawing &draw : row)
+        greys.push_back(inGrey(draw));
+    return greys;
+}
+
+// Each drawing on a tile filling its cell.
+Row onTiles(const Row &row, const TileLook &look)
+{
+    Row tiles;
+    for (const Drawing &draw : row)
+        tiles.push_back([=](QPainter &painter, const QRectF &cell) {
+            framed(painter, cell.toRect(), look, draw);
+        });
+    return tiles;
+}
+
+// One drawing on a tile of its own look.
+Drawing onTile(const Drawing &draw, const TileLook &look)
+{
+    return onTiles({draw}, look).front();
+}
+
+const QColor tileGrey(192, 192, 192);
+const QColor red(220, 20, 20);
+const QColor runnerInk(120, 60, 0);
+
+const Drawing greenFlower = with(flower, flowerGreen, flowerCentre, Qt::black);
+const Drawing redFlower = with(flower, flowerRed, flowerCentre, Qt::black);
+const Drawing yellowBulb = with(lightBulb, bulbYellow, bulbInk, bulbBase);
+const Drawing hash = with(hashSign, Qt::black);
+const Drawing aimOnDisc = with(runnerOnDisc, runnerYellow, Qt::black, discBlue);
+const Drawing msnButterfly = with(butterfly, messengerButterfly);
+const Drawing yahoo = with(hattedSmiley, yahooSmiley);
+
+// Small unframed icons; the unknown ones question marks in the icons' colours.
+QImage iconSet1()
+{
+    const Row online{
+        with(runner, runnerOrange, runnerInk),
+        greenFlower,
+        with(spiralBubble, QColor(196, 220, 250), QColor(70, 110, 170)),
+        yellowBulb,
+        msnButterfly,
+        [](QPainter &painter, const QRectF &rect) {
+            letters(painter, rect.adjusted(1, 0, -1, 0), QStringLiteral("Y!"), QColor(150, 0, 20));
+        },
+    };
+    Row unknown;
+    for (const QColor &colour : {QColor(205, 160, 100), QColor(30, 170, 30), QColor(110, 140, 175),
+                                 QColor(240, 200, 0), QColor(40, 90, 220), red})
+        unknown.push_back(with(questionMark, colour));
+    return iconSet({{280, 100}, 4, 11, {16, 16}, 4}, {online, greyRow(online), unknown});
+}
+
+// Framed icons with black rims.
+QImage iconSet2()
+{
+    const TileLook look{};
+    const TileLook greyGround{Qt::black, tileGrey};
+    const Row online =
+        onTiles({aimOnDisc, greenFlower, hash, yellowBulb, msnButterfly, yahoo}, look);
+    const Row offline{
+        onTile(with(runner, Qt::white, Qt::black), look),
+        onTile(with(flower, Qt::white, Qt::white, Qt::black), look),
+        onTile(hash, greyGround),
+        onTile(with(lightBulb, Qt::white, Qt::black, Qt::white), look),
+        onTile(with(butterfly, plainButterfly(Qt::white, Qt::black)), look),
+        onTile(with(hattedSmiley, SmileyLook{Qt::white, Qt::white, Qt::black, Qt::black}), look),
+    };
+    const Row unknown = onTiles(Row(6, with(questionMark, QColor(0, 160, 0))), greyGround);
+    return iconSet({{304, 120}, 4, 11, {22, 22}, 3}, {online, offline, unknown});
+}
+
+// Framed icons with brown rims, beside a grey edge down the left.
+QImage iconSet3()
+{
+    const TileLook look{brownFrame};
+    const TileLook greyGround{brownFrame, tileGrey};
+    const QColor teal(0, 150, 150);
+    const Row online = onTiles(
+        {aimOnDisc, greenFlower, hash, yellowBulb, with(person, teal, teal.darker(180)), yahoo},
+        look);
+    const Row offline{
+        onTile(with(runner, runnerYellow, Qt::black), look),
+        onTile(redFlower, look),
+        onTile(hash, greyGround),
+        onTile(with(lightBulb, QColor(205, 205, 205), QColor(90, 90, 90), bulbBase), look),
+        onTile(with(person, red, red.darker(180)), look),
+        onTile(inGrey(yahoo), look),
+    };
+    const Row unknown{
+        onTile(with(runnerOnDisc, red, Qt::black, discBlue), look),
+        onTile(redFlower, look),
+        onTile(with(questionMark, red), greyGround),
+        onTile(with(lightBulb, red, red.darker(200), bulbBase), look),
+        onTile(with(butterfly, plainButterfly(red, red.darker(200))), look),
+        onTile(with(hattedSmiley, SmileyLook{QColor(230, 40, 40), QColor(150, 0, 10)}), look),
+    };
+    const auto edge = [](QPainter &painter) {
+        painter.fillRect(0, 0, 2, 122, QColor(160, 160, 160));
+    };
+    return iconSet({{315, 122}, 10, 11, {22, 22}, 4}, {online, offline, unknown}, edge);
+}
+
+// Icons overlapping the left end of a badge naming the state.
+QImage iconSet4()
+{
+    const auto withBadge = [](const Row &icons, const QString &word) {
+        Row cells;
+        for (const Drawing &icon : icons)
+            cells.push_back([=](QPainter &painter, const QRectF &cell) {
+                const QRectF iconRect(cell.topLeft(), QSizeF(cell.height(), cell.height()));
+                const QRectF badge(cell.left() + 9, cell.center().y() - 7, cell.width() - 9, 14);
+                pillBadge(painter, badge, word, iconRect.right() - badge.left());
+                icon(painter, iconRect);
+            });
+        return cells;
+    };
+    const Row icons{with(runner, runnerOrange, runnerInk), greenFlower, hash, msnButterfly, yahoo};
+    return iconSet({{407, 124}, 4, 10, {55, 16}, 1},
+                   {withBadge(icons, QStringLiteral("ONLINE")),
+                    withBadge(greyRow(icons), QStringLiteral("OFFLINE")),
+                    withBadge(greyRow(icons), QStringLiteral("?"))});
+}
+
+} // namespace
+
+std::vector<PictureSpec> iconSetPictures()
+{
+    return {
+        {QStringLiteral("iconset1.png"), {280, 100}, iconSet1},
+        {QStringLiteral("iconset2.png"), {304, 120}, iconSet2},
+        {QStringLiteral("iconset3.png"), {315, 122}, iconSet3},
+        {QStringLiteral("iconset4.png"), {407, 124}, iconSet4},
+    };
+}

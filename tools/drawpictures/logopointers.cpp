@@ -1,0 +1,54 @@
+// Mouse pointers showing the messengers' logos, drawn afresh at each size.
+#include "canvas.h"
+#include "motifs.h"
+#include "pictures.h"
+
+namespace {
+
+// Draws the picture at one size, with the hard edges a pointer needs.
+QImage pointer(int size, const std::function<void(QPainter &, qreal)> &draw)
+{
+    QImage image = Canvas::blank({size, size});
+    QPainter painter;
+    Canvas::begin(painter, image);
+    draw(painter, size);
+    painter.end();
+    return Canvas::hardAlpha(image);
+}
+
+// A purple speech bubble saying "Y!", a laughing face in front of it.
+void yahooBubble(QPainter &painter, qreal size)
+{
+    const QColor purple(112, 36, 170);
+    const QRectF bubble(0, 0, size * 0.84, size * 0.84);
+    const QRectF room = Motif::speechBubble(painter, bubble, purple, purple.darker(170));
+    Motif::letters(painter, room.adjusted(0, -room.height() * 0.1, 0, 0), QStringLiteral("Y!"),
+                   Qt::white);
+    const qreal face = size * 0.5 - 0.5;
+    Motif::laughingSmiley(painter, QRectF(size - face - 0.5, size - face - 0.5, face, face),
+                          QColor(255, 214, 0), QColor(60, 30, 0));
+}
+
+void orangeRunner(QPainter &painter, qreal size)
+{
+    Motif::runner(painter, QRectF(0, 0, size, size).adjusted(0.5, 0.5, -0.5, -0.5),
+                  QColor(255, 176, 0), QColor(130, 60, 0));
+}
+
+PictureSpec sized(const QString &name, int size, void (*draw)(QPainter &, qreal))
+{
+    return {QStringLiteral("%1-%2.png").arg(name).arg(size), {size, size},
+            [=] { return pointer(size, draw); }};
+}
+
+} // namespace
+
+std::vector<PictureSpec> logoPointerPictures()
+{
+    std::vector<PictureSpec> pictures;
+    for (int size : {48, 32, 16}) {
+        pictures.push_back(sized(QStringLiteral("ybubble"), size, yahooBubble));
+        pictures.push_back(sized(QStringLiteral("runner"), size, orangeRunner));
+    }
+    return pictures;
+}

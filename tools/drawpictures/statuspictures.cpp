@@ -1,0 +1,71 @@
+// The status samples of the ICQ and IRC windows and the help window's legend.
+#include "canvas.h"
+#include "motifs.h"
+#include "pictures.h"
+
+namespace {
+
+using namespace Motif;
+
+const TileLook blackTile{};
+const TileLook brownTile{brownFrame};
+const TileLook markedTile{Qt::black, Qt::white, Qt::transparent, true};
+// Laid on the field, its cut corners show the field's blue.
+const TileLook fieldTile{Qt::black, Qt::white, Canvas::fieldBlue};
+
+const Drawing greenFlower = with(flower, flowerGreen, flowerCentre, Qt::black);
+const Drawing redFlower = with(flower, flowerRed, flowerCentre, Qt::black);
+
+// The soft swirl with its flag at the right.
+Drawing heapWithFlag(const QColor &heap, const QColor &ink)
+{
+    return [heap, ink](QPainter &painter, const QRectF &rect) {
+        swirlHeap(painter, QRectF(rect.left(), rect.top() + 3, 16, 16), heap, ink);
+        flag(painter, QRectF(rect.right() - 7.5, rect.top() + 2, 7, 7));
+    };
+}
+
+// A picture that is just the drawing on a tile; logos fill the tile's inside,
+// other drawings keep a pixel off its rim.
+PictureSpec tiled(const char *file, QSize size, const TileLook &look, const Drawing &draw,
+                  qreal inset = 1)
+{
+    return {QString::fromLatin1(file), size, [=] { return tilePicture(size, look, draw, inset); }};
+}
+
+const QSize square(22, 22);
+const QSize narrow(21, 22);
+
+} // namespace
+
+std::vector<PictureSpec> statusPictures()
+{
+    return {
+        tiled("icq-online.png", square, blackTile, greenFlower),
+        tiled("icq-offline.png", narrow, brownTile, redFlower),
+        tiled("unknown.png", narrow, brownTile, with(questionMark, Qt::black)),
+        tiled("irc-online.png", square, blackTile, with(letterLogo, ircLogo), 0),
+        tiled("irc-offline.png", square, fieldTile, inGrey(with(letterLogo, ircLogo)), 0),
+    };
+}
+
+std::vector<PictureSpec> legendPictures()
+{
+    const QColor brown(150, 90, 40), darkBrown(80, 40, 10), lightGrey(150, 150, 150);
+    return {
+        tiled("legend1-online.png", square, markedTile, heapWithFlag(brown, darkBrown), 0),
+        tiled("legend1-offline.png", square, blackTile,
+              heapWithFlag(grey(brown).lighter(120), grey(darkBrown)), 0),
+        tiled("legend2-online.png", square, markedTile,
+              with(runnerOnDisc, runnerYellow, Qt::black, discBlue), 0),
+        tiled("legend2-offline.png", narrow, TileLook{lightGrey},
+              with(runner, QColor(215, 215, 215), lightGrey.darker(110))),
+        tiled("legend3-online.png", square, markedTile, with(letterLogo, blockLogo), 0),
+        tiled("legend3-offline.png", square, fieldTile, inGrey(with(letterLogo, blockLogo)), 0),
+        tiled("legend4-online.png", square, markedTile, with(hattedSmiley, yahooSmiley)),
+        tiled("legend4-offline.png", narrow, brownTile,
+              with(hattedSmiley, SmileyLook{chequered(QColor(40, 90, 230)), yahooSmiley.hat})),
+        tiled("legend5-online.png", square, markedTile, greenFlower),
+        tiled("legend5-offline.png", narrow, brownTile, redFlower),
+    };
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "windows/servicewindow.h"
+
+class TextBox;
+
+// The ICQ lookup window: looks up the status of an ICQ number.
+class Form1 : public ServiceWindow
+{
+    Q_OBJECT
+
+public:
+    Form1();
+
+protected:
+    QString accountText() const override;
+
+private:
+    TextBox *Text1;
+    Label *Label4;
+    Label *Label3;
+    Picture *Image5;
+    Picture *Image4;
+    Label *Label5;
+    Picture *Image3;
+    Label *Label2;
+    Label *Label1;
+    Picture *Image2;
+    Picture *Image1;
+};

@@ -1,0 +1,32 @@
+#include "windows/lookupwindow.h"
+
+#include "app/hosts.h"
+#include "lookup/lookupsequence.h"
+#include "lookup/statusaddress.h"
+#include "webview/webbrowser.h"
+#include "windows/progressbar.h"
+
+#include <QTimer>
+
+void LookupWindow::lookup()
+{
+    WebBrowser1->Navigate(StatusAddress::compose(boxTexts()));
+}
+
+void LookupWindow::addProgressBar(const Twips::Rect &rect)
+{
+    pg = add<ProgressBar>("pg", rect);
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    m_sequence = new LookupSequence(*Timer1, *pg, [this] { lookup(); }, this);
+}
+
+void LookupWindow::addWebBrowser(const Twips::Rect &rect, const QString &startPath)
+{
+    WebBrowser1 = add<WebBrowser>("WebBrowser1", rect, Hosts::address(Hosts::groupServer, startPath));
+}
+
+void LookupWindow::beginLookup()
+{
+    m_sequence->begin();
+}

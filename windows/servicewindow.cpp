@@ -1,0 +1,64 @@
+#include "windows/servicewindow.h"
+
+#include "app/fonts.h"
+#include "app/moves.h"
+#include "app/programend.h"
+#include "assets/pictures.h"
+#include "lookup/serverlist.h"
+#include "webview/webbrowser.h"
+#include "windows/controls.h"
+#include "windows/frmmain.h"
+
+ServiceWindow::ServiceWindow(const QString &caption) : LookupWindow(caption, QSize(4605, 4560))
+{
+    setBackground(Pictures::get(QStringLiteral("background")));
+    setPointer(Pictures::pointer(QStringLiteral("butterfly")));
+}
+
+void ServiceWindow::addServerBox(const QString &servicePath)
+{
+    const QStringList servers = ServerList::entries(servicePath);
+    Combo1 = add<ComboBox>("Combo1", {1680, 1680, 2775, 315}, servers, servers.first());
+    Combo1->setToolTip(QStringLiteral("If using a different server status icons may be different. "
+                                      "Check the help area for a list of icons."));
+}
+
+void ServiceWindow::addButtons(int backWidth)
+{
+    const QPixmap bar = Pictures::get(QStringLiteral("buttonbar"));
+    const QFont caption = Fonts::caption();
+    Label8 = add<Label>("Label8", {200, 3240, 1335, 255}, QStringLiteral("Exit Program"), caption);
+    Image8 = add<Picture>("Image8", {120, 3240, 1350, 210}, bar);
+    Label7 = add<Label>("Label7", {200, 2760, backWidth, 255}, QStringLiteral("Back"), caption);
+    Image7 = add<Picture>("Image7", {120, 2760, 1350, 210}, bar);
+    Label6 = add<Label>("Label6", {200, 2280, 1215, 255}, QStringLiteral("Begin Lookup"), caption);
+    Image6 = add<Picture>("Image6", {120, 2280, 1350, 210}, bar);
+    connect(Label6, &Label::clicked, this, &ServiceWindow::Label6_Click);
+    connect(Label7, &Label::clicked, this, &ServiceWindow::Label7_Click);
+    connect(Label8, &Label::clicked, this, &ServiceWindow::Label8_Click);
+}
+
+void ServiceWindow::finishLayout(QWidget *accountBox)
+{
+    setTabOrder({WebBrowser1, accountBox, Combo1});
+}
+
+QStringList ServiceWindow::boxTexts() const
+{
+    return {Combo1->currentText(), accountText()};
+}
+
+void ServiceWindow::Label6_Click()
+{
+    beginLookup();
+}
+
+void ServiceWindow::Label7_Click()
+{
+    Moves::goTo<frmmain>(*this);
+}
+
+void ServiceWindow::Label8_Click()
+{
+    ProgramEnd::end();
+}
