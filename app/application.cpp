@@ -19,7 +19,6 @@ void Application::prepare()
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Quorvane"));
-    setApplicationDisplayName(QStringLiteral("Quorvane"));
     setApplicationVersion(QStringLiteral("2.03"));
     setOrganizationName(QStringLiteral("::[-:Telmik-Brasko:-]::"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/quorvane.png")));

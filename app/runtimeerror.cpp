@@ -9,7 +9,7 @@ namespace {
 
 void showMessageBox(const RuntimeError &error)
 {
-    QMessageBox::critical(nullptr, QApplication::applicationDisplayName(),
+    QMessageBox::critical(nullptr, QApplication::applicationName(),
                           RuntimeErrorReport::text(error));
 }
 
