@@ -179,12 +179,6 @@ private slots:
     void pointersDiffer();
 
 private:
-    template <class W>
-    W *open()
-    {
-        WindowRegistry::Show<W>();
-        return &WindowRegistry::window<W>();
-    }
 
     std::unique_ptr<ProgramFixture> m_program;
 };
@@ -201,7 +195,7 @@ void TestInfoWindows::cleanup()
 
 void TestInfoWindows::aboutMatchesItsTable()
 {
-    frmAbout *about = open<frmAbout>();
+    frmAbout *about = openWindow<frmAbout>();
     QCOMPARE(about->windowTitle(), "About/Help ");
     QCOMPARE(about->size(), QSize(496, 247));
     QCOMPARE(layoutDifferences(about, aboutLayout), QStringList());
@@ -217,7 +211,7 @@ void TestInfoWindows::aboutMatchesItsTable()
 
 void TestInfoWindows::helpMatchesItsTable()
 {
-    frmAbout1 *help = open<frmAbout1>();
+    frmAbout1 *help = openWindow<frmAbout1>();
     QCOMPARE(help->windowTitle(), "About/Help");
     QCOMPARE(help->size(), QSize(307, 303));
     QList<ControlRow> table = helpLayout;
@@ -239,7 +233,7 @@ void TestInfoWindows::helpMatchesItsTable()
 
 void TestInfoWindows::iconSetsMatchItsTable()
 {
-    Form3 *sets = open<Form3>();
+    Form3 *sets = openWindow<Form3>();
     QCOMPARE(sets->windowTitle(), "Status Icon Sets");
     QCOMPARE(sets->size(), QSize(408, 474));
     QCOMPARE(layoutDifferences(sets, iconSetsLayout), QStringList());
@@ -269,7 +263,7 @@ void TestInfoWindows::helpTextIsExactlyTheListedLines()
 
 void TestInfoWindows::helpBoxShowsTheTextFromTheTopAndTakesTyping()
 {
-    frmAbout1 *help = open<frmAbout1>();
+    frmAbout1 *help = openWindow<frmAbout1>();
     auto *box = controlOf<QPlainTextEdit>(help, "Text1");
     QCOMPARE(box->toPlainText(), helpLines.join("\n"));
     QCOMPARE(box->verticalScrollBar()->value(), 0);
@@ -301,7 +295,7 @@ void TestInfoWindows::aboutLinks()
     QFETCH(QPoint, twips);
     QFETCH(QString, address);
     LaunchRecorder launches;
-    frmAbout *about = open<frmAbout>();
+    frmAbout *about = openWindow<frmAbout>();
     clickAtTwips(about, twips.x(), twips.y());
     QCOMPARE(launches.addresses, QStringList{address});
     QVERIFY(about->isVisible());
@@ -310,7 +304,7 @@ void TestInfoWindows::aboutLinks()
 void TestInfoWindows::helpOnlineLegendIsALink()
 {
     LaunchRecorder launches;
-    frmAbout1 *help = open<frmAbout1>();
+    frmAbout1 *help = openWindow<frmAbout1>();
     clickAtTwips(help, 2300, 2600);
     QCOMPARE(launches.addresses, QStringList{"http://telmik-brasko.example/Msntv/"});
     QVERIFY(help->isVisible());
@@ -320,7 +314,7 @@ void TestInfoWindows::clickHereAreaCoversItsRectangle()
 {
     // On "Click Here.", on the sentence's third line, and in the blank below.
     for (QPoint twips : {QPoint(1500, 3850), QPoint(1000, 3800), QPoint(2250, 4050)}) {
-        frmAbout1 *help = open<frmAbout1>();
+        frmAbout1 *help = openWindow<frmAbout1>();
         QCOMPARE(widgetAt(help, QPoint(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()))),
                  controlOf(help, "Label6"));
         clickAtTwips(help, twips.x(), twips.y());
@@ -333,13 +327,13 @@ void TestInfoWindows::clickHereAreaCoversItsRectangle()
 void TestInfoWindows::bareBarsLegendAndTextDoNothing()
 {
     LaunchRecorder launches;
-    frmAbout *about = open<frmAbout>();
+    frmAbout *about = openWindow<frmAbout>();
     // The outer 120 twips of each bar and its right end.
     for (QPoint twips : {QPoint(4470, 2950), QPoint(5750, 2950), QPoint(5900, 2950), QPoint(7200, 2950)})
         clickAtTwips(about, twips.x(), twips.y());
     QVERIFY(about->isVisible());
 
-    frmAbout1 *help = open<frmAbout1>();
+    frmAbout1 *help = openWindow<frmAbout1>();
     for (const char *name : {"Image4", "Image6", "Image10", "Image14", "Label2", "Label3"})
         clickAt(help, controlOf(help, name)->geometry().center());
     clickAtTwips(help, 300, 3400); // the sentence, outside the click area
@@ -353,9 +347,9 @@ void TestInfoWindows::bareBarsLegendAndTextDoNothing()
 
 void TestInfoWindows::pointersDiffer()
 {
-    frmAbout *about = open<frmAbout>();
-    frmAbout1 *help = open<frmAbout1>();
-    Form3 *sets = open<Form3>();
+    frmAbout *about = openWindow<frmAbout>();
+    frmAbout1 *help = openWindow<frmAbout1>();
+    Form3 *sets = openWindow<Form3>();
     for (QWidget *window : {static_cast<QWidget *>(about), static_cast<QWidget *>(help),
                             static_cast<QWidget *>(sets)}) {
         QCOMPARE(window->cursor().shape(), Qt::BitmapCursor);

@@ -94,12 +94,6 @@ private slots:
     void legendFieldBarsAndCaptionsDoNothing();
 
 private:
-    template <class W>
-    W *open()
-    {
-        WindowRegistry::Show<W>();
-        return &WindowRegistry::window<W>();
-    }
     QStringList lookupAfterTyping(QWidget *window, const QString &server, const QString &account);
 
     std::unique_ptr<ProgramFixture> m_program;
@@ -133,11 +127,11 @@ QStringList TestServiceWindows::lookupAfterTyping(QWidget *window, const QString
 
 void TestServiceWindows::windowsMatchTheirTables()
 {
-    Form1 *icq = open<Form1>();
+    Form1 *icq = openWindow<Form1>();
     QCOMPARE(icq->windowTitle(), "ICQ Quorvane - By Telmik/Brasko");
     QCOMPARE(icq->size(), QSize(307, 304));
     QCOMPARE(layoutDifferences(icq, icqLayout), QStringList());
-    Form2 *irc = open<Form2>();
+    Form2 *irc = openWindow<Form2>();
     QCOMPARE(irc->windowTitle(), "IRC Quorvane - By Telmik/Brasko");
     QCOMPARE(irc->size(), QSize(307, 304));
     QCOMPARE(layoutDifferences(irc, ircLayout), QStringList());
@@ -154,8 +148,8 @@ void TestServiceWindows::windowsMatchTheirTables()
 void TestServiceWindows::serverBoxesListTheSharedServers()
 {
     const QStringList main = ServerList::entries(QString());
-    for (auto [window, path] : {std::pair<QWidget *, QString>{open<Form1>(), "icq/"},
-                                std::pair<QWidget *, QString>{open<Form2>(), "irc/"}}) {
+    for (auto [window, path] : {std::pair<QWidget *, QString>{openWindow<Form1>(), "icq/"},
+                                std::pair<QWidget *, QString>{openWindow<Form2>(), "irc/"}}) {
         auto *servers = controlOf<QComboBox>(window, "Combo1");
         QCOMPARE(servers->count(), 14);
         for (int row = 0; row < 14; ++row)
@@ -168,7 +162,7 @@ void TestServiceWindows::serverBoxesListTheSharedServers()
 
 void TestServiceWindows::boxesFontsTooltipsAndFocus()
 {
-    Form1 *icq = open<Form1>();
+    Form1 *icq = openWindow<Form1>();
     auto *number = controlOf<QLineEdit>(icq, "Text1");
     QVERIFY(number->toolTip().isEmpty());
     QCOMPARE(number->font().family(), "Verdana");
@@ -176,7 +170,7 @@ void TestServiceWindows::boxesFontsTooltipsAndFocus()
     QCOMPARE(tabOrder(icq, controlOf(icq, "WebBrowser1"), 4),
              (QStringList{"WebBrowser1", "Text1", "Combo1", "WebBrowser1"}));
 
-    Form2 *irc = open<Form2>();
+    Form2 *irc = openWindow<Form2>();
     auto *identity = controlOf<QPlainTextEdit>(irc, "Text1");
     QCOMPARE(identity->toolTip(),
              "Syntax for IRC is nick@ircserver, for example: " + Hosts::exampleIrcIdentity);
@@ -189,7 +183,7 @@ void TestServiceWindows::boxesFontsTooltipsAndFocus()
 
 void TestServiceWindows::legendCaptionsAreBold()
 {
-    for (QWidget *window : {static_cast<QWidget *>(open<Form1>()), static_cast<QWidget *>(open<Form2>())}) {
+    for (QWidget *window : {static_cast<QWidget *>(openWindow<Form1>()), static_cast<QWidget *>(openWindow<Form2>())}) {
         const QFont legend = controlOf(window, "Label1")->font();
         QCOMPARE(legend.family(), "MS Sans Serif");
         QVERIFY(legend.bold() && !legend.italic());
@@ -216,12 +210,12 @@ void TestServiceWindows::icqAddress()
     QFETCH(QString, server);
     QFETCH(QString, number);
     QFETCH(QString, address);
-    QCOMPARE(lookupAfterTyping(open<Form1>(), server, number), QStringList{address});
+    QCOMPARE(lookupAfterTyping(openWindow<Form1>(), server, number), QStringList{address});
 }
 
 void TestServiceWindows::ircAddressKeepsALineBreakOfTheIdentity()
 {
-    Form2 *irc = open<Form2>();
+    Form2 *irc = openWindow<Form2>();
     QWidget *identity = controlOf(irc, "Text1");
     QTest::keyClicks(identity, "nick");
     QTest::keyClick(identity, Qt::Key_Return);
@@ -233,7 +227,7 @@ void TestServiceWindows::ircAddressKeepsALineBreakOfTheIdentity()
 
 void TestServiceWindows::ircBoxShowsOneLineAndWrapsLongText()
 {
-    Form2 *irc = open<Form2>();
+    Form2 *irc = openWindow<Form2>();
     auto *identity = controlOf<QPlainTextEdit>(irc, "Text1");
     const QString longIdentity = "averyveryverylongnickname@" + QString("irc.").repeated(20) + "example";
     QTest::keyClicks(identity, longIdentity);
@@ -250,7 +244,7 @@ void TestServiceWindows::ircBoxShowsOneLineAndWrapsLongText()
 
 void TestServiceWindows::pickingRowOneKeepsTheText()
 {
-    for (QWidget *window : {static_cast<QWidget *>(open<Form1>()), static_cast<QWidget *>(open<Form2>())}) {
+    for (QWidget *window : {static_cast<QWidget *>(openWindow<Form1>()), static_cast<QWidget *>(openWindow<Form2>())}) {
         auto *servers = controlOf<QComboBox>(window, "Combo1");
         const QString atLoad = servers->currentText();
         servers->setCurrentIndex(3);
@@ -261,7 +255,7 @@ void TestServiceWindows::pickingRowOneKeepsTheText()
 
 void TestServiceWindows::onlyTheLabelsOwnRectangleReacts()
 {
-    for (QWidget *window : {static_cast<QWidget *>(open<Form1>()), static_cast<QWidget *>(open<Form2>())}) {
+    for (QWidget *window : {static_cast<QWidget *>(openWindow<Form1>()), static_cast<QWidget *>(openWindow<Form2>())}) {
         // Right end of the Back bar (past 1175 on ICQ, 1295 on IRC), left 80 twips of each bar.
         for (QPoint twips : {QPoint(1320, 2820), QPoint(1460, 2820), QPoint(150, 2820),
                              QPoint(150, 2340), QPoint(150, 3300)})
@@ -278,7 +272,7 @@ void TestServiceWindows::onlyTheLabelsOwnRectangleReacts()
 
 void TestServiceWindows::legendFieldBarsAndCaptionsDoNothing()
 {
-    for (QWidget *window : {static_cast<QWidget *>(open<Form1>()), static_cast<QWidget *>(open<Form2>())}) {
+    for (QWidget *window : {static_cast<QWidget *>(openWindow<Form1>()), static_cast<QWidget *>(openWindow<Form2>())}) {
         NavigationSpy navigations(window);
         for (const char *name : {"Image1", "Image2", "Image3", "Label1", "Label2", "Label3", "Image4",
                                  "Image5", "Label4", "Label5"}) {

@@ -6,6 +6,9 @@
 #include "support/recorders.h"
 #include "support/testmain.h"
 #include "webview/webbrowser.h"
+#include "windows/form1.h"
+#include "windows/form2.h"
+#include "windows/frmabout.h"
 #include "windows/frmmain.h"
 
 #include <QDir>
@@ -25,6 +28,9 @@ private slots:
     void typedSpacesAreLeftToTheBrowserToEncode();
     void ordinaryPageKeepsItsOwnLook();
     void nothingIsWrittenUnderTheUsersFolders();
+    void icqAndIrcWindowsLoadTheirPagesAndLookUp_data();
+    void icqAndIrcWindowsLoadTheirPagesAndLookUp();
+    void aboutLoadsItsStatusPageOnce();
 
 private:
     WebBrowser *browser() const { return m_window->findChild<WebBrowser *>("WebBrowser1"); }
@@ -114,6 +120,49 @@ void TestWebView::nothingIsWrittenUnderTheUsersFolders()
                      && !written.contains("mesa_shader_cache"),
                  qPrintable(variable + (": " + written.join(", "))));
     }
+}
+
+void TestWebView::icqAndIrcWindowsLoadTheirPagesAndLookUp_data()
+{
+    QTest::addColumn<bool>("irc");
+    QTest::addColumn<QString>("startPage");
+    QTest::addColumn<QString>("account");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("ICQ") << false << "http://telmik-brasko.example/Msntv/msnexe2.html" << "12345678"
+                         << "http://telmik-brasko.example:6969/icq/12345678";
+    QTest::newRow("IRC") << true << "http://telmik-brasko.example/Msntv/msnexe4.html"
+                         << "nick@irc.example.net" << "http://telmik-brasko.example:6969/irc/nick@irc.example.net";
+}
+
+void TestWebView::icqAndIrcWindowsLoadTheirPagesAndLookUp()
+{
+    QFETCH(bool, irc);
+    QFETCH(QString, startPage);
+    QFETCH(QString, account);
+    QFETCH(QString, address);
+    QWidget *window = nullptr;
+    if (irc) {
+        WindowRegistry::Show<Form2>();
+        window = &WindowRegistry::window<Form2>();
+    } else {
+        WindowRegistry::Show<Form1>();
+        window = &WindowRegistry::window<Form1>();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received(startPage), 30000);
+    QTest::keyClicks(window->findChild<QWidget *>("Text1"), account);
+    QTest::mouseClick(window->findChild<QWidget *>("Label6"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received(address), 15000);
+}
+
+void TestWebView::aboutLoadsItsStatusPageOnce()
+{
+    const QString page = "http://www.brasko.example/Msntv/statusexe2.html";
+    WindowRegistry::Show<frmAbout>();
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received(page), 30000);
+    WindowRegistry::Hide<frmAbout>();
+    WindowRegistry::Show<frmAbout>();
+    QTest::qWait(1500);
+    QCOMPARE(m_server.targets().count(page), 1);
 }
 
 QUORVANE_TEST_MAIN(TestWebView)

@@ -10,9 +10,8 @@ Form1::Form1() : ServiceWindow(QStringLiteral("ICQ Quorvane - By Telmik/Brasko")
     const QFont caption = Fonts::caption();
     const QFont legend = Fonts::dialogBold();
 
-    addServerBox(QStringLiteral("icq/"));
-    addProgressBar({120, 3720, 4335, 255});
-    Text1 = add<TextBox>("Text1", {1680, 1080, 2775, 315}, QString());
+    addServerBoxAndProgressBar(QStringLiteral("icq/"));
+    Text1 = add<TextBox>("Text1", accountBox, QString());
     addWebBrowser({1680, 2280, 2775, 1215}, QStringLiteral("/Msntv/msnexe2.html"));
     addButtons(975);
     Label4 = add<Label>("Label4", {360, 1710, 855, 375}, QStringLiteral("Server"), caption);

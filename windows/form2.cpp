@@ -11,9 +11,8 @@ Form2::Form2() : ServiceWindow(QStringLiteral("IRC Quorvane - By Telmik/Brasko")
     const QFont caption = Fonts::caption();
     const QFont legend = Fonts::dialogBold();
 
-    addServerBox(QStringLiteral("irc/"));
-    addProgressBar({120, 3720, 4335, 255});
-    Text1 = add<MultiLineTextBox>("Text1", {1680, 1080, 2775, 315}, QString());
+    addServerBoxAndProgressBar(QStringLiteral("irc/"));
+    Text1 = add<MultiLineTextBox>("Text1", accountBox, QString());
     Text1->setToolTip(QStringLiteral("Syntax for IRC is nick@ircserver, for example: ")
                       + Hosts::exampleIrcIdentity);
     addWebBrowser({1680, 2280, 2775, 1215}, QStringLiteral("/Msntv/msnexe4.html"));

@@ -15,12 +15,13 @@ ServiceWindow::ServiceWindow(const QString &caption) : LookupWindow(caption, QSi
     setPointer(Pictures::pointer(QStringLiteral("butterfly")));
 }
 
-void ServiceWindow::addServerBox(const QString &servicePath)
+void ServiceWindow::addServerBoxAndProgressBar(const QString &servicePath)
 {
     const QStringList servers = ServerList::entries(servicePath);
     Combo1 = add<ComboBox>("Combo1", {1680, 1680, 2775, 315}, servers, servers.first());
     Combo1->setToolTip(QStringLiteral("If using a different server status icons may be different. "
                                       "Check the help area for a list of icons."));
+    addProgressBar({120, 3720, 4335, 255});
 }
 
 void ServiceWindow::addButtons(int backWidth)

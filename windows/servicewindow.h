@@ -20,8 +20,9 @@ class ServiceWindow : public LookupWindow
 protected:
     explicit ServiceWindow(const QString &caption);
 
-    // `Combo1`, the server box: the server list with the service path.
-    void addServerBox(const QString &servicePath);
+    // `Combo1`, the server box listing the servers with the service path,
+    // then the progress bar `pg` below it in the stacking.
+    void addServerBoxAndProgressBar(const QString &servicePath);
     // The three picture buttons, top-most first: `Label8` on `Image8` (Exit
     // Program), `Label7` on `Image7` (Back, as wide as given), `Label6` on
     // `Image6` (Begin Lookup).
@@ -29,6 +30,9 @@ protected:
     // The focus order once the account box is there: web view, account box,
     // server box.
     void finishLayout(QWidget *accountBox);
+
+    // Where both windows have their account box `Text1`.
+    static constexpr Twips::Rect accountBox{1680, 1080, 2775, 315};
 
     QStringList boxTexts() const override;
     // The account box's text as it stands.

@@ -16,6 +16,14 @@ struct ProgramFixture
     WindowRegistry windows;
 };
 
+// Shows the window of class W (creating it if need be) and returns it.
+template <class W>
+W *openWindow()
+{
+    WindowRegistry::Show<W>();
+    return &WindowRegistry::window<W>();
+}
+
 // Records the addresses a window's web view is sent to, from now on.
 class NavigationSpy
 {
