@@ -1,15 +1,17 @@
 #include "webview/webbrowser.h"
 
+#include "webview/webpolicy.h"
 #include "webview/webprofile.h"
 
 #include <QResizeEvent>
-#include <QWebEnginePage>
 #include <QWebEngineView>
 
 WebBrowser::WebBrowser(const QString &startAddress, QWidget *parent)
     : QWidget(parent), m_view(new QWebEngineView(this))
 {
-    m_view->setPage(new QWebEnginePage(WebProfile::shared(), m_view));
+    m_view->setPage(new SafePage(WebProfile::shared(), m_view));
+    // Nothing dropped onto the view is opened.
+    m_view->setAcceptDrops(false);
     setFocusPolicy(Qt::StrongFocus);
     setFocusProxy(m_view);
     connect(m_view, &QWebEngineView::loadFinished, this, &WebBrowser::loadFinished);

@@ -1,5 +1,7 @@
 #include "webview/webprofile.h"
 
+#include "webview/webpolicy.h"
+
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -45,6 +47,7 @@ QWebEngineProfile *shared()
         profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
         profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
         addBarePictureStyle(profile);
+        WebPolicy::applyTo(profile);
     }
     return profile;
 }

@@ -2,13 +2,27 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QSslServer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
 HttpServer::HttpServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
 {
+    listen();
+}
+
+HttpServer::HttpServer(const QSslConfiguration &tls, QObject *parent) : QObject(parent)
+{
+    auto *server = new QSslServer(this);
+    server->setSslConfiguration(tls);
+    m_server = server;
+    listen();
+}
+
+void HttpServer::listen()
+{
     m_server->listen(QHostAddress::LocalHost);
-    connect(m_server, &QTcpServer::newConnection, this, &HttpServer::onConnection);
+    connect(m_server, &QTcpServer::pendingConnectionAvailable, this, &HttpServer::onConnection);
 }
 
 HttpServer::~HttpServer() = default;
@@ -66,7 +80,10 @@ void HttpServer::onReadable(QTcpSocket *socket)
                 break;
             }
         }
+        if (response.silent)
+            continue;
         QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " Answer\r\n";
+        reply += response.extraHeaders;
         reply += "Content-Type: " + response.contentType + "\r\n";
         reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         reply += "Cache-Control: no-store\r\n\r\n";

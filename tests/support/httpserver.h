@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QStringList>
 
+class QSslConfiguration;
 class QTcpServer;
 class QTcpSocket;
 
@@ -18,6 +19,8 @@ class HttpServer : public QObject
 
 public:
     explicit HttpServer(QObject *parent = nullptr);
+    // An https server with the given certificate and key.
+    HttpServer(const QSslConfiguration &tls, QObject *parent = nullptr);
     ~HttpServer() override;
 
     quint16 port() const;
@@ -27,6 +30,8 @@ public:
         int status = 200;
         QByteArray contentType = "text/html";
         QByteArray body = "<html><body><p>status page</p></body></html>";
+        QByteArray extraHeaders = {}; // whole lines, each ending in CR LF
+        bool silent = false;          // never answer at all
     };
     // The answer to a request whose target ends with the suffix.
     void respond(const QByteArray &targetSuffix, const Response &response);
@@ -39,6 +44,7 @@ public:
     static QByteArray statusPicture();
 
 private:
+    void listen();
     void onConnection();
     void onReadable(QTcpSocket *socket);
 
