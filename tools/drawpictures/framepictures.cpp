@@ -42,7 +42,7 @@ QImage bar(QSize size, const Canvas::BarColours &colours)
 
 } // namespace
 
-std::vector<PictureSpec> framePictures()
+std::vector<PictureDrawing> framePictures()
 {
     return {
         {QStringLiteral("background.png"), {307, 304}, windowBackground},

@@ -188,7 +188,7 @@ QImage iconSet4()
 
 } // namespace
 
-std::vector<PictureSpec> iconSetPictures()
+std::vector<PictureDrawing> iconSetPictures()
 {
     return {
         {QStringLiteral("iconset1.png"), {280, 100}, iconSet1},

@@ -35,7 +35,7 @@ void orangeRunner(QPainter &painter, qreal size)
                   QColor(255, 176, 0), QColor(130, 60, 0));
 }
 
-PictureSpec sized(const QString &name, int size, void (*draw)(QPainter &, qreal))
+PictureDrawing sized(const QString &name, int size, void (*draw)(QPainter &, qreal))
 {
     return {QStringLiteral("%1-%2.png").arg(name).arg(size), {size, size},
             [=] { return pointer(size, draw); }};
@@ -43,9 +43,9 @@ PictureSpec sized(const QString &name, int size, void (*draw)(QPainter &, qreal)
 
 } // namespace
 
-std::vector<PictureSpec> logoPointerPictures()
+std::vector<PictureDrawing> logoPointerPictures()
 {
-    std::vector<PictureSpec> pictures;
+    std::vector<PictureDrawing> pictures;
     for (int size : {48, 32, 16}) {
         pictures.push_back(sized(QStringLiteral("ybubble"), size, yahooBubble));
         pictures.push_back(sized(QStringLiteral("runner"), size, orangeRunner));

@@ -21,18 +21,18 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    std::vector<PictureSpec> all = framePictures();
+    std::vector<PictureDrawing> all = framePictures();
     for (auto &&list : {pointerPictures(), logoPointerPictures(), statusPictures(),
                         legendPictures(), iconSetPictures(), windowPictures()})
         all.insert(all.end(), list.begin(), list.end());
 
     int failures = 0;
-    for (const PictureSpec &spec : all) {
-        const QImage image = spec.draw();
-        const QString path = folder.filePath(spec.file);
-        if (image.size() != spec.size) {
-            std::fprintf(stderr, "drawpictures: %s is %dx%d, not %dx%d\n", qPrintable(spec.file),
-                         image.width(), image.height(), spec.size.width(), spec.size.height());
+    for (const PictureDrawing &drawing : all) {
+        const QImage image = drawing.draw();
+        const QString path = folder.filePath(drawing.file);
+        if (image.size() != drawing.size) {
+            std::fprintf(stderr, "drawpictures: %s is %dx%d, not %dx%d\n", qPrintable(drawing.file),
+                         image.width(), image.height(), drawing.size.width(), drawing.size.height());
             ++failures;
         } else if (!image.save(path, "PNG")) {
             std::fprintf(stderr, "drawpictures: cannot write %s\n", qPrintable(path));

@@ -7,7 +7,7 @@
 
 // One picture of the program: the file it is saved as, the exact size it
 // must have, and the code that draws it.
-struct PictureSpec
+struct PictureDrawing
 {
     QString file;
     QSize size;
@@ -15,19 +15,19 @@ struct PictureSpec
 };
 
 // Background and bars shared by the windows.
-std::vector<PictureSpec> framePictures();
+std::vector<PictureDrawing> framePictures();
 // Mouse pointers and the program icon.
-std::vector<PictureSpec> pointerPictures();
+std::vector<PictureDrawing> pointerPictures();
 // Mouse pointers showing the messengers' logos, at three sizes each.
-std::vector<PictureSpec> logoPointerPictures();
+std::vector<PictureDrawing> logoPointerPictures();
 // Status samples of the ICQ and IRC windows.
-std::vector<PictureSpec> statusPictures();
+std::vector<PictureDrawing> statusPictures();
 // The help window's legend icons.
-std::vector<PictureSpec> legendPictures();
+std::vector<PictureDrawing> legendPictures();
 // The status icon sets to choose between.
-std::vector<PictureSpec> iconSetPictures();
+std::vector<PictureDrawing> iconSetPictures();
 // Backgrounds of single windows.
-std::vector<PictureSpec> windowPictures();
+std::vector<PictureDrawing> windowPictures();
 
 // The program icon, reduced to 256 colours with a one-bit transparency mask,
 // as stored in the Windows icon file.

@@ -56,7 +56,7 @@ QImage programIcon()
     return indexed.convertToFormat(QImage::Format_ARGB32);
 }
 
-std::vector<PictureSpec> pointerPictures()
+std::vector<PictureDrawing> pointerPictures()
 {
     return {
         {QStringLiteral("butterfly.png"), {32, 32}, butterfly},

@@ -27,7 +27,7 @@ Drawing heapWithFlag(const QColor &heap, const QColor &ink)
 
 // A picture that is just the drawing on a tile; logos fill the tile's inside,
 // other drawings keep a pixel off its rim.
-PictureSpec tiled(const char *file, QSize size, const TileLook &look, const Drawing &draw,
+PictureDrawing tiled(const char *file, QSize size, const TileLook &look, const Drawing &draw,
                   qreal inset = 1)
 {
     return {QString::fromLatin1(file), size, [=] { return tilePicture(size, look, draw, inset); }};
@@ -38,7 +38,7 @@ const QSize narrow(21, 22);
 
 } // namespace
 
-std::vector<PictureSpec> statusPictures()
+std::vector<PictureDrawing> statusPictures()
 {
     return {
         tiled("icq-online.png", square, blackTile, greenFlower),
@@ -49,7 +49,7 @@ std::vector<PictureSpec> statusPictures()
     };
 }
 
-std::vector<PictureSpec> legendPictures()
+std::vector<PictureDrawing> legendPictures()
 {
     const QColor brown(150, 90, 40), darkBrown(80, 40, 10), lightGrey(150, 150, 150);
     return {

@@ -71,7 +71,7 @@ QImage aboutBackground()
 
 } // namespace
 
-std::vector<PictureSpec> windowPictures()
+std::vector<PictureDrawing> windowPictures()
 {
     return {{QStringLiteral("about-background.png"), aboutSize, aboutBackground}};
 }
