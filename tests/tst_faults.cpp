@@ -234,8 +234,14 @@ void TestFaults::soakOfManyLookupsKeepsMemoryFlat()
     lookups(400);
     const qint64 after = residentKb();
     qInfo("resident memory after 100 lookups: %lld kB, after 500: %lld kB", warm, after);
+#ifdef QUORVANE_SANITIZED
+    // The sanitizer holds freed memory back to catch late uses: no bound.
+    Q_UNUSED(warm);
+    Q_UNUSED(after);
+#else
     // 400 more lookups may not cost 20 kB each.
     QVERIFY2(after - warm < 8 * 1024, qPrintable(QString::number(after - warm)));
+#endif
     QCOMPARE(m_main->findChildren<QObject *>().size(), objects);
     QCOMPARE(m_server.targets().count("/msn/@hotmail.com") - requestsBefore, 500);
 }
