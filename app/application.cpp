@@ -3,6 +3,7 @@
 #include "app/fonts.h"
 #include "app/programend.h"
 #include "app/runtimeerror.h"
+#include "webview/webprofile.h"
 
 #include <QIcon>
 
@@ -14,6 +15,7 @@ void Application::prepare()
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
     // The web engine shares its OpenGL context with the widgets.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    WebProfile::prepareEngine();
 }
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)

@@ -2,10 +2,14 @@
 // the main window's start page, and nothing else. Whatever Quorvane costs
 // beyond this is the program's own.
 //
-// The Qt start-up settings are Quorvane's (see Application::prepare), so that
-// only the program's features make the difference.
+// The Qt start-up settings are Quorvane's (see Application::prepare), the
+// software drawing of web views included, so that only the program's
+// features make the difference. How Quorvane's views share renderer
+// processes is one of those features, and the floor has one view only.
 
 #include <QApplication>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QUrl>
 #include <QWebEngineView>
 #include <QWidget>
@@ -15,6 +19,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
 
     QApplication app(argc, argv);
     int result = 0;

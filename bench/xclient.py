@@ -261,16 +261,17 @@ class XClient:
 
     def click(self, x, y, pause=0.05):
         """Moves the pointer to (x, y) on the screen and clicks button 1.
-        Returns the monotonic time at which the release had reached the
-        server."""
+        Returns the monotonic time just before the release was sent: the
+        program cannot react to the click before it."""
         self.move_pointer(x, y)
         time.sleep(pause)
         self._fake(4, 1)  # ButtonPress
         self.sync()
         time.sleep(0.02)
+        released = time.monotonic()
         self._fake(5, 1)  # ButtonRelease
         self.sync()
-        return time.monotonic()
+        return released
 
     def click_client(self, window, x, y):
         ox, oy = self.origin(window.wid)

@@ -89,7 +89,7 @@ private:
 void TestFaults::initTestCase()
 {
     // Lookups go straight to the loopback servers, as if typed as the server.
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    addEngineFlags("--disable-gpu");
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost);
     m_closedPort = probe.serverPort();

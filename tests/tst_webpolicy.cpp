@@ -87,7 +87,7 @@ private:
 
 void TestWebPolicy::initTestCase()
 {
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-gpu");
+    addEngineFlags("--disable-gpu");
     m_server.respond("/blank.html", page("<p>blank</p>"));
     const QByteArray linkStyle = "style='display:block;position:fixed;left:0;top:0;width:100%;height:100%'";
     m_server.respond("/popup.html", page("<a id=a href='/opened-by-link.html' target='_blank' " + linkStyle + ">x</a>"

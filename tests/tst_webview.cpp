@@ -12,6 +12,10 @@
 #include "windows/frmmain.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QHash>
+#include <QQuickWindow>
 #include <QElapsedTimer>
 #include <QLineEdit>
 
@@ -31,6 +35,7 @@ private slots:
     void icqAndIrcWindowsLoadTheirPagesAndLookUp_data();
     void icqAndIrcWindowsLoadTheirPagesAndLookUp();
     void aboutLoadsItsStatusPageOnce();
+    void engineDrawsInSoftwareAndSharesRenderersBySite();
 
 private:
     WebBrowser *browser() const { return m_window->findChild<WebBrowser *>("WebBrowser1"); }
@@ -46,8 +51,7 @@ void TestWebView::initTestCase()
 {
     QVERIFY(m_server.port() != 0);
     // Read by the engine when the first web view starts it.
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
-            QStringLiteral("--disable-gpu --proxy-server=http://127.0.0.1:%1")
+    addEngineFlags(QStringLiteral("--disable-gpu --proxy-server=http://127.0.0.1:%1")
                 .arg(m_server.port())
                 .toLatin1());
     m_server.respond("/Msntv/msnexe6.html",
@@ -163,6 +167,60 @@ void TestWebView::aboutLoadsItsStatusPageOnce()
     WindowRegistry::Show<frmAbout>();
     QTest::qWait(1500);
     QCOMPARE(m_server.targets().count(page), 1);
+}
+
+namespace {
+
+// The web engine's renderer processes among this process's descendants.
+int rendererProcesses()
+{
+    QHash<qint64, qint64> parentOf;
+    QHash<qint64, QByteArray> commandOf;
+    QDirIterator processes("/proc", QDir::Dirs | QDir::NoDotAndDotDot);
+    while (processes.hasNext()) {
+        const QString folder = processes.next();
+        bool isProcess = false;
+        const qint64 pid = QFileInfo(folder).fileName().toLongLong(&isProcess);
+        QFile stat(folder + "/stat");
+        QFile commandLine(folder + "/cmdline");
+        if (!isProcess || !stat.open(QIODevice::ReadOnly) || !commandLine.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold spaces, so read after ')'.
+        const QByteArray fields = stat.readAll();
+        parentOf[pid] = fields.mid(fields.lastIndexOf(')') + 2).split(' ').value(1).toLongLong();
+        commandOf[pid] = commandLine.readAll();
+    }
+    const qint64 self = QCoreApplication::applicationPid();
+    int renderers = 0;
+    for (auto it = commandOf.cbegin(); it != commandOf.cend(); ++it) {
+        if (!it.value().contains("--type=renderer"))
+            continue;
+        for (qint64 ancestor = parentOf.value(it.key()); ancestor > 1; ancestor = parentOf.value(ancestor)) {
+            if (ancestor == self) {
+                ++renderers;
+                break;
+            }
+        }
+    }
+    return renderers;
+}
+
+} // namespace
+
+void TestWebView::engineDrawsInSoftwareAndSharesRenderersBySite()
+{
+    QCOMPARE(QQuickWindow::sceneGraphBackend(), "software");
+    QVERIFY(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--process-per-site"));
+    QVERIFY(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--proxy-server"));
+    const int before = rendererProcesses();
+    WindowRegistry::Show<Form1>();
+    WindowRegistry::Show<Form2>();
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.example/Msntv/msnexe2.html")
+                                 && m_server.received("http://telmik-brasko.example/Msntv/msnexe4.html"),
+                             30000);
+    QTest::qWait(1000);
+    // Three windows showing pages of one site: still one renderer between them.
+    QCOMPARE(rendererProcesses(), before);
 }
 
 QUORVANE_TEST_MAIN(TestWebView)

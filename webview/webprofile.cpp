@@ -2,6 +2,8 @@
 
 #include "webview/webpolicy.h"
 
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
@@ -35,6 +37,20 @@ void addBarePictureStyle(QWebEngineProfile *profile)
 } // namespace
 
 namespace WebProfile {
+
+void prepareEngine()
+{
+    // A status picture or a short page needs no GPU; drawing in software
+    // saves the memory and start-up time of an OpenGL context per view.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
+    // The lookup windows' start pages all come from the group's server: one
+    // renderer serves them. Pages of other sites still get their own.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--process-per-site"))
+        flags.append(flags.isEmpty() ? "" : " ").append("--process-per-site");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
 
 QWebEngineProfile *shared()
 {

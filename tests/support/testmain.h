@@ -4,6 +4,13 @@
 
 #include <QTest>
 
+// Adds switches for the web engine to those the program set, before the
+// first web view starts it.
+inline void addEngineFlags(const QByteArray &flags)
+{
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + ' ' + flags);
+}
+
 // Runs a test class inside the program's own application object, so that
 // failures escaping event handlers take the same road as in the program.
 #define QUORVANE_TEST_MAIN(TestClass)                                                               \
