@@ -12,7 +12,7 @@ packages=(
     fonts-liberation2 fonts-dejavu-core   # stand-ins for the Windows fonts
     xvfb xauth                             # a display where there is none
     binutils-mingw-w64-x86-64              # checks the Windows resources
-    dpkg-dev desktop-file-utils            # builds and checks the Debian package
+    dpkg-dev file desktop-file-utils       # builds and checks the Debian package
 )
 
 missing=()
