@@ -64,6 +64,7 @@ public:
     void stopAll();
 
 private:
+    // Out of line: this header knows WindowFrame by name only.
     bool has(std::type_index key) const;
     WindowFrame &at(std::type_index key) const;
     void adopt(std::type_index key, std::unique_ptr<WindowFrame> window);
