@@ -245,6 +245,10 @@ void TestInfoWindows::iconSetsMatchItsTable()
     // White shows to the right of the narrower pictures.
     QCOMPARE(sets->grab().toImage().pixel(350, 80), qRgb(255, 255, 255));
     QCOMPARE(sets->focusWidget(), controlOf(sets, "Command1"));
+    // No icon of its own, where the other windows show the program's.
+    const QImage icon = sets->windowIcon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    QCOMPARE(qAlpha(icon.pixel(8, 8)), 0);
+    QVERIFY(!openWindow<frmAbout>()->windowIcon().isNull());
 }
 
 void TestInfoWindows::helpTextIsExactlyTheListedLines()

@@ -5,6 +5,7 @@
 #include "windows/controls.h"
 #include "windows/frmabout1.h"
 
+#include <QIcon>
 #include <QPushButton>
 
 Form3::Form3() : WindowFrame(QStringLiteral("Status Icon Sets"), QSize(6120, 7110))
@@ -15,6 +16,11 @@ Form3::Form3() : WindowFrame(QStringLiteral("Status Icon Sets"), QSize(6120, 711
     setPalette(white);
     setAutoFillBackground(true);
     setPointer(Pictures::pointer(QStringLiteral("butterfly")));
+    // The window has no icon of its own; a blank one keeps the toolkit from
+    // lending it the program's.
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    setWindowIcon(QIcon(blank));
 
     Command1 = add<QPushButton>("Command1", {4800, 120, 1095, 375}, QStringLiteral("Close"));
     Image4 = add<Picture>("Image4", {0, 5280, 6105, 1860}, Pictures::get(QStringLiteral("iconset4")));
