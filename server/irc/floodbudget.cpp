@@ -1,0 +1,30 @@
+#include "floodbudget.h"
+
+#include <algorithm>
+
+FloodBudget::FloodBudget(int burst, int intervalMs)
+    : m_capacity(qint64(std::max(burst, 1)) * intervalMs), m_interval(intervalMs), m_credit(m_capacity)
+{
+}
+
+qint64 FloodBudget::credit(qint64 nowMs) const
+{
+    if (m_at < 0)
+        return m_credit;
+    return std::min(m_capacity, m_credit + std::max<qint64>(0, nowMs - m_at));
+}
+
+bool FloodBudget::take(qint64 nowMs)
+{
+    const qint64 available = credit(nowMs);
+    if (available < m_interval)
+        return false;
+    m_credit = available - m_interval;
+    m_at = nowMs;
+    return true;
+}
+
+qint64 FloodBudget::wait(qint64 nowMs) const
+{
+    return std::max<qint64>(0, m_interval - credit(nowMs));
+}

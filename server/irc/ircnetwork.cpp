@@ -1,0 +1,238 @@
+#include "ircnetwork.h"
+
+#include "addresspolicy.h"
+#include "ircclient.h"
+#include "irctransport.h"
+
+#include <QHostInfo>
+#include <algorithm>
+
+IrcNetwork::IrcNetwork(const QString &host, std::optional<quint16> port, const IrcSettings &settings,
+                       const AddressPolicy &policy, TransportFactory transports, QObject *parent)
+    : QObject(parent), m_host(host), m_port(port), m_settings(settings), m_policy(policy),
+      m_transports(std::move(transports)), m_queue(settings.queueCapacity()),
+      m_budget(settings.floodBurst, settings.floodIntervalMs), m_cache(settings.cacheMs),
+      m_backoffMs(settings.backoffInitialMs)
+{
+    m_clock.start();
+    for (QTimer *timer : {&m_connectTimer, &m_reconnectTimer, &m_idleTimer})
+        timer->setSingleShot(true);
+    connect(&m_connectTimer, &QTimer::timeout, this,
+            [this] { onAttemptFailed(QStringLiteral("no connection to the IRC server in time")); });
+    connect(&m_reconnectTimer, &QTimer::timeout, this, &IrcNetwork::connectNow);
+    connect(&m_idleTimer, &QTimer::timeout, this, &IrcNetwork::onIdle);
+}
+
+IrcNetwork::~IrcNetwork()
+{
+    if (m_resolveId >= 0)
+        QHostInfo::abortHostLookup(m_resolveId);
+}
+
+QString IrcNetwork::name() const
+{
+    const QString host = m_host.contains(QLatin1Char(':')) ? QLatin1Char('[') + m_host + QLatin1Char(']') : m_host;
+    return m_port ? host + QLatin1Char(':') + QString::number(*m_port) : host;
+}
+
+QString IrcNetwork::stateText() const
+{
+    const QString tls = m_tls ? QStringLiteral(" (TLS)") : QString();
+    switch (m_state) {
+    case State::Disconnected: return QStringLiteral("not connected");
+    case State::Resolving: return QStringLiteral("resolving");
+    case State::Connecting: return QStringLiteral("connecting") + tls;
+    case State::Registering: return QStringLiteral("registering") + tls;
+    case State::Ready: return QStringLiteral("connected") + tls;
+    case State::Waiting:
+        return QStringLiteral("reconnecting in %1 s").arg((m_reconnectTimer.remainingTime() + 999) / 1000);
+    }
+    return {};
+}
+
+void IrcNetwork::lookup(const QByteArray &nick, const PresenceRequest::Answer &answer)
+{
+    m_idleTimer.start(m_settings.idleMs);
+    const QByteArray key = m_caseMapping.fold(nick);
+    if (const auto online = m_cache.find(key, now()))
+        return answer({*online ? Presence::Online : Presence::Offline, {}, true});
+    if (m_state == State::Waiting && m_reconnectTimer.remainingTime() + m_settings.connectTimeoutMs > m_settings.lookupBoundMs)
+        return answer(Presence::unknown(m_lastFailure));
+    if (m_queue.add(key, nick) == IsonQueue::Added::Full)
+        return answer(Presence::unknown(QStringLiteral("busy")));
+    QPointer<IrcNetwork> self(this);
+    m_waiting.insert(key, new PresenceRequest(m_settings.lookupBoundMs, answer, [self] {
+        return self ? self->timeoutReason() : QStringLiteral("no answer from the IRC server");
+    }, this));
+    if (m_state == State::Disconnected)
+        connectNow();
+    else if (m_client)
+        QTimer::singleShot(0, m_client, &IrcClient::pump); // lookups of this moment share the line
+}
+
+void IrcNetwork::connectNow()
+{
+    m_state = State::Resolving;
+    QHostAddress literal;
+    if (literal.setAddress(m_host)) {
+        QHostInfo info;
+        info.setAddresses({literal});
+        return onResolved(info);
+    }
+    m_resolveId = QHostInfo::lookupHost(m_host, this, &IrcNetwork::onResolved);
+}
+
+void IrcNetwork::onResolved(const QHostInfo &info)
+{
+    m_resolveId = -1;
+    if (info.addresses().isEmpty())
+        return giveUp(QStringLiteral("IRC server not found"));
+    const QList<QHostAddress> addresses = info.addresses();
+    const auto allowed = std::find_if(addresses.cbegin(), addresses.cend(),
+                                      [this](const QHostAddress &address) { return m_policy.allows(address); });
+    if (allowed == addresses.cend())
+        return giveUp(QStringLiteral("address not allowed"));
+    m_address = *allowed;
+    m_attempts.clear();
+    if (m_port)
+        m_attempts.append({*m_port, *m_port == m_settings.tlsPort});
+    else {
+        if (!m_tlsUnavailable)
+            m_attempts.append({m_settings.tlsPort, true});
+        m_attempts.append({m_settings.plainPort, false});
+    }
+    tryNextAttempt();
+}
+
+void IrcNetwork::tryNextAttempt()
+{
+    const Attempt attempt = m_attempts.takeFirst();
+    m_state = State::Connecting;
+    m_tls = attempt.tls;
+    m_transport = m_transports(this);
+    connect(m_transport, &IrcTransport::opened, this, &IrcNetwork::onOpened);
+    connect(m_transport, &IrcTransport::failed, this, &IrcNetwork::onAttemptFailed);
+    m_connectTimer.start(m_settings.connectTimeoutMs);
+    m_transport->open(m_address, attempt.port, attempt.tls, m_host);
+}
+
+void IrcNetwork::onAttemptFailed(const QString &reason)
+{
+    m_connectTimer.stop();
+    dropConnection();
+    if (m_tls && !m_port)
+        m_tlsUnavailable = true;
+    if (!m_attempts.isEmpty())
+        return tryNextAttempt();
+    giveUp(reason);
+}
+
+void IrcNetwork::onOpened()
+{
+    m_connectTimer.stop();
+    m_transport->disconnect(this);
+    m_state = State::Registering;
+    m_client = new IrcClient(m_transport, m_queue, m_budget, m_settings, this);
+    connect(m_client, &IrcClient::ready, this, &IrcNetwork::onReady);
+    connect(m_client, &IrcClient::answered, this, &IrcNetwork::onAnswered);
+    connect(m_client, &IrcClient::lost, this, &IrcNetwork::onLost);
+    m_client->begin();
+}
+
+void IrcNetwork::onReady()
+{
+    m_state = State::Ready;
+    m_everRegistered = true;
+    m_backoffMs = m_settings.backoffInitialMs;
+    m_caseMapping = m_client->caseMapping();
+    emit event(QStringLiteral("IRC network %1 %2 as %3").arg(name(), stateText(), QString::fromLatin1(m_client->nick())));
+}
+
+void IrcNetwork::onAnswered(const QList<IsonQueue::Entry> &online, const QList<IsonQueue::Entry> &offline)
+{
+    for (const auto &[entries, status] : {std::pair(online, Presence::Online), std::pair(offline, Presence::Offline)})
+        for (const IsonQueue::Entry &entry : entries) {
+            m_cache.store(entry.key, status == Presence::Online, now());
+            answer(entry.key, {status, {}, false});
+        }
+}
+
+void IrcNetwork::onLost(const QString &reason)
+{
+    dropConnection();
+    giveUp(reason);
+}
+
+// Nothing more will come of this connection: every waiting lookup is told
+// why, and a network that once answered is reconnected after a pause that
+// doubles with each failure; one that never did is left to its owner.
+void IrcNetwork::giveUp(const QString &reason)
+{
+    m_lastFailure = reason;
+    answerAll(reason);
+    if (!m_everRegistered) {
+        m_state = State::Disconnected;
+        emit unreachable(reason);
+        return;
+    }
+    m_state = State::Waiting;
+    emit event(QStringLiteral("IRC network %1 lost (%2), reconnecting in %3 s").arg(name(), reason).arg(m_backoffMs / 1000.0));
+    m_reconnectTimer.start(m_backoffMs);
+    m_backoffMs = std::min(m_backoffMs * 2, m_settings.backoffMaxMs);
+}
+
+void IrcNetwork::answer(const QByteArray &key, const Presence &presence)
+{
+    for (const QPointer<PresenceRequest> &request : m_waiting.values(key))
+        if (request)
+            request->finish(presence);
+    m_waiting.remove(key);
+}
+
+void IrcNetwork::answerAll(const QString &reason)
+{
+    for (const IsonQueue::Entry &entry : m_queue.takeAll())
+        answer(entry.key, Presence::unknown(reason));
+    for (const QPointer<PresenceRequest> &request : std::exchange(m_waiting, {}))
+        if (request)
+            request->finish(Presence::unknown(reason));
+}
+
+void IrcNetwork::dropConnection()
+{
+    if (m_client) {
+        m_client->deleteLater();
+        m_client = nullptr;
+    }
+    if (m_transport) {
+        m_transport->disconnect(this);
+        m_transport->close();
+        m_transport->deleteLater();
+        m_transport = nullptr;
+    }
+}
+
+void IrcNetwork::onIdle()
+{
+    if (!m_waiting.isEmpty())
+        return m_idleTimer.start(m_settings.idleMs);
+    if (m_client)
+        m_client->quit("idle");
+    m_reconnectTimer.stop();
+    dropConnection();
+    m_state = State::Disconnected;
+    emit idle();
+}
+
+QString IrcNetwork::timeoutReason() const
+{
+    switch (m_state) {
+    case State::Resolving: return QStringLiteral("IRC server name not resolved in time");
+    case State::Connecting: return QStringLiteral("no connection to the IRC server in time");
+    case State::Registering: return QStringLiteral("no registration in time");
+    case State::Ready: return QStringLiteral("no answer from the IRC server in time");
+    case State::Waiting:
+    case State::Disconnected: return m_lastFailure;
+    }
+    return {};
+}

@@ -1,0 +1,82 @@
+#include "ircpresence.h"
+
+#include "ircidentity.h"
+#include "sockettransport.h"
+
+#include <utility>
+
+namespace {
+
+// How many unreachable networks are remembered at most.
+constexpr int maxFailures = 1024;
+
+} // namespace
+
+IrcPresence::IrcPresence(const IrcSettings &settings, const AddressPolicy &policy,
+                         IrcNetwork::TransportFactory transports, QObject *parent)
+    : QObject(parent), m_settings(settings), m_policy(policy), m_transports(std::move(transports))
+{
+    if (!m_transports) {
+        const QList<QSslCertificate> certificates = m_settings.extraCertificates;
+        m_transports = [certificates](QObject *owner) { return new SocketTransport(certificates, owner); };
+    }
+    m_clock.start();
+}
+
+void IrcPresence::lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer)
+{
+    const QHostAddress literal(identity.host);
+    if (!literal.isNull() && !m_policy.allows(literal))
+        return answer(Presence::unknown(QStringLiteral("address not allowed")));
+    const QString key = identity.host + QLatin1Char(':') + (identity.port ? QString::number(*identity.port) : QString());
+    const auto failure = m_failures.constFind(key);
+    if (failure != m_failures.cend()) {
+        if (failure->until > m_clock.elapsed())
+            return answer(Presence::unknown(failure->reason));
+        m_failures.erase(failure);
+    }
+    IrcNetwork *found = network(key, identity);
+    if (!found)
+        return answer(Presence::unknown(QStringLiteral("busy")));
+    found->lookup(identity.nick.toLatin1(), answer);
+}
+
+IrcNetwork *IrcPresence::network(const QString &key, const IrcIdentity &identity)
+{
+    if (IrcNetwork *known = m_networks.value(key))
+        return known;
+    if (m_networks.size() >= m_settings.maxNetworks)
+        return nullptr;
+    auto *created = new IrcNetwork(identity.host, identity.port, m_settings, m_policy, m_transports, this);
+    m_networks.insert(key, created);
+    connect(created, &IrcNetwork::unreachable, this, [this, key, created](const QString &reason) {
+        if (m_failures.size() >= maxFailures)
+            m_failures.clear();
+        m_failures.insert(key, {reason, m_clock.elapsed() + m_settings.unreachableMemoryMs});
+        emit event(QStringLiteral("IRC network %1 unreachable: %2").arg(created->name(), reason));
+        forget(key, created);
+    });
+    connect(created, &IrcNetwork::event, this, &IrcPresence::event);
+    connect(created, &IrcNetwork::idle, this, [this, key, created] {
+        emit event(QStringLiteral("IRC network %1 idle, closed").arg(created->name()));
+        forget(key, created);
+    });
+    emit event(QStringLiteral("IRC network %1 opened").arg(created->name()));
+    return created;
+}
+
+void IrcPresence::forget(const QString &key, IrcNetwork *network)
+{
+    if (m_networks.value(key) == network)
+        m_networks.remove(key);
+    network->deleteLater();
+}
+
+QList<IrcPresence::NetworkState> IrcPresence::networks() const
+{
+    QList<NetworkState> states;
+    for (const IrcNetwork *network : m_networks)
+        states.append({network->name(), network->stateText(), network->queueLength()});
+    std::sort(states.begin(), states.end(), [](const NetworkState &a, const NetworkState &b) { return a.name < b.name; });
+    return states;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QSslCertificate>
+
+// The numbers the IRC side works by. The defaults are the server's; tests
+// shorten the times and point the default ports elsewhere.
+struct IrcSettings
+{
+    // Ports an identity may name.
+    QList<quint16> allowedPorts{6665, 6666, 6667, 6668, 6669, 6697, 7000};
+    // Tried in this order for an identity that names no port.
+    quint16 tlsPort = 6697;
+    quint16 plainPort = 6667;
+    // Trusted besides the system's store when verifying a network's certificate.
+    QList<QSslCertificate> extraCertificates;
+
+    int maxNetworks = 16;
+    int lookupBoundMs = 10'000;     // every lookup is answered within this
+    int cacheMs = 60'000;
+    int idleMs = 10 * 60'000;       // a network without lookups this long is left
+    int floodBurst = 4;
+    int floodIntervalMs = 2'000;
+    int connectTimeoutMs = 4'000;   // per attempt, so that plain can follow TLS within the bound
+    int registerTimeoutMs = 8'000;  // from connected to the end of the welcome
+    int silenceMs = 120'000;        // then the client asks with PING
+    int pingTimeoutMs = 30'000;     // and gives up when nothing comes back
+    int backoffInitialMs = 2'000;
+    int backoffMaxMs = 5 * 60'000;
+    int unreachableMemoryMs = 30'000; // a network never reached is answered from memory this long
+
+    // Waiting nicks one network may hold: as many as the flood budget can
+    // still ask about within the bound. With nicks of the longest allowed
+    // size one ISON line carries (510 - 5) / 31 = 16 of them; within a 10 s
+    // bound at one line per 2 s, 5 lines could leave, less the one slot a
+    // newcomer may spend waiting for the line already in flight: 4 x 16 = 64.
+    int queueCapacity() const;
+};
