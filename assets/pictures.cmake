@@ -35,6 +35,17 @@ set(QUORVANE_PICTURES
     iconset4.png        #   407 x 124
 )
 
+# Each icon of the four sets alone, as the status server answers ?set=1..4:
+# set<N>-<medium>-<state>.png, the size of the set's cells (set 1 16 x 16,
+# sets 2 and 3 22 x 22, set 4 55 x 16 with its badge).
+foreach(_set 1 2 3 4)
+    foreach(_medium aim icq irc msn yahoo)
+        foreach(_state online offline unknown)
+            list(APPEND QUORVANE_PICTURES set${_set}-${_medium}-${_state}.png)
+        endforeach()
+    endforeach()
+endforeach()
+
 set(QUORVANE_PICTURE_DIR ${CMAKE_BINARY_DIR}/pictures)
 set(QUORVANE_ICON_FILE ${QUORVANE_PICTURE_DIR}/quorvane.ico)
 

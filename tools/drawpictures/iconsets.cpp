@@ -22,6 +22,15 @@ struct SetLayout
     int gap;        // between two cells
 };
 
+// A whole set: its layout, its online, offline and unknown rows, and
+// anything its white ground bears besides.
+struct IconSet
+{
+    SetLayout layout;
+    Row rows[3];
+    std::function<void(QPainter &)> ground = {};
+};
+
 // The set on a white ground (with anything else the ground bears): the rows
 // spread evenly down, their icons lined up after the longest caption.
 QImage iconSet(const SetLayout &layout, const Row (&rows)[3],
@@ -96,7 +105,7 @@ const Drawing msnButterfly = with(butterfly, messengerButterfly);
 const Drawing yahoo = with(hattedSmiley, yahooSmiley);
 
 // Small unframed icons; the unknown ones question marks in the icons' colours.
-QImage iconSet1()
+IconSet iconSet1()
 {
     const Row online{
         with(runner, runnerOrange, runnerInk),
@@ -112,11 +121,11 @@ QImage iconSet1()
     for (const QColor &colour : {QColor(205, 160, 100), QColor(30, 170, 30), QColor(110, 140, 175),
                                  QColor(240, 200, 0), QColor(40, 90, 220), red})
         unknown.push_back(with(questionMark, colour));
-    return iconSet({{280, 100}, 4, 11, {16, 16}, 4}, {online, greyRow(online), unknown});
+    return {{{280, 100}, 4, 11, {16, 16}, 4}, {online, greyRow(online), unknown}};
 }
 
 // Framed icons with black rims.
-QImage iconSet2()
+IconSet iconSet2()
 {
     const TileLook look{};
     const TileLook greyGround{Qt::black, tileGrey};
@@ -131,11 +140,11 @@ QImage iconSet2()
         onTile(with(hattedSmiley, SmileyLook{Qt::white, Qt::white, Qt::black, Qt::black}), look),
     };
     const Row unknown = onTiles(Row(6, with(questionMark, QColor(0, 160, 0))), greyGround);
-    return iconSet({{304, 120}, 4, 11, {22, 22}, 3}, {online, offline, unknown});
+    return {{{304, 120}, 4, 11, {22, 22}, 3}, {online, offline, unknown}};
 }
 
 // Framed icons with brown rims, beside a grey edge down the left.
-QImage iconSet3()
+IconSet iconSet3()
 {
     const TileLook look{brownFrame};
     const TileLook greyGround{brownFrame, tileGrey};
@@ -162,11 +171,11 @@ QImage iconSet3()
     const auto edge = [](QPainter &painter) {
         painter.fillRect(0, 0, 2, 122, QColor(160, 160, 160));
     };
-    return iconSet({{315, 122}, 10, 11, {22, 22}, 4}, {online, offline, unknown}, edge);
+    return {{{315, 122}, 10, 11, {22, 22}, 4}, {online, offline, unknown}, edge};
 }
 
 // Icons overlapping the left end of a badge naming the state.
-QImage iconSet4()
+IconSet iconSet4()
 {
     const auto withBadge = [](const Row &icons, const QString &word) {
         Row cells;
@@ -180,20 +189,58 @@ QImage iconSet4()
         return cells;
     };
     const Row icons{with(runner, runnerOrange, runnerInk), greenFlower, hash, msnButterfly, yahoo};
-    return iconSet({{407, 124}, 4, 10, {55, 16}, 1},
-                   {withBadge(icons, QStringLiteral("ONLINE")),
-                    withBadge(greyRow(icons), QStringLiteral("OFFLINE")),
-                    withBadge(greyRow(icons), QStringLiteral("?"))});
+    return {{{407, 124}, 4, 10, {55, 16}, 1},
+            {withBadge(icons, QStringLiteral("ONLINE")),
+             withBadge(greyRow(icons), QStringLiteral("OFFLINE")),
+             withBadge(greyRow(icons), QStringLiteral("?"))}};
 }
+
+// The whole set as one picture.
+QImage composite(const IconSet &set)
+{
+    return iconSet(set.layout, set.rows, set.ground);
+}
+
+// One icon of a set, alone on the set's white ground at the size of its cell.
+QImage single(const IconSet &set, int row, int column)
+{
+    QImage image = Canvas::blank(set.layout.cell, Qt::white);
+    QPainter painter;
+    Canvas::begin(painter, image);
+    set.rows[row][std::size_t(column)](painter, QRectF(QPointF(0, 0), QSizeF(set.layout.cell)));
+    return image;
+}
+
+// Where each messenger's icon stands in a set's rows. The third icon of
+// sets 2 to 4 is IRC's "#"; set 1 has a speech bubble in its place. The
+// light bulb of sets 1 to 3 belongs to none of the five.
+struct Column
+{
+    const char *medium;
+    int inSets1To3, inSet4;
+};
+const Column columns[] = {{"aim", 0, 0}, {"icq", 1, 1}, {"irc", 2, 2}, {"msn", 4, 3}, {"yahoo", 5, 4}};
+const char *const states[] = {"online", "offline", "unknown"};
 
 } // namespace
 
 std::vector<PictureDrawing> iconSetPictures()
 {
-    return {
-        {QStringLiteral("iconset1.png"), {280, 100}, iconSet1},
-        {QStringLiteral("iconset2.png"), {304, 120}, iconSet2},
-        {QStringLiteral("iconset3.png"), {315, 122}, iconSet3},
-        {QStringLiteral("iconset4.png"), {407, 124}, iconSet4},
-    };
+    const std::function<IconSet()> sets[] = {iconSet1, iconSet2, iconSet3, iconSet4};
+    const QSize sizes[] = {{280, 100}, {304, 120}, {315, 122}, {407, 124}};
+    const QSize cells[] = {{16, 16}, {22, 22}, {22, 22}, {55, 16}};
+    std::vector<PictureDrawing> pictures;
+    for (int set = 0; set < 4; ++set) {
+        const auto draw = sets[set];
+        pictures.push_back({QStringLiteral("iconset%1.png").arg(set + 1), sizes[set], [draw] { return composite(draw()); }});
+        // Each icon also alone, as the status server answers with it.
+        for (const Column &column : columns)
+            for (int row = 0; row < 3; ++row) {
+                const int at = set == 3 ? column.inSet4 : column.inSets1To3;
+                pictures.push_back({QStringLiteral("set%1-%2-%3.png").arg(set + 1).arg(QLatin1String(column.medium),
+                                                                             QLatin1String(states[row])),
+                                    cells[set], [draw, row, at] { return single(draw(), row, at); }});
+            }
+    }
+    return pictures;
 }

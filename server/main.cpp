@@ -1,0 +1,30 @@
+// quorvane-server: the author group's status server. Everything lives in
+// quorvane_server_core; this only reads the options and runs the loop.
+#include "serverlog.h"
+#include "serveroptions.h"
+#include "socketactivation.h"
+#include "statusserver.h"
+#include "termination.h"
+
+#include <QCoreApplication>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    int exitCode = 0;
+    const auto options = ServerOptions::parse(app.arguments(), exitCode);
+    if (!options)
+        return exitCode;
+
+    Termination termination;
+    QObject::connect(&termination, &Termination::requested, &app, [](const QString &signalName) {
+        ServerLog::line(QStringLiteral("stopping on %1").arg(signalName));
+        QCoreApplication::quit();
+    });
+    StatusServer server(*options);
+    if (!server.start(SocketActivation::take())) {
+        ServerLog::line(QStringLiteral("no port to serve, stopping"));
+        return 1;
+    }
+    return app.exec();
+}

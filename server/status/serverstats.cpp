@@ -1,0 +1,8 @@
+#include "serverstats.h"
+
+void ServerStats::countLookup(const QString &medium, bool cached)
+{
+    ++m_lookups[medium];
+    if (cached)
+        ++m_cacheHits;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "http/connectionguard.h"
+#include "http/pages.h"
+#include "irc/ircpresence.h"
+#include "serveroptions.h"
+#include "socketactivation.h"
+#include "status/serverstats.h"
+#include "status/statuslookup.h"
+
+#include <QObject>
+
+class StatusHttpServer;
+class QTcpServer;
+
+// The whole server, headless: the status and web ports with their HTTP
+// servers, the IRC side and the statistics, all in one event loop.
+class StatusServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit StatusServer(const ServerOptions &options, QObject *parent = nullptr);
+
+    // Listens on the ports, or takes the sockets systemd passed. A port
+    // that cannot be had is logged in one line; false when none could.
+    bool start(const QList<SocketActivation::Socket> &activated = {});
+
+    // The ports really served (when asked for port 0), 0 for none.
+    quint16 statusPort() const { return m_statusPort; }
+    quint16 webPort() const { return m_webPort; }
+
+private:
+    QTcpServer *listen(quint16 port, const QString &what);
+    QTcpServer *adopt(const SocketActivation::Socket &socket);
+
+    ServerOptions m_options;
+    ServerStats m_stats;
+    ConnectionBook m_book;
+    IrcPresence m_irc;
+    StatusLookup m_lookup;
+    Pages m_pages;
+    StatusHttpServer *m_statusHttp;
+    StatusHttpServer *m_webHttp;
+    quint16 m_statusPort = 0;
+    quint16 m_webPort = 0;
+};
