@@ -1,7 +1,7 @@
 // The messenger lookup window against its layout, and what its controls do.
-#include "app/hosts.h"
 #include "app/programend.h"
 #include "app/windowregistry.h"
+#include "lookup/hosts.h"
 #include "lookup/lookupsequence.h"
 #include "support/clicks.h"
 #include "support/fixture.h"

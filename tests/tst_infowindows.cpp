@@ -1,7 +1,7 @@
 // The About, Help and status icon sets windows against their tables; their
 // links, overlapping labels and the help text.
-#include "app/hosts.h"
 #include "assets/helptext.h"
+#include "lookup/hosts.h"
 #include "support/clicks.h"
 #include "support/fixture.h"
 #include "support/layout.h"

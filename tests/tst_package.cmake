@@ -1,5 +1,12 @@
 # Builds the Debian package from the build folder and checks its metadata
 # and contents, and the desktop entry it installs.
+foreach(tool dpkg-deb dpkg-shlibdeps desktop-file-validate)
+    find_program(found_${tool} ${tool})
+    if(NOT found_${tool})
+        message("skipped: ${tool} is missing (Debian: dpkg-dev, desktop-file-utils)")
+        return()
+    endif()
+endforeach()
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 execute_process(COMMAND ${CMAKE_CPACK_COMMAND} -G DEB -B ${WORK_DIR} --config ${BUILD_DIR}/CPackConfig.cmake
@@ -40,7 +47,7 @@ foreach(path ./usr/bin/quorvane ./usr/share/applications/quorvane.desktop
     expect(contents "${path}\n")
 endforeach()
 # Only the program's own files: no tests, tools or development files.
-foreach(stray drawpictures tst_ quorvane_core include/ quorvane_floor)
+foreach(stray drawpictures tst_ quorvane_app libquorvane include/ quorvane_floor)
     string(FIND "${contents}" "${stray}" at)
     if(NOT at EQUAL -1)
         message(SEND_ERROR "the package holds ${stray}:\n${contents}")

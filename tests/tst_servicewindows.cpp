@@ -1,6 +1,6 @@
 // The ICQ and IRC lookup windows against their layout tables, and their
 // status query addresses.
-#include "app/hosts.h"
+#include "lookup/hosts.h"
 #include "lookup/lookupsequence.h"
 #include "lookup/serverlist.h"
 #include "support/clicks.h"

@@ -1,5 +1,5 @@
 // The status query address and the server list behind every server box.
-#include "app/hosts.h"
+#include "lookup/hosts.h"
 #include "lookup/serverlist.h"
 #include "lookup/statusaddress.h"
 
