@@ -2,7 +2,7 @@
 # are read off the program's libraries by dpkg-shlibdeps, so they name the
 # exact Qt runtime packages (web engine included) the program links.
 set(CPACK_PACKAGE_NAME quorvane)
-set(CPACK_PACKAGE_VENDOR "::[-:Telmik-Brasko:-]::")
+set(CPACK_PACKAGE_VENDOR "${QUORVANE_COMPANY}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "messenger status checker: online, offline or blocking you")
 string(CONCAT CPACK_PACKAGE_DESCRIPTION

