@@ -111,7 +111,7 @@ void TestMoves::lookupStartedBeforeBackFiresInTheHiddenWindow()
     clickControl(m_main, "Label5");
     tickLookup(&icq);
     tickLookup(m_main);
-    QCOMPARE(icqNavigations.addresses(), QStringList{"http://telmik-brasko.example:6969/icq/777"});
+    QCOMPARE(icqNavigations.addresses(), QStringList{"http://telmik-brasko.localhost:6969/icq/777"});
     QCOMPARE(mainNavigations.addresses().size(), 1);
     clickControl(m_main, "Command4");
     QCOMPARE(controlOf<ProgressBar>(&icq, "pg")->Value(), 0.0f);

@@ -22,8 +22,8 @@
 
 namespace {
 
-const QString row1Icq = "telmik-brasko.example:6969/icq/";
-const QString row1Irc = "telmik-brasko.example:6969/irc/";
+const QString row1Icq = "telmik-brasko.localhost:6969/icq/";
+const QString row1Irc = "telmik-brasko.localhost:6969/irc/";
 
 const QList<ControlRow> icqLayout = {
     {"Combo1", 1680, 1680, 2775, 315, row1Icq},
