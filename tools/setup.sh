@@ -13,7 +13,8 @@ packages=(
     fonts-liberation2 fonts-dejavu-core   # stand-ins for the Windows fonts
     xvfb xauth                             # a display where there is none
     binutils-mingw-w64-x86-64              # checks the Windows resources
-    dpkg-dev file desktop-file-utils       # builds and checks the Debian package
+    dpkg-dev file desktop-file-utils       # builds and checks the Debian packages
+    libcap2-bin                            # lets the status server bind port 80
 )
 
 missing=()
