@@ -1,9 +1,10 @@
 #include "app/application.h"
 
-#include "app/fonts.h"
 #include "app/programend.h"
-#include "app/runtimeerror.h"
+#include "lookup/runtimeerror.h"
+#include "lookup/version.h"
 #include "webview/webprofile.h"
+#include "windows/fonts.h"
 
 #include <QIcon>
 
@@ -20,23 +21,20 @@ void Application::prepare()
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
-    setApplicationName(QStringLiteral("Quorvane"));
-    setApplicationVersion(QStringLiteral("2.03"));
-    setOrganizationName(QStringLiteral("::[-:Telmik-Brasko:-]::"));
+    setApplicationName(QString::fromLatin1(Version::product));
+    setApplicationVersion(QString::fromLatin1(Version::file));
+    setOrganizationName(QString::fromLatin1(Version::company));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/quorvane.png")));
     setDesktopFileName(QStringLiteral("quorvane"));
     Fonts::installSubstitutes();
+    RuntimeErrors::setHandler(&ProgramEnd::afterError);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const RuntimeError &error) {
-        RuntimeErrorReport::show(error);
-    } catch (const std::exception &error) {
-        RuntimeErrorReport::show(RuntimeError(51, QString::fromLocal8Bit(error.what())));
-    }
-    ProgramEnd::end();
-    return true;
+    // The last net: handlers that can fail raise their errors themselves
+    // (RuntimeErrors::guard) before they reach Qt's dispatch.
+    bool handled = true;
+    RuntimeErrors::guard([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
 }

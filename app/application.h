@@ -2,8 +2,9 @@
 
 #include <QApplication>
 
-// The application object. A failure that escapes an event handler ends here:
-// the user sees the run-time error report, then the program ends.
+// The application object. It sends every run-time error to the report and
+// the end of the program, and catches, as a last net, any error that an
+// event handler let escape.
 class Application : public QApplication
 {
     Q_OBJECT

@@ -4,7 +4,8 @@
 
 #include <QWidget>
 
-// The moves between windows. Each shows its target before it hides the
+// The moves between windows, for code outside the windows (the windows ask
+// for theirs through WindowFrame). Each shows its target before it hides the
 // window it starts from, so that a visible window exists throughout.
 namespace Moves {
 
@@ -12,16 +13,14 @@ namespace Moves {
 template <class Target>
 void goTo(QWidget &self)
 {
-    WindowRegistry::Show<Target>();
-    self.setVisible(false);
+    WindowRegistry::current()->move(self, WindowClass::of<Target>(), Activation::Show);
 }
 
 // Make the target visible without activating it, then hide self.
 template <class Target>
 void returnTo(QWidget &self)
 {
-    WindowRegistry::setVisible<Target>(true);
-    self.setVisible(false);
+    WindowRegistry::current()->move(self, WindowClass::of<Target>(), Activation::Visible);
 }
 
 } // namespace Moves

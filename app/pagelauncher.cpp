@@ -1,7 +1,8 @@
 #include "app/pagelauncher.h"
 
-#include "app/runtimeerror.h"
+#include "app/runtimeerrorreport.h"
 #include "app/seam.h"
+#include "lookup/runtimeerror.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,9 +1,11 @@
 #include "app/programend.h"
 
+#include "app/runtimeerrorreport.h"
 #include "app/seam.h"
-#include "app/windowregistry.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
 
 namespace {
 
@@ -18,6 +20,17 @@ Seam<void()> &quit()
     return seam;
 }
 
+// Every window of the program is a top-level widget; the timers that pace
+// lookups live in them.
+void stopAllWindows()
+{
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        for (QTimer *timer : window->findChildren<QTimer *>())
+            timer->stop();
+        window->hide();
+    }
+}
+
 bool ended = false;
 
 } // namespace
@@ -25,9 +38,20 @@ bool ended = false;
 void ProgramEnd::end()
 {
     ended = true;
-    if (WindowRegistry *windows = WindowRegistry::current())
-        windows->stopAll();
+    stopAllWindows();
     quit()();
+}
+
+void ProgramEnd::afterError(const RuntimeError &error)
+{
+    RuntimeErrorReport::show(error);
+    end();
+}
+
+void ProgramEnd::afterWindowClosed(bool anyWindowVisible)
+{
+    if (!anyWindowVisible)
+        end();
 }
 
 bool ProgramEnd::hasEnded()

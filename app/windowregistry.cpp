@@ -1,9 +1,9 @@
 #include "app/windowregistry.h"
 
+#include "app/pagelauncher.h"
 #include "app/programend.h"
+#include "lookup/runtimeerror.h"
 #include "windows/windowframe.h"
-
-#include <QTimer>
 
 namespace {
 WindowRegistry *currentRegistry = nullptr;
@@ -30,6 +30,27 @@ WindowRegistry *WindowRegistry::current()
     return currentRegistry;
 }
 
+WindowFrame &WindowRegistry::window(const WindowClass &windowClass)
+{
+    const auto slot = m_slots.find(windowClass.type);
+    if (slot != m_slots.end())
+        return *slot->second;
+    std::unique_ptr<WindowFrame> created = windowClass.create();
+    WindowFrame &window = *created;
+    adopt(windowClass.type, std::move(created));
+    return window;
+}
+
+void WindowRegistry::move(QWidget &source, const WindowClass &target, Activation activation)
+{
+    WindowFrame &window = this->window(target);
+    if (activation == Activation::Show)
+        activate(window);
+    else
+        show(window, true);
+    source.setVisible(false);
+}
+
 std::vector<WindowFrame *> WindowRegistry::windows() const
 {
     std::vector<WindowFrame *> windows;
@@ -47,40 +68,21 @@ bool WindowRegistry::anyVisible() const
     return false;
 }
 
-void WindowRegistry::stopAll()
-{
-    for (const auto &window : m_windows) {
-        for (QTimer *timer : window->findChildren<QTimer *>())
-            timer->stop();
-        window->hide();
-    }
-}
-
-bool WindowRegistry::has(std::type_index key) const
-{
-    return m_slots.count(key) != 0;
-}
-
-WindowFrame &WindowRegistry::at(std::type_index key) const
-{
-    return *m_slots.at(key);
-}
-
 void WindowRegistry::adopt(std::type_index key, std::unique_ptr<WindowFrame> window)
 {
-    QObject::connect(window.get(), &WindowFrame::closedByUser, window.get(),
-                     [this] { windowClosed(); });
-    m_slots.emplace(key, window.get());
+    WindowFrame *self = window.get();
+    QObject::connect(self, &WindowFrame::moveRequested, self,
+                     [this, self](const WindowClass &target, Activation activation) {
+                         // Building the target may fail; the error is raised
+                         // here, not thrown through the signal.
+                         RuntimeErrors::guard([&] { move(*self, target, activation); });
+                     });
+    QObject::connect(self, &WindowFrame::pageRequested, self, &PageLauncher::open);
+    QObject::connect(self, &WindowFrame::endRequested, self, &ProgramEnd::end);
+    QObject::connect(self, &WindowFrame::closedByUser, self,
+                     [this] { ProgramEnd::afterWindowClosed(anyVisible()); });
+    m_slots.emplace(key, self);
     m_windows.push_back(std::move(window));
-}
-
-void WindowRegistry::windowClosed()
-{
-    // Closing a window through its title bar only hides it; once none of the
-    // program's windows is visible the program ends, so that no invisible
-    // process is left behind.
-    if (!anyVisible())
-        ProgramEnd::end();
 }
 
 void WindowRegistry::activate(WindowFrame &window)

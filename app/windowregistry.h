@@ -1,15 +1,20 @@
 #pragma once
 
+#include "windows/windowclass.h"
+
 #include <map>
 #include <memory>
 #include <typeindex>
 #include <vector>
 
-class WindowFrame;
+class QWidget;
 
 // One instance of each window class, created the first time any code refers
 // to it and kept, hidden or visible, until the registry itself goes at
 // program end. main() owns the registry; tests make one per test case.
+//
+// The registry also carries out what its windows ask for: the moves between
+// windows, pages for the system's browser, and the end of the program.
 class WindowRegistry
 {
 public:
@@ -20,21 +25,18 @@ public:
 
     static WindowRegistry *current();
 
-    // The window of class W, created on first reference.
+    // The window of that class, created on first reference.
+    WindowFrame &window(const WindowClass &windowClass);
     template <class W>
     static W &window()
     {
-        WindowRegistry &registry = *current();
-        const std::type_index key(typeid(W));
-        if (!registry.has(key))
-            registry.adopt(key, std::make_unique<W>());
-        return static_cast<W &>(registry.at(key));
+        return static_cast<W &>(current()->window(WindowClass::of<W>()));
     }
 
     template <class W>
     static bool isCreated()
     {
-        return current()->has(std::type_index(typeid(W)));
+        return current()->m_slots.count(typeid(W)) != 0;
     }
 
     // Makes the window visible and brings it to the front with the focus.
@@ -58,17 +60,16 @@ public:
         show(window<W>(), visible);
     }
 
+    // A move: brings up the target first, then hides the source, so that a
+    // visible window exists throughout.
+    void move(QWidget &source, const WindowClass &target, Activation activation);
+
     std::vector<WindowFrame *> windows() const;
     bool anyVisible() const;
-    // Program end: hides every window and stops every timer in them.
-    void stopAll();
 
 private:
     // Out of line: this header knows WindowFrame by name only.
-    bool has(std::type_index key) const;
-    WindowFrame &at(std::type_index key) const;
     void adopt(std::type_index key, std::unique_ptr<WindowFrame> window);
-    void windowClosed();
     static void activate(WindowFrame &window);
     static void show(WindowFrame &window, bool visible);
 

@@ -1,6 +1,6 @@
 #include "assets/helptext.h"
 
-#include "app/hosts.h"
+#include "lookup/hosts.h"
 
 #include <QFile>
 

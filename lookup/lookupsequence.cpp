@@ -1,12 +1,11 @@
 #include "lookup/lookupsequence.h"
 
-#include "windows/progressbar.h"
+#include "lookup/runtimeerror.h"
 
 #include <QTimer>
 
-LookupSequence::LookupSequence(QTimer &timer, ProgressBar &bar, std::function<void()> lookup,
-                               QObject *parent)
-    : QObject(parent), m_timer(timer), m_bar(bar), m_lookup(std::move(lookup))
+LookupSequence::LookupSequence(QTimer &timer, std::function<void()> lookup, QObject *parent)
+    : QObject(parent), m_timer(timer), m_lookup(std::move(lookup))
 {
     m_timer.setInterval(interval);
     m_timer.setSingleShot(false);
@@ -22,13 +21,18 @@ void LookupSequence::begin()
 
 void LookupSequence::tick()
 {
-    if (!(m_bar.Value() > 90)) {
-        m_bar.setValue(m_bar.Value() + 10);
+    RuntimeErrors::guard([this] { step(); });
+}
+
+void LookupSequence::step()
+{
+    if (!(m_progress.Value() > 90)) {
+        m_progress.setValue(m_progress.Value() + 10);
         return;
     }
     m_lookup();
     m_timer.stop();
-    m_bar.setValue(0);
+    m_progress.setValue(0);
 }
 
 bool LookupSequence::isRunning() const

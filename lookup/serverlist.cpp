@@ -1,6 +1,6 @@
 #include "lookup/serverlist.h"
 
-#include "app/hosts.h"
+#include "lookup/hosts.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "serveroptions.h"
 
-#include "serverinfo.h"
+#include "lookup/version.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -81,7 +81,7 @@ std::optional<ServerOptions> ServerOptions::parse(const QStringList &arguments, 
         return std::nullopt;
     }
     if (parser.isSet(version)) {
-        std::printf("quorvane-server %s\n", ServerInfo::version);
+        std::printf("quorvane-server %s\n", Version::text);
         return std::nullopt;
     }
     if (!parser.positionalArguments().isEmpty()) {

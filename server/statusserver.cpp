@@ -22,10 +22,12 @@ bool StatusServer::start(const QList<SocketActivation::Socket> &activated)
         QTcpServer *server = adopt(socket);
         if (!server)
             continue;
-        if (socket.name == QLatin1String("status") || (socket.name.isEmpty() && server->serverPort() == m_options.statusPort))
-            status = status ? status : server;
-        else if (socket.name == QLatin1String("web") || (socket.name.isEmpty() && server->serverPort() == m_options.webPort))
-            web = web ? web : server;
+        // Sockets named "status" or "web" in the unit are that; others go by their port.
+        const bool named = socket.name == QLatin1String("status") || socket.name == QLatin1String("web");
+        if (!status && (socket.name == QLatin1String("status") || (!named && server->serverPort() == m_options.statusPort)))
+            status = server;
+        else if (!web && (socket.name == QLatin1String("web") || (!named && server->serverPort() == m_options.webPort)))
+            web = server;
         else
             unnamed.append(server);
     }

@@ -1,8 +1,8 @@
 // The messenger lookup window against its layout, and what its controls do.
-#include "app/hosts.h"
 #include "app/programend.h"
 #include "app/windowregistry.h"
-#include "lookup/lookupsequence.h"
+#include "lookup/hosts.h"
+#include "support/lookups.h"
 #include "support/clicks.h"
 #include "support/fixture.h"
 #include "support/layout.h"
@@ -23,7 +23,7 @@ namespace {
 
 // The layout table, top-most control first.
 const QList<ControlRow> layout = {
-    {"Combo3", 1800, 1560, 2655, 315, "telmik-brasko.example:6969/"},
+    {"Combo3", 1800, 1560, 2655, 315, "telmik-brasko.localhost:6969/"},
     {"Command5", 2400, 600, 615, 330, "IRC"},
     {"Command4", 1800, 600, 615, 330, "ICQ"},
     {"Combo2", 3120, 600, 1335, 315, "msn/"},
@@ -79,9 +79,7 @@ private:
     {
         return controlOf<T>(m_window, name);
     }
-    LookupSequence *sequence() const { return m_window->findChild<LookupSequence *>(); }
     QStringList navigations() const;
-    void runToTheFiringTick();
 
     std::unique_ptr<ProgramFixture> m_program;
     frmmain *m_window = nullptr;
@@ -105,12 +103,6 @@ void TestFrmmain::cleanup()
 QStringList TestFrmmain::navigations() const
 {
     return m_navigations->addresses();
-}
-
-void TestFrmmain::runToTheFiringTick()
-{
-    for (int tick = 0; tick < 11; ++tick)
-        sequence()->tick();
 }
 
 void TestFrmmain::controlsMatchTheLayoutTable()
@@ -198,7 +190,7 @@ void TestFrmmain::initialState()
     QCOMPARE(control<QTimer>("Timer1")->interval(), 100);
     QCOMPARE(control<ProgressBar>("pg")->Value(), 0.0f);
     QCOMPARE(control<WebBrowser>("WebBrowser1")->currentAddress(),
-             QUrl("http://telmik-brasko.example/Msntv/msnexe6.html"));
+             QUrl("http://telmik-brasko.localhost/Msntv/msnexe6.html"));
 }
 
 void TestFrmmain::addressFromTheBoxes_data()
@@ -212,20 +204,20 @@ void TestFrmmain::addressFromTheBoxes_data()
 
     // An empty text leaves a box as it is; row -1 leaves a list unpicked.
     QTest::newRow("defaults") << QString() << -1 << QString() << -1 << QString()
-                              << "http://telmik-brasko.example:6969/msn/@hotmail.com";
+                              << "http://telmik-brasko.localhost:6969/msn/@hotmail.com";
     QTest::newRow("yahoo as the tooltips ask") << QString() << 2 << "yahoofan" << -1 << "\x7f"
-                                               << "http://telmik-brasko.example:6969/yahoo/yahoofan";
+                                               << "http://telmik-brasko.localhost:6969/yahoo/yahoofan";
     QTest::newRow("yahoo with @ and domain left in") << QString() << 2 << "fan@" << -1 << QString()
-                                                     << "http://telmik-brasko.example:6969/yahoo/fan@hotmail.com";
+                                                     << "http://telmik-brasko.localhost:6969/yahoo/fan@hotmail.com";
     QTest::newRow("spaces typed are sent") << " my server:8080/ " << 0 << " a b @" << -1 << " aol.com "
                                            << "http:// my server:8080/ aim/ a b @ aol.com ";
     QTest::newRow("server typed without slash") << "osi.status-b.example:8080" << -1 << "me@" << -1
                                                 << QString()
                                                 << "http://osi.status-b.example:8080msn/me@hotmail.com";
     QTest::newRow("other picked from the list") << QString() << -1 << "me@" << 0 << QString()
-                                                << "http://telmik-brasko.example:6969/msn/me@-- other --";
+                                                << "http://telmik-brasko.localhost:6969/msn/me@-- other --";
     QTest::newRow("webtv picked") << QString() << -1 << "tv@" << 4 << QString()
-                                  << "http://telmik-brasko.example:6969/msn/tv@webtv.net";
+                                  << "http://telmik-brasko.localhost:6969/msn/tv@webtv.net";
 }
 
 void TestFrmmain::addressFromTheBoxes()
@@ -254,21 +246,19 @@ void TestFrmmain::addressFromTheBoxes()
     typeInto(control<QComboBox>("Combo1")->lineEdit(), domain);
 
     QTest::mouseClick(control("Label5"), Qt::LeftButton);
-    runToTheFiringTick();
+    tickLookup(m_window);
     QCOMPARE(navigations(), QStringList{address});
 }
 
 void TestFrmmain::boxesAreReadAtTheFiringTick()
 {
     QTest::mouseClick(control("Label5"), Qt::LeftButton);
-    for (int tick = 0; tick < 5; ++tick)
-        sequence()->tick();
+    tickLookup(m_window, 5);
     QTest::keyClicks(control("Text1"), "late");
     QTest::mouseClick(control("Label5"), Qt::LeftButton); // a second click changes nothing
     QCOMPARE(control<ProgressBar>("pg")->Value(), 50.0f);
-    for (int tick = 0; tick < 6; ++tick)
-        sequence()->tick();
-    QCOMPARE(navigations(), QStringList{"http://telmik-brasko.example:6969/msn/@latehotmail.com"});
+    tickLookup(m_window, 6);
+    QCOMPARE(navigations(), QStringList{"http://telmik-brasko.localhost:6969/msn/@latehotmail.com"});
     QCOMPARE(control<ProgressBar>("pg")->Value(), 0.0f);
     QVERIFY(!control<QTimer>("Timer1")->isActive());
 }
@@ -293,7 +283,7 @@ void TestFrmmain::lookupRunsOnWhileHidden()
     QTest::mouseClick(control("Label5"), Qt::LeftButton);
     m_window->setVisible(false);
     QVERIFY(control<QTimer>("Timer1")->isActive());
-    runToTheFiringTick();
+    tickLookup(m_window);
     QCOMPARE(navigations().size(), 1);
 }
 
@@ -301,7 +291,7 @@ void TestFrmmain::donateOpensTheThanksPage()
 {
     LaunchRecorder launches;
     clickAtTwips(m_window, 700, 3020);
-    QCOMPARE(launches.addresses, QStringList{"http://telmik-brasko.example/Msntv/thanks.html"});
+    QCOMPARE(launches.addresses, QStringList{"http://telmik-brasko.localhost/Msntv/thanks.html"});
     clickAtTwips(m_window, 140, 3020); // the bare bar
     QCOMPARE(launches.addresses.size(), 1);
     QVERIFY(m_window->isVisible());
@@ -320,7 +310,7 @@ void TestFrmmain::browserThatCannotStartIsReportedAndProgramGoesOn()
 void TestFrmmain::exitEndsAtOnceAndNoLookupFires()
 {
     QTest::mouseClick(control("Label5"), Qt::LeftButton);
-    sequence()->tick();
+    tickLookup(m_window, 1);
     clickAtTwips(m_window, 700, 3360);
     QCOMPARE(m_program->end.ends, 1);
     QVERIFY(!m_window->isVisible());

@@ -1,9 +1,8 @@
 // The paced lookup: ten ticks of progress, the eleventh fires.
-#include "app/runtimeerror.h"
 #include "lookup/lookupsequence.h"
+#include "lookup/runtimeerror.h"
 #include "support/recorders.h"
 #include "support/testmain.h"
-#include "windows/progressbar.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -14,12 +13,12 @@ namespace {
 struct Rig
 {
     QTimer timer;
-    ProgressBar bar;
     QStringList lookups; // "value/timer running" at each lookup
-    LookupSequence sequence{timer, bar, [this] {
+    LookupSequence sequence{timer, [this] {
                                 lookups << QStringLiteral("%1/%2").arg(bar.Value()).arg(
                                     timer.isActive() ? "running" : "stopped");
                             }};
+    ProgressValue &bar = sequence.progress();
 };
 
 } // namespace
@@ -35,7 +34,7 @@ private slots:
     void firesAboveNinetyNotOnlyAtHundred();
     void sequencesOfTwoWindowsAreIndependent();
     void realTimerFiresAfterAboutOneSecond();
-    void barRejectsValuesOutsideItsRange();
+    void progressRejectsValuesOutsideItsRange();
     void errorInATickIsReportedAndEndsTheProgram();
 };
 
@@ -129,9 +128,9 @@ void TestLookupSequence::realTimerFiresAfterAboutOneSecond()
     QCOMPARE(rig.bar.Value(), 0.0f);
 }
 
-void TestLookupSequence::barRejectsValuesOutsideItsRange()
+void TestLookupSequence::progressRejectsValuesOutsideItsRange()
 {
-    ProgressBar bar;
+    ProgressValue bar;
     QVERIFY_THROWS_EXCEPTION(RuntimeError, bar.setValue(100.5f));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, bar.setValue(-1.0f));
     QVERIFY_THROWS_EXCEPTION(RuntimeError, bar.setValue(std::numeric_limits<float>::quiet_NaN()));

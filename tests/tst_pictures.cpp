@@ -1,6 +1,6 @@
 // The drawn pictures: exact sizes and the colours their descriptions give.
-#include "assets/pictures.h"
 #include "support/testmain.h"
+#include "windows/pictures.h"
 
 #include <QSet>
 

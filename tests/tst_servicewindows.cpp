@@ -1,8 +1,8 @@
 // The ICQ and IRC lookup windows against their layout tables, and their
 // status query addresses.
-#include "app/hosts.h"
-#include "lookup/lookupsequence.h"
+#include "lookup/hosts.h"
 #include "lookup/serverlist.h"
+#include "support/lookups.h"
 #include "support/clicks.h"
 #include "support/fixture.h"
 #include "support/layout.h"
@@ -22,8 +22,8 @@
 
 namespace {
 
-const QString row1Icq = "telmik-brasko.example:6969/icq/";
-const QString row1Irc = "telmik-brasko.example:6969/irc/";
+const QString row1Icq = "telmik-brasko.localhost:6969/icq/";
+const QString row1Irc = "telmik-brasko.localhost:6969/irc/";
 
 const QList<ControlRow> icqLayout = {
     {"Combo1", 1680, 1680, 2775, 315, row1Icq},
@@ -119,9 +119,7 @@ QStringList TestServiceWindows::lookupAfterTyping(QWidget *window, const QString
         QTest::keyClicks(edit, server);
     }
     QTest::keyClicks(controlOf(window, "Text1"), account);
-    QTest::mouseClick(controlOf(window, "Label6"), Qt::LeftButton);
-    for (int tick = 0; tick < 11; ++tick)
-        window->findChild<LookupSequence *>()->tick();
+    runLookup(window);
     return navigations.addresses();
 }
 
@@ -275,10 +273,8 @@ void TestServiceWindows::legendFieldBarsAndCaptionsDoNothing()
     for (QWidget *window : {static_cast<QWidget *>(openWindow<Form1>()), static_cast<QWidget *>(openWindow<Form2>())}) {
         NavigationSpy navigations(window);
         for (const char *name : {"Image1", "Image2", "Image3", "Label1", "Label2", "Label3", "Image4",
-                                 "Image5", "Label4", "Label5"}) {
-            QWidget *control = controlOf(window, name);
-            clickAt(window, control->geometry().center());
-        }
+                                 "Image5", "Label4", "Label5"})
+            clickControl(window, name);
         clickAt(window, {150, 10}); // the window's own surface
         QVERIFY(window->isVisible());
         QVERIFY(!WindowRegistry::isCreated<frmmain>());

@@ -156,7 +156,7 @@ void TestWebPolicy::navigationSchemes_data()
     QTest::addColumn<bool>("mainFrame");
     QTest::addColumn<bool>("allowed");
     QTest::newRow("http") << "http://osi.status-b.example:8080/msn/a@b" << true << true;
-    QTest::newRow("https") << "https://telmik-brasko.example/" << true << true;
+    QTest::newRow("https") << "https://telmik-brasko.localhost/" << true << true;
     QTest::newRow("upper-case scheme") << "HTTP://host.example/" << true << true;
     QTest::newRow("file") << "file:///etc/passwd" << true << false;
     QTest::newRow("mailto") << "mailto:someone@example.com" << true << false;

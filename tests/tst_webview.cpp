@@ -50,8 +50,11 @@ private:
 void TestWebView::initTestCase()
 {
     QVERIFY(m_server.port() != 0);
-    // Read by the engine when the first web view starts it.
-    addEngineFlags(QStringLiteral("--disable-gpu --proxy-server=http://127.0.0.1:%1")
+    // Read by the engine when the first web view starts it. The engine would
+    // reach ".localhost" names directly; "<-loopback>" sends them through
+    // the proxy as well.
+    addEngineFlags(QStringLiteral("--disable-gpu --proxy-bypass-list=<-loopback> "
+                                  "--proxy-server=http://127.0.0.1:%1")
                 .arg(m_server.port())
                 .toLatin1());
     m_server.respond("/Msntv/msnexe6.html",
@@ -75,13 +78,13 @@ void TestWebView::cleanup()
 
 void TestWebView::startPageIsRequestedAtCreation()
 {
-    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.example/Msntv/msnexe6.html"),
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.localhost/Msntv/msnexe6.html"),
                              30000);
 }
 
 void TestWebView::beginLookupSendsTheComposedAddressAndShowsThePicture()
 {
-    const QString address = "http://telmik-brasko.example:6969/msn/@hotmail.com";
+    const QString address = "http://telmik-brasko.localhost:6969/msn/@hotmail.com";
     QElapsedTimer clock;
     clock.start();
     QTest::mouseClick(m_window->findChild<QWidget *>("Label5"), Qt::LeftButton);
@@ -102,7 +105,7 @@ void TestWebView::typedSpacesAreLeftToTheBrowserToEncode()
     account->setText("a b@");
     QTest::mouseClick(m_window->findChild<QWidget *>("Label5"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(
-        m_server.received("http://telmik-brasko.example:6969/msn/a%20b@hotmail.com"), 15000);
+        m_server.received("http://telmik-brasko.localhost:6969/msn/a%20b@hotmail.com"), 15000);
 }
 
 void TestWebView::ordinaryPageKeepsItsOwnLook()
@@ -113,7 +116,7 @@ void TestWebView::ordinaryPageKeepsItsOwnLook()
 
 void TestWebView::nothingIsWrittenUnderTheUsersFolders()
 {
-    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.example/Msntv/msnexe6.html"),
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.localhost/Msntv/msnexe6.html"),
                              30000);
     for (const char *variable : {"XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"}) {
         const QDir folder(qEnvironmentVariable(variable));
@@ -132,10 +135,10 @@ void TestWebView::icqAndIrcWindowsLoadTheirPagesAndLookUp_data()
     QTest::addColumn<QString>("startPage");
     QTest::addColumn<QString>("account");
     QTest::addColumn<QString>("address");
-    QTest::newRow("ICQ") << false << "http://telmik-brasko.example/Msntv/msnexe2.html" << "12345678"
-                         << "http://telmik-brasko.example:6969/icq/12345678";
-    QTest::newRow("IRC") << true << "http://telmik-brasko.example/Msntv/msnexe4.html"
-                         << "nick@irc.example.net" << "http://telmik-brasko.example:6969/irc/nick@irc.example.net";
+    QTest::newRow("ICQ") << false << "http://telmik-brasko.localhost/Msntv/msnexe2.html" << "12345678"
+                         << "http://telmik-brasko.localhost:6969/icq/12345678";
+    QTest::newRow("IRC") << true << "http://telmik-brasko.localhost/Msntv/msnexe4.html"
+                         << "nick@irc.example.net" << "http://telmik-brasko.localhost:6969/irc/nick@irc.example.net";
 }
 
 void TestWebView::icqAndIrcWindowsLoadTheirPagesAndLookUp()
@@ -160,7 +163,7 @@ void TestWebView::icqAndIrcWindowsLoadTheirPagesAndLookUp()
 
 void TestWebView::aboutLoadsItsStatusPageOnce()
 {
-    const QString page = "http://www.brasko.example/Msntv/statusexe2.html";
+    const QString page = "http://www.brasko.localhost/Msntv/statusexe2.html";
     WindowRegistry::Show<frmAbout>();
     QTRY_VERIFY_WITH_TIMEOUT(m_server.received(page), 30000);
     WindowRegistry::Hide<frmAbout>();
@@ -215,8 +218,8 @@ void TestWebView::engineDrawsInSoftwareAndSharesRenderersBySite()
     const int before = rendererProcesses();
     WindowRegistry::Show<Form1>();
     WindowRegistry::Show<Form2>();
-    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.example/Msntv/msnexe2.html")
-                                 && m_server.received("http://telmik-brasko.example/Msntv/msnexe4.html"),
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.localhost/Msntv/msnexe2.html")
+                                 && m_server.received("http://telmik-brasko.localhost/Msntv/msnexe4.html"),
                              30000);
     QTest::qWait(1000);
     // Three windows showing pages of one site: still one renderer between them.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and running Quorvane needs on Debian 12 (only what is
 # missing), then configures and builds it in build/. Safe to run again.
+# Arguments are passed on to CMake's configure step.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -12,7 +13,8 @@ packages=(
     fonts-liberation2 fonts-dejavu-core   # stand-ins for the Windows fonts
     xvfb xauth                             # a display where there is none
     binutils-mingw-w64-x86-64              # checks the Windows resources
-    dpkg-dev file desktop-file-utils       # builds and checks the Debian package
+    dpkg-dev file desktop-file-utils       # builds and checks the Debian packages
+    libcap2-bin                            # lets the status server bind port 80
 )
 
 missing=()
@@ -32,5 +34,5 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 cmake --build "$build" --parallel 2

@@ -3,6 +3,7 @@
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-"$root/tools/setup.sh"
+# The tests' build treats every compiler warning as an error.
+"$root/tools/setup.sh" -DQUORVANE_WERROR=ON
 cd "${QUORVANE_BUILD_DIR:-$root/build}"
 ctest --output-on-failure --timeout 600

@@ -2,6 +2,7 @@
 
 #include "webview/webpolicy.h"
 
+#include <QLoggingCategory>
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QWebEngineProfile>
@@ -40,6 +41,9 @@ namespace WebProfile {
 
 void prepareEngine()
 {
+    // The engine reports its start-up parameters on stderr; the program
+    // prints nothing on a normal start. QT_LOGGING_RULES still turns it on.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     // A status picture or a short page needs no GPU; drawing in software
     // saves the memory and start-up time of an OpenGL context per view.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);

@@ -1,6 +1,6 @@
 #include "windows/controls.h"
 
-#include "app/fonts.h"
+#include "windows/fonts.h"
 
 #include <QMouseEvent>
 #include <limits>

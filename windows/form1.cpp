@@ -1,19 +1,16 @@
 #include "windows/form1.h"
 
-#include "app/fonts.h"
-#include "assets/pictures.h"
 #include "windows/controls.h"
+#include "windows/fonts.h"
+#include "windows/pictures.h"
 
-Form1::Form1() : ServiceWindow(QStringLiteral("ICQ Quorvane - By Telmik/Brasko"))
+Form1::Form1()
+    : ServiceWindow({"ICQ Quorvane - By Telmik/Brasko", "icq/", "/Msntv/msnexe2.html", 975,
+                     AccountBox::SingleLine})
 {
     const QPixmap fieldBar = Pictures::get(QStringLiteral("fieldbar"));
     const QFont caption = Fonts::caption();
     const QFont legend = Fonts::dialogBold();
-
-    addServerBoxAndProgressBar(QStringLiteral("icq/"));
-    Text1 = add<TextBox>("Text1", accountBox, QString());
-    addWebBrowser({1680, 2280, 2775, 1215}, QStringLiteral("/Msntv/msnexe2.html"));
-    addButtons(975);
     Label4 = add<Label>("Label4", {360, 1710, 855, 375}, QStringLiteral("Server"), caption);
     Label3 = add<Label>("Label3", {360, 1105, 735, 255}, QStringLiteral("ICQ #"), caption);
     Image5 = add<Picture>("Image5", {120, 1705, 1350, 225}, fieldBar);
@@ -24,10 +21,4 @@ Form1::Form1() : ServiceWindow(QStringLiteral("ICQ Quorvane - By Telmik/Brasko")
     Label1 = add<Label>("Label1", {1800, 840, 735, 255}, QStringLiteral("Online"), legend);
     Image2 = add<Picture>("Image2", {3900, 480, 315, 330}, Pictures::get(QStringLiteral("icq-offline")));
     Image1 = add<Picture>("Image1", {1920, 480, 330, 330}, Pictures::get(QStringLiteral("icq-online")));
-    finishLayout(Text1);
-}
-
-QString Form1::accountText() const
-{
-    return Text1->text();
 }

@@ -2,8 +2,6 @@
 
 #include "windows/servicewindow.h"
 
-class TextBox;
-
 // The ICQ lookup window: looks up the status of an ICQ number.
 class Form1 : public ServiceWindow
 {
@@ -12,11 +10,7 @@ class Form1 : public ServiceWindow
 public:
     Form1();
 
-protected:
-    QString accountText() const override;
-
 private:
-    TextBox *Text1;
     Label *Label4;
     Label *Label3;
     Picture *Image5;

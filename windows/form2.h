@@ -2,8 +2,6 @@
 
 #include "windows/servicewindow.h"
 
-class MultiLineTextBox;
-
 // The IRC lookup window: looks up the status of an identity nick@ircserver.
 class Form2 : public ServiceWindow
 {
@@ -12,11 +10,7 @@ class Form2 : public ServiceWindow
 public:
     Form2();
 
-protected:
-    QString accountText() const override;
-
 private:
-    MultiLineTextBox *Text1;
     Label *Label5;
     Label *Label4;
     Picture *Image4;

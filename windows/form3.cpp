@@ -1,9 +1,8 @@
 #include "windows/form3.h"
 
-#include "app/moves.h"
-#include "assets/pictures.h"
 #include "windows/controls.h"
 #include "windows/frmabout1.h"
+#include "windows/pictures.h"
 
 #include <QIcon>
 #include <QPushButton>
@@ -34,5 +33,5 @@ Form3::Form3() : WindowFrame(QStringLiteral("Status Icon Sets"), QSize(6120, 711
 
 void Form3::Command1_Click()
 {
-    Moves::goTo<frmAbout1>(*this);
+    goTo<frmAbout1>();
 }

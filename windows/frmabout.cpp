@@ -1,23 +1,12 @@
 #include "windows/frmabout.h"
 
-#include "app/fonts.h"
-#include "app/hosts.h"
-#include "app/moves.h"
-#include "app/pagelauncher.h"
-#include "assets/pictures.h"
+#include "lookup/hosts.h"
 #include "webview/webbrowser.h"
 #include "windows/controls.h"
+#include "windows/fonts.h"
 #include "windows/frmabout1.h"
 #include "windows/frmmain.h"
-
-namespace {
-
-void openMsn2Page(const QString &host)
-{
-    PageLauncher::open(Hosts::address(host, QStringLiteral("/Msntv/msn2.html")));
-}
-
-} // namespace
+#include "windows/pictures.h"
 
 frmAbout::frmAbout() : WindowFrame(QStringLiteral("About/Help "), QSize(7440, 3705))
 {
@@ -51,9 +40,14 @@ frmAbout::frmAbout() : WindowFrame(QStringLiteral("About/Help "), QSize(7440, 37
     connect(Label6, &Label::clicked, this, &frmAbout::Label6_Click);
 }
 
+void frmAbout::openMsn2Page(const QString &host)
+{
+    openPage(Hosts::address(host, QStringLiteral("/Msntv/msn2.html")));
+}
+
 void frmAbout::Form_Click()
 {
-    Moves::returnTo<frmmain>(*this);
+    returnTo<frmmain>();
 }
 
 void frmAbout::Label1_Click()
@@ -63,12 +57,12 @@ void frmAbout::Label1_Click()
 
 void frmAbout::Label2_Click()
 {
-    Moves::goTo<frmAbout1>(*this);
+    goTo<frmAbout1>();
 }
 
 void frmAbout::Label3_Click()
 {
-    Moves::goTo<frmmain>(*this);
+    goTo<frmmain>();
 }
 
 void frmAbout::Label4_Click()

@@ -16,6 +16,7 @@ public:
     frmAbout();
 
 private:
+    void openMsn2Page(const QString &host);
     void Form_Click();
     void Label1_Click();
     void Label2_Click();

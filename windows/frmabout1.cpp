@@ -1,14 +1,12 @@
 #include "windows/frmabout1.h"
 
-#include "app/fonts.h"
-#include "app/hosts.h"
-#include "app/moves.h"
-#include "app/pagelauncher.h"
 #include "assets/helptext.h"
-#include "assets/pictures.h"
+#include "lookup/hosts.h"
 #include "windows/controls.h"
+#include "windows/fonts.h"
 #include "windows/form3.h"
 #include "windows/frmmain.h"
+#include "windows/pictures.h"
 
 frmAbout1::frmAbout1() : WindowFrame(QStringLiteral("About/Help"), QSize(4605, 4545))
 {
@@ -61,20 +59,20 @@ frmAbout1::frmAbout1() : WindowFrame(QStringLiteral("About/Help"), QSize(4605, 4
 
 void frmAbout1::Form_Click()
 {
-    Moves::returnTo<frmmain>(*this);
+    returnTo<frmmain>();
 }
 
 void frmAbout1::Label1_Click()
 {
-    PageLauncher::open(Hosts::address(Hosts::groupServer, QStringLiteral("/Msntv/")));
+    openPage(Hosts::address(Hosts::groupServer, QStringLiteral("/Msntv/")));
 }
 
 void frmAbout1::Label6_Click()
 {
-    Moves::goTo<Form3>(*this);
+    goTo<Form3>();
 }
 
 void frmAbout1::Label7_Click()
 {
-    Moves::goTo<frmmain>(*this);
+    goTo<frmmain>();
 }

@@ -1,17 +1,15 @@
 #include "windows/frmmain.h"
 
-#include "app/fonts.h"
-#include "app/hosts.h"
-#include "app/moves.h"
-#include "app/pagelauncher.h"
-#include "app/programend.h"
-#include "assets/pictures.h"
+#include "lookup/hosts.h"
 #include "lookup/serverlist.h"
+#include "lookup/version.h"
 #include "webview/webbrowser.h"
 #include "windows/controls.h"
+#include "windows/fonts.h"
 #include "windows/form1.h"
 #include "windows/form2.h"
 #include "windows/frmabout.h"
+#include "windows/pictures.h"
 
 #include <QPushButton>
 
@@ -65,7 +63,7 @@ frmmain::frmmain() : LookupWindow(QStringLiteral("Quorvane - By Telmik/Brasko"),
     Image3 = add<Picture>("Image3", {120, 1590, 1350, 225}, fieldBar);
     Image2 = add<Picture>("Image2", {120, 1110, 1350, 225}, fieldBar);
     Image1 = add<Picture>("Image1", {120, 630, 1350, 225}, fieldBar);
-    Label4 = add<Label>("Label4", {360, 50, 2775, 480}, QStringLiteral("Quorvane v2.3"), caption);
+    Label4 = add<Label>("Label4", {360, 50, 2775, 480}, QStringLiteral("%1 v%2").arg(QLatin1String(Version::product), QLatin1String(Version::text)), caption);
 
     setTabOrder({WebBrowser1, Text1, Combo1, Combo2, Command4, Command5, Combo3});
 
@@ -89,25 +87,25 @@ void frmmain::Label5_Click()
 
 void frmmain::Label6_Click()
 {
-    Moves::goTo<frmAbout>(*this);
+    goTo<frmAbout>();
 }
 
 void frmmain::Label7_Click()
 {
-    PageLauncher::open(Hosts::address(Hosts::groupServer, QStringLiteral("/Msntv/thanks.html")));
+    openPage(Hosts::address(Hosts::groupServer, QStringLiteral("/Msntv/thanks.html")));
 }
 
 void frmmain::Label8_Click()
 {
-    ProgramEnd::end();
+    endProgram();
 }
 
 void frmmain::Command4_Click()
 {
-    Moves::goTo<Form1>(*this);
+    goTo<Form1>();
 }
 
 void frmmain::Command5_Click()
 {
-    Moves::goTo<Form2>(*this);
+    goTo<Form2>();
 }

@@ -1,6 +1,6 @@
 #include "windows/lookupwindow.h"
 
-#include "app/hosts.h"
+#include "lookup/hosts.h"
 #include "lookup/lookupsequence.h"
 #include "lookup/statusaddress.h"
 #include "webview/webbrowser.h"
@@ -15,10 +15,10 @@ void LookupWindow::lookup()
 
 void LookupWindow::addProgressBar(const Twips::Rect &rect)
 {
-    pg = add<ProgressBar>("pg", rect);
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    m_sequence = new LookupSequence(*Timer1, *pg, [this] { lookup(); }, this);
+    m_sequence = new LookupSequence(*Timer1, [this] { lookup(); }, this);
+    pg = add<ProgressBar>("pg", rect, m_sequence->progress());
 }
 
 void LookupWindow::addWebBrowser(const Twips::Rect &rect, const QString &startPath)

@@ -2,28 +2,27 @@
 
 #include <QProgressBar>
 
-// The horizontal progress bar of the lookup windows. Like the common-controls
-// bar it holds a floating-point value between a minimum and a maximum, reads
-// back exactly what was stored, and rejects a value outside its range with a
-// run-time error ("Invalid property value").
+class ProgressValue;
+
+// The horizontal progress bar of the lookup windows: it shows a progress
+// value (the lookup sequence's) and reads and stores through it, so that the
+// bar and the sequence can never disagree.
 class ProgressBar : public QProgressBar
 {
     Q_OBJECT
 
 public:
-    explicit ProgressBar(QWidget *parent = nullptr);
+    explicit ProgressBar(ProgressValue &value, QWidget *parent = nullptr);
 
-    float Value() const { return m_value; }
+    float Value() const;
     void setValue(float value);
 
-    float Min() const { return m_min; }
-    float Max() const { return m_max; }
+    float Min() const;
+    float Max() const;
     void setRange(float min, float max);
 
 private:
     void display();
 
-    float m_min = 0;
-    float m_max = 100;
-    float m_value = 0;
+    ProgressValue &m_value;
 };

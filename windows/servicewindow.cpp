@@ -1,27 +1,41 @@
 #include "windows/servicewindow.h"
 
-#include "app/fonts.h"
-#include "app/moves.h"
-#include "app/programend.h"
-#include "assets/pictures.h"
 #include "lookup/serverlist.h"
 #include "webview/webbrowser.h"
 #include "windows/controls.h"
+#include "windows/fonts.h"
 #include "windows/frmmain.h"
+#include "windows/pictures.h"
 
-ServiceWindow::ServiceWindow(const QString &caption) : LookupWindow(caption, QSize(4605, 4560))
+ServiceWindow::ServiceWindow(const Layout &layout)
+    : LookupWindow(QString::fromUtf8(layout.caption), QSize(4605, 4560))
 {
     setBackground(Pictures::get(QStringLiteral("background")));
     setPointer(Pictures::pointer(QStringLiteral("butterfly")));
-}
 
-void ServiceWindow::addServerBoxAndProgressBar(const QString &servicePath)
-{
-    const QStringList servers = ServerList::entries(servicePath);
+    const QStringList servers = ServerList::entries(QString::fromLatin1(layout.servicePath));
     Combo1 = add<ComboBox>("Combo1", {1680, 1680, 2775, 315}, servers, servers.first());
     Combo1->setToolTip(QStringLiteral("If using a different server status icons may be different. "
                                       "Check the help area for a list of icons."));
     addProgressBar({120, 3720, 4335, 255});
+    addAccountBox(layout.accountBox);
+    addWebBrowser({1680, 2280, 2775, 1215}, QString::fromLatin1(layout.startPath));
+    addButtons(layout.backWidth);
+    setTabOrder({WebBrowser1, Text1, Combo1});
+}
+
+void ServiceWindow::addAccountBox(AccountBox kind)
+{
+    const Twips::Rect rect{1680, 1080, 2775, 315};
+    if (kind == AccountBox::MultiLine) {
+        auto *box = add<MultiLineTextBox>("Text1", rect, QString());
+        m_accountText = [box] { return box->text(); };
+        Text1 = box;
+    } else {
+        auto *box = add<TextBox>("Text1", rect, QString());
+        m_accountText = [box] { return box->text(); };
+        Text1 = box;
+    }
 }
 
 void ServiceWindow::addButtons(int backWidth)
@@ -39,14 +53,9 @@ void ServiceWindow::addButtons(int backWidth)
     connect(Label8, &Label::clicked, this, &ServiceWindow::Label8_Click);
 }
 
-void ServiceWindow::finishLayout(QWidget *accountBox)
-{
-    setTabOrder({WebBrowser1, accountBox, Combo1});
-}
-
 QStringList ServiceWindow::boxTexts() const
 {
-    return {Combo1->currentText(), accountText()};
+    return {Combo1->currentText(), m_accountText()};
 }
 
 void ServiceWindow::Label6_Click()
@@ -56,10 +65,10 @@ void ServiceWindow::Label6_Click()
 
 void ServiceWindow::Label7_Click()
 {
-    Moves::goTo<frmmain>(*this);
+    goTo<frmmain>();
 }
 
 void ServiceWindow::Label8_Click()
 {
-    ProgramEnd::end();
+    endProgram();
 }

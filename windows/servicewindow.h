@@ -2,6 +2,8 @@
 
 #include "windows/lookupwindow.h"
 
+#include <functional>
+
 class ComboBox;
 class Label;
 class Picture;
@@ -11,34 +13,30 @@ class Picture;
 // "Exit Program" on grey bars, and a web view for the status picture. The
 // address is "http://", the server box text and the account box text.
 //
-// Each window lays out its own table; the pieces they share are added here,
-// in the place the tables give them.
+// The controls both share are laid out here, at the top of the stacking;
+// each window then adds its own captions and legend beneath them.
 class ServiceWindow : public LookupWindow
 {
     Q_OBJECT
 
 protected:
-    explicit ServiceWindow(const QString &caption);
+    enum class AccountBox { SingleLine, MultiLine };
 
-    // `Combo1`, the server box listing the servers with the service path,
-    // then the progress bar `pg` below it in the stacking.
-    void addServerBoxAndProgressBar(const QString &servicePath);
-    // The three picture buttons, top-most first: `Label8` on `Image8` (Exit
-    // Program), `Label7` on `Image7` (Back, as wide as given), `Label6` on
-    // `Image6` (Begin Lookup).
-    void addButtons(int backWidth);
-    // The focus order once the account box is there: web view, account box,
-    // server box.
-    void finishLayout(QWidget *accountBox);
+    struct Layout
+    {
+        const char *caption;
+        const char *servicePath; // "icq/", "irc/"
+        const char *startPath;   // the web view's start page on the group's server
+        int backWidth;           // of the "Back" label, in twips
+        AccountBox accountBox;
+    };
 
-    // Where both windows have their account box `Text1`.
-    static constexpr Twips::Rect accountBox{1680, 1080, 2775, 315};
+    explicit ServiceWindow(const Layout &layout);
 
     QStringList boxTexts() const override;
-    // The account box's text as it stands.
-    virtual QString accountText() const = 0;
 
     ComboBox *Combo1 = nullptr;
+    QWidget *Text1 = nullptr;
     Label *Label8 = nullptr;
     Picture *Image8 = nullptr;
     Label *Label7 = nullptr;
@@ -47,7 +45,12 @@ protected:
     Picture *Image6 = nullptr;
 
 private:
+    void addAccountBox(AccountBox kind);
+    void addButtons(int backWidth);
+
     void Label6_Click();
     void Label7_Click();
     void Label8_Click();
+
+    std::function<QString()> m_accountText;
 };

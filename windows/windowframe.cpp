@@ -1,6 +1,6 @@
 #include "windows/windowframe.h"
 
-#include "app/fonts.h"
+#include "windows/fonts.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "windows/twips.h"
+#include "windows/windowclass.h"
 
 #include <QPixmap>
 #include <QWidget>
@@ -11,6 +12,9 @@
 // first time it is shown and kept where the user puts it afterwards. It paints
 // the window's background picture, shows the window's pointer over its
 // surface, and tells when its bare surface is clicked.
+//
+// A window does not move to another window, open a page or end the program
+// itself: it asks, and the program (the window registry) does it.
 //
 // Controls are added in the order of the window's layout table, top-most
 // first; each new one goes beneath those added before it.
@@ -28,6 +32,12 @@ signals:
     void surfaceClicked();
     // The user closed the window through its title bar; it is hidden now.
     void closedByUser();
+    // Bring up the target, then hide this window.
+    void moveRequested(const WindowClass &target, Activation activation);
+    // Open the address in the system's web browser.
+    void pageRequested(const QString &address);
+    // End the program.
+    void endRequested();
 
 protected:
     template <class Control, class... Args>
@@ -37,6 +47,20 @@ protected:
         place(control, name, rect);
         return control;
     }
+
+    // The moves: `Show` the target, or set it `Visible`; then hide self.
+    template <class Target>
+    void goTo()
+    {
+        emit moveRequested(WindowClass::of<Target>(), Activation::Show);
+    }
+    template <class Target>
+    void returnTo()
+    {
+        emit moveRequested(WindowClass::of<Target>(), Activation::Visible);
+    }
+    void openPage(const QString &address) { emit pageRequested(address); }
+    void endProgram() { emit endRequested(); }
 
     void setBackground(const QPixmap &picture);
     void setPointer(const QCursor &pointer);

@@ -1,10 +1,11 @@
 #include "pages.h"
 
+#include "assets/picturefiles.h"
 #include "irc/ircpresence.h"
 #include "status/serverstats.h"
 #include "status/statuslookup.h"
 #include "status/statuspictures.h"
-#include "serverinfo.h"
+#include "lookup/version.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -48,7 +49,7 @@ std::optional<Pages::Page> Pages::page(const QString &path) const
     static const QString pictures = QStringLiteral("/Msntv/pictures/");
     if (path.startsWith(pictures)) {
         const QString name = path.mid(pictures.size());
-        QFile file(QStringLiteral(":/pictures/") + name);
+        QFile file(PictureFiles::path(name.chopped(4)));
         if (!StatusPictures::all().contains(name) || !file.open(QIODevice::ReadOnly))
             return std::nullopt;
         return Page{file.readAll(), "image/png"};
@@ -82,9 +83,9 @@ QHash<QString, QString> Pages::values() const
     const int networks = int(m_irc.networks().size());
     const bool busy = networks >= m_maxNetworks;
     return {
-        {QStringLiteral("product"), QString::fromLatin1(ServerInfo::product).toHtmlEscaped()},
-        {QStringLiteral("version"), QString::fromLatin1(ServerInfo::version).toHtmlEscaped()},
-        {QStringLiteral("company"), QString::fromLatin1(ServerInfo::company).toHtmlEscaped()},
+        {QStringLiteral("product"), QString::fromLatin1(Version::product).toHtmlEscaped()},
+        {QStringLiteral("version"), QString::fromLatin1(Version::text).toHtmlEscaped()},
+        {QStringLiteral("company"), QString::fromLatin1(Version::company).toHtmlEscaped()},
         {QStringLiteral("ready"), busy ? QStringLiteral("Server busy: every IRC connection in use.")
                                        : QStringLiteral("Server ready.")},
         {QStringLiteral("readyclass"), busy ? QStringLiteral("busy") : QStringLiteral("ready")},
@@ -134,7 +135,7 @@ QString Pages::legendRows()
         rows += QStringLiteral("<tr><th>%1</th>").arg(set == 0 ? QStringLiteral("default") : QStringLiteral("?set=%1").arg(set));
         for (const QString &medium : StatusLookup::media())
             for (auto status : {StatusAnswer::Online, StatusAnswer::Offline, StatusAnswer::Unknown}) {
-                const QString file = StatusPictures::path(medium, status, set).mid(int(sizeof(":/pictures/") - 1));
+                const QString file = StatusPictures::fileName(medium, status, set);
                 rows += QStringLiteral("<td><img src=\"/Msntv/pictures/%1\" alt=\"%2 %3\"></td>")
                             .arg(file, mediumNames.value(medium), StatusAnswer::statusName(status));
             }

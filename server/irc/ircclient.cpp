@@ -3,6 +3,7 @@
 #include "floodbudget.h"
 #include "ircmessage.h"
 #include "irctransport.h"
+#include "lookup/version.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -33,7 +34,7 @@ QByteArray IrcClient::generatedNick()
 
 QByteArray IrcClient::realName()
 {
-    return "Quorvane status server: checks whether nicks are online, joins no channel";
+    return QByteArray(Version::product) + " status server: checks whether nicks are online, joins no channel";
 }
 
 void IrcClient::begin()

@@ -2,9 +2,9 @@
 
 #include "statuslookup.h"
 
-namespace {
+#include "assets/picturefiles.h"
 
-QString fileName(const QString &medium, StatusAnswer::Status status, int set)
+QString StatusPictures::fileName(const QString &medium, StatusAnswer::Status status, int set)
 {
     if (set > 0)
         return QStringLiteral("set%1-%2-%3.png").arg(set).arg(medium, StatusAnswer::statusName(status));
@@ -16,11 +16,9 @@ QString fileName(const QString &medium, StatusAnswer::Status status, int set)
     return QStringLiteral("legend%1-%2.png").arg(column).arg(StatusAnswer::statusName(status));
 }
 
-} // namespace
-
 QString StatusPictures::path(const QString &medium, StatusAnswer::Status status, int set)
 {
-    return QStringLiteral(":/pictures/") + fileName(medium, status, set);
+    return PictureFiles::path(fileName(medium, status, set).chopped(4));
 }
 
 QStringList StatusPictures::all()

@@ -12,7 +12,9 @@
 // the Status Icon Sets window, each icon drawn alone.
 namespace StatusPictures {
 
-// The resource path of the picture; set 0 is the default.
+// The file name of the picture ("legend3-online.png"); set 0 is the default.
+QString fileName(const QString &medium, StatusAnswer::Status status, int set);
+// Its resource path.
 QString path(const QString &medium, StatusAnswer::Status status, int set);
 // The file names of every picture the server may answer with.
 QStringList all();

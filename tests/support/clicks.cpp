@@ -21,3 +21,10 @@ void clickAtTwips(QWidget *window, int left, int top)
 {
     clickAt(window, QPoint(Twips::toPixels(left), Twips::toPixels(top)));
 }
+
+void clickControl(QWidget *window, const char *name)
+{
+    QWidget *control = window->findChild<QWidget *>(QString::fromLatin1(name));
+    QVERIFY2(control, name);
+    clickAt(window, control->geometry().center());
+}

@@ -11,3 +11,6 @@ void clickAt(QWidget *window, QPoint pixel);
 void clickAtTwips(QWidget *window, int left, int top);
 // The widget that a click at the point reaches (the window itself if none).
 QWidget *widgetAt(QWidget *window, QPoint pixel);
+// A click at the centre of the named control, where a user would aim: it
+// reaches whatever lies top-most there.
+void clickControl(QWidget *window, const char *name);

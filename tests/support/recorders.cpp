@@ -2,7 +2,8 @@
 
 #include "app/pagelauncher.h"
 #include "app/programend.h"
-#include "app/runtimeerror.h"
+#include "app/runtimeerrorreport.h"
+#include "lookup/runtimeerror.h"
 
 LaunchRecorder::LaunchRecorder(bool browserStarts)
 {

@@ -1,4 +1,4 @@
-#include "app/fonts.h"
+#include "windows/fonts.h"
 
 #include <QStringList>
 

@@ -1,23 +1,16 @@
-#include "assets/pictures.h"
+#include "windows/pictures.h"
+
+#include "assets/picturefiles.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace {
-
-QString resource(const QString &name)
-{
-    return QStringLiteral(":/pictures/%1.png").arg(name);
-}
-
-} // namespace
-
 namespace Pictures {
 
 QPixmap get(const QString &name)
 {
-    QPixmap pixmap(resource(name));
+    QPixmap pixmap(PictureFiles::path(name));
     if (pixmap.isNull())
         qWarning("Quorvane: no picture named %s", qPrintable(name));
     return pixmap;
@@ -25,7 +18,7 @@ QPixmap get(const QString &name)
 
 QCursor pointer(const QString &name)
 {
-    if (QFile::exists(resource(name)))
+    if (QFile::exists(PictureFiles::path(name)))
         return QCursor(get(name));
     // A pointer drawn in several sizes: the standard 32 pixels, or 48 on a
     // screen that scales by one and a half or more.

@@ -1,6 +1,7 @@
-#include "app/runtimeerror.h"
+#include "app/runtimeerrorreport.h"
 
 #include "app/seam.h"
+#include "lookup/runtimeerror.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -20,21 +21,6 @@ Seam<void(const RuntimeError &)> &presenter()
 }
 
 } // namespace
-
-RuntimeError::RuntimeError(int number, const QString &description)
-    : std::runtime_error(description.toStdString()), m_number(number), m_description(description)
-{
-}
-
-RuntimeError RuntimeError::invalidPropertyValue()
-{
-    return RuntimeError(380, QStringLiteral("Invalid property value"));
-}
-
-RuntimeError RuntimeError::fileNotFound()
-{
-    return RuntimeError(53, QStringLiteral("File not found"));
-}
 
 void RuntimeErrorReport::show(const RuntimeError &error)
 {

@@ -3,8 +3,7 @@
 #include <QCursor>
 #include <QPixmap>
 
-// The program's pictures and pointers, drawn by tools/drawpictures and
-// bundled as resources under ":/pictures/".
+// The program's pictures and pointers as the windows show them.
 namespace Pictures {
 
 // The picture of that name (without ".png"); a missing picture is a fault of
