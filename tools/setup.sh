@@ -15,6 +15,8 @@ packages=(
     binutils-mingw-w64-x86-64              # checks the Windows resources
     dpkg-dev file desktop-file-utils       # builds and checks the Debian packages
     libcap2-bin                            # lets the status server bind port 80
+    qt6-httpserver-dev qt6-websockets-dev  # the status server (HttpServer needs WebSockets)
+    ngircd openssl                         # a real IRC server and test certificates for its tests
 )
 
 missing=()
