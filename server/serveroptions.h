@@ -1,5 +1,6 @@
 #pragma once
 
+#include "http/connectionguard.h"
 #include "irc/addresspolicy.h"
 #include "irc/ircsettings.h"
 
@@ -15,6 +16,7 @@ struct ServerOptions
     quint16 webPort = 80;
     AddressPolicy policy;
     IrcSettings irc;
+    ConnectionLimits limits;
     bool logLookups = false;
 
     // The options, or nothing when the program should end with the given

@@ -5,13 +5,21 @@
 #include "serverlog.h"
 
 StatusServer::StatusServer(const ServerOptions &options, QObject *parent)
-    : QObject(parent), m_options(options), m_book(ConnectionLimits{}), m_irc(options.irc, options.policy),
+    : QObject(parent), m_options(options), m_book(options.limits), m_irc(options.irc, options.policy),
       m_lookup(m_irc, options.irc.allowedPorts, m_stats, options.logLookups),
       m_pages(m_stats, m_irc, options.irc.maxNetworks),
       m_statusHttp(new StatusHttpServer(true, m_lookup, m_pages, this)),
       m_webHttp(new StatusHttpServer(false, m_lookup, m_pages, this))
 {
     connect(&m_irc, &IrcPresence::event, this, &ServerLog::line);
+}
+
+StatusServer::~StatusServer()
+{
+    // The HTTP servers, their sockets and the sockets' guards go first: the
+    // guards count themselves out of the book, a member that dies after them.
+    delete m_statusHttp;
+    delete m_webHttp;
 }
 
 bool StatusServer::start(const QList<SocketActivation::Socket> &activated)

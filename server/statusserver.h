@@ -21,6 +21,7 @@ class StatusServer : public QObject
 
 public:
     explicit StatusServer(const ServerOptions &options, QObject *parent = nullptr);
+    ~StatusServer() override;
 
     // Listens on the ports, or takes the sockets systemd passed. A port
     // that cannot be had is logged in one line; false when none could.

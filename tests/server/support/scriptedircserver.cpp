@@ -1,0 +1,102 @@
+#include "scriptedircserver.h"
+
+#include <QSslServer>
+#include <QSslSocket>
+#include <QTcpSocket>
+#include <QTimer>
+
+ScriptedIrcServer::ScriptedIrcServer(Behaviour behaviour, QObject *parent)
+    : QObject(parent), m_behaviour(behaviour), m_server(new QTcpServer(this))
+{
+    m_server->listen(QHostAddress::LocalHost);
+    connect(m_server, &QTcpServer::pendingConnectionAvailable, this, &ScriptedIrcServer::onConnection);
+}
+
+ScriptedIrcServer::ScriptedIrcServer(const QSslConfiguration &tls, QObject *parent)
+    : QObject(parent), m_behaviour(Behaviour::Answer)
+{
+    auto *server = new QSslServer(this);
+    server->setSslConfiguration(tls);
+    m_server = server;
+    m_server->listen(QHostAddress::LocalHost);
+    connect(m_server, &QTcpServer::pendingConnectionAvailable, this, &ScriptedIrcServer::onConnection);
+}
+
+QByteArrayList ScriptedIrcServer::lines(const QByteArray &command) const
+{
+    QByteArrayList found;
+    for (const QByteArray &line : m_lines)
+        if (line.startsWith(command + ' ') || line == command)
+            found.append(line);
+    return found;
+}
+
+void ScriptedIrcServer::onConnection()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        ++m_connections;
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadable(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        if (m_behaviour == Behaviour::Garbage)
+            socket->write(QByteArray("\x00\xff\xfe garbage \x01\x02", 16) + QByteArray(300, '\x7f') + "\r\n:::: ::\n\n");
+        if (m_behaviour == Behaviour::DropMidLine) {
+            socket->write(":irc.scripted 001 someone :Welc");
+            QTimer::singleShot(50, socket, [socket] { socket->disconnectFromHost(); });
+        }
+    }
+}
+
+void ScriptedIrcServer::onReadable(QTcpSocket *socket)
+{
+    const QByteArray data = socket->readAll();
+    m_bytes += data;
+    if (m_behaviour == Behaviour::RefuseTls && data.startsWith('\x16'))
+        return socket->abort();
+    // Whole lines only; the rest waits on the socket for the next piece.
+    const QByteArray buffered = socket->property("buffered").toByteArray() + data;
+    QByteArrayList parts = buffered.split('\n');
+    socket->setProperty("buffered", parts.takeLast());
+    for (QByteArray line : parts) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        m_lines.append(line);
+        if (m_behaviour == Behaviour::Answer || m_behaviour == Behaviour::RefuseTls
+            || m_behaviour == Behaviour::CloseAfterWelcome)
+            answer(socket, line);
+    }
+}
+
+void ScriptedIrcServer::answer(QTcpSocket *socket, const QByteArray &line)
+{
+    const QByteArrayList words = line.split(' ');
+    const QByteArray command = words.value(0).toUpper();
+    if (command == "NICK") {
+        socket->setProperty("nick", words.value(1));
+    } else if (command == "USER") {
+        const QByteArray nick = socket->property("nick").toByteArray();
+        socket->write(":irc.scripted 001 " + nick + " :Welcome\r\n:irc.scripted 005 " + nick + " CASEMAPPING="
+                      + m_caseMapping + " :are supported\r\n:irc.scripted 422 " + nick + " :No MOTD\r\n");
+        if (m_behaviour == Behaviour::CloseAfterWelcome)
+            QTimer::singleShot(100, socket, [socket] { socket->disconnectFromHost(); });
+    } else if (command == "PING") {
+        socket->write(":irc.scripted PONG irc.scripted " + words.value(1) + "\r\n");
+    } else if (command == "ISON") {
+        QByteArrayList online;
+        for (const QByteArray &asked : words.mid(1))
+            for (const QByteArray &nick : m_online)
+                if (fold(asked) == fold(nick))
+                    online.append(asked);
+        socket->write(":irc.scripted 303 " + socket->property("nick").toByteArray() + " :" + online.join(' ') + "\r\n");
+    } else if (command == "QUIT") {
+        socket->disconnectFromHost();
+    }
+}
+
+QByteArray ScriptedIrcServer::fold(const QByteArray &nick) const
+{
+    QByteArray folded = nick.toLower();
+    if (m_caseMapping != "ascii")
+        for (char &c : folded)
+            c = c == '[' ? '{' : c == ']' ? '}' : c == '\\' ? '|' : c == '~' ? '^' : c;
+    return folded;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QByteArrayList>
+#include <QObject>
+#include <QSet>
+#include <QSslConfiguration>
+#include <QTcpServer>
+
+class QTcpSocket;
+
+// A small IRC server on the loopback address that does on demand what a
+// real one will not: answer well, never answer, send garbage, drop the
+// connection in the middle of a line, refuse TLS, or speak TLS with a
+// certificate of the test's own. It counts connections and every line it
+// receives.
+class ScriptedIrcServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Behaviour {
+        Answer,      // registers the client and answers ISON from the online set
+        Silent,      // accepts the connection and says nothing
+        Garbage,     // sends bytes that are no IRC at all, never a welcome
+        DropMidLine, // sends half a welcome line, then closes
+        RefuseTls,   // closes at once when the first bytes are a TLS hello
+        CloseAfterWelcome, // registers the client, then closes the connection
+    };
+
+    explicit ScriptedIrcServer(Behaviour behaviour, QObject *parent = nullptr);
+    // Speaks TLS with this configuration and answers like Answer.
+    explicit ScriptedIrcServer(const QSslConfiguration &tls, QObject *parent = nullptr);
+
+    quint16 port() const { return m_server->serverPort(); }
+
+    // Nicks that read online, and the case mapping the welcome announces.
+    void setOnline(const QSet<QByteArray> &nicks) { m_online = nicks; }
+    void setCaseMapping(const QByteArray &name) { m_caseMapping = name; }
+
+    int connections() const { return m_connections; }
+    const QByteArrayList &lines() const { return m_lines; }
+    // The received lines that begin with the command.
+    QByteArrayList lines(const QByteArray &command) const;
+    // Every byte received, for checks on what reached the wire.
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    void onConnection();
+    void onReadable(QTcpSocket *socket);
+    void answer(QTcpSocket *socket, const QByteArray &line);
+    QByteArray fold(const QByteArray &nick) const;
+
+    Behaviour m_behaviour;
+    QTcpServer *m_server;
+    QSet<QByteArray> m_online;
+    QByteArray m_caseMapping = "rfc1459";
+    int m_connections = 0;
+    QByteArrayList m_lines;
+    QByteArray m_bytes;
+};

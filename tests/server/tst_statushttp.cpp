@@ -1,0 +1,352 @@
+// The HTTP side of the server in this process, on loopback ports: the
+// pages with their headers, the status addresses in every form, decoded
+// once, the closed networks, and the bounds on requests and clients.
+#include "support/httpfetch.h"
+#include "support/scriptedircserver.h"
+
+#include "assets/picturefiles.h"
+#include "statusserver.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace {
+
+QByteArray picture(const QString &name)
+{
+    QFile file(PictureFiles::path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestStatusHttp : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void everyPageIsServedWithItsHeaders_data();
+    void everyPageIsServedWithItsHeaders();
+    void pagesNeedNoScriptAndReachNothingOutside();
+    void theStatusPageShowsTheLiveNumbers();
+    void theWebPortServesPagesButNoStatus();
+
+    void closedNetworksAnswerUnknownAtOnceInEveryForm_data();
+    void closedNetworksAnswerUnknownAtOnceInEveryForm();
+    void pictureTextAndJsonAgreeForIrc_data();
+    void pictureTextAndJsonAgreeForIrc();
+    void iconSetsAnswerWithTheirOwnPictures();
+    void theAccountIsDecodedOnceAndJudgedAsDecoded();
+    void aLineBreakInAnIdentityNeverReachesTheWire();
+    void malformedQueriesAndUnknownPathsAreRefused();
+
+    void anAddressOf100000CharactersIsAnswered();
+    void requestsPastTheSizeBoundAreRefused();
+    void aSlowClientIsDisconnected();
+    void connectionsPastTheBoundAreTurnedAway();
+
+private:
+    QByteArray status(const QByteArray &pathAndQuery) const;
+    QByteArray web(const QByteArray &pathAndQuery) const;
+
+    ScriptedIrcServer m_irc{ScriptedIrcServer::Behaviour::Answer};
+    std::unique_ptr<StatusServer> m_server;
+};
+
+void TestStatusHttp::initTestCase()
+{
+    ServerOptions options;
+    options.statusPort = 0;
+    options.webPort = 0;
+    options.policy.allow(QStringLiteral("127.0.0.0/8"));
+    options.irc.allowedPorts = {m_irc.port()};
+    options.irc.lookupBoundMs = 2000;
+    options.limits.requestMs = 500;
+    options.limits.maxPerAddress = 40;
+    m_irc.setOnline({"Telmik"});
+    m_server = std::make_unique<StatusServer>(options);
+    QVERIFY(m_server->start());
+    QVERIFY(m_server->statusPort() != 0 && m_server->webPort() != 0);
+    QVERIFY(m_server->statusPort() != m_server->webPort());
+}
+
+QByteArray TestStatusHttp::status(const QByteArray &pathAndQuery) const
+{
+    return "http://127.0.0.1:" + QByteArray::number(m_server->statusPort()) + pathAndQuery;
+}
+
+QByteArray TestStatusHttp::web(const QByteArray &pathAndQuery) const
+{
+    return "http://127.0.0.1:" + QByteArray::number(m_server->webPort()) + pathAndQuery;
+}
+
+void TestStatusHttp::everyPageIsServedWithItsHeaders_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("type");
+    for (const char *page : {"/Msntv/msnexe6.html", "/Msntv/msnexe2.html", "/Msntv/msnexe4.html",
+                             "/Msntv/statusexe2.html", "/Msntv/msn2.html", "/Msntv/thanks.html", "/Msntv/"})
+        QTest::newRow(page) << QByteArray(page) << QByteArray("text/html; charset=utf-8");
+    QTest::newRow("stylesheet") << QByteArray("/Msntv/quorvane.css") << QByteArray("text/css; charset=utf-8");
+    QTest::newRow("legend picture") << QByteArray("/Msntv/pictures/legend3-online.png") << QByteArray("image/png");
+}
+
+void TestStatusHttp::everyPageIsServedWithItsHeaders()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, type);
+    for (const QByteArray &url : {web(path), status(path)}) {
+        const HttpFetch page = HttpFetch::get(url);
+        QCOMPARE(page.status, 200);
+        QCOMPARE(page.header("Content-Type"), type);
+        QCOMPARE(page.header("X-Content-Type-Options"), QByteArray("nosniff"));
+        if (type.startsWith("text/html")) {
+            const QByteArray policy = page.header("Content-Security-Policy");
+            QVERIFY(policy.startsWith("default-src 'none';"));
+            QVERIFY(!policy.contains("script"));
+            QVERIFY(!page.body.contains("{{")); // every placeholder filled
+        }
+    }
+}
+
+void TestStatusHttp::pagesNeedNoScriptAndReachNothingOutside()
+{
+    for (const char *path : {"/Msntv/msnexe6.html", "/Msntv/msnexe2.html", "/Msntv/msnexe4.html",
+                             "/Msntv/statusexe2.html", "/Msntv/msn2.html", "/Msntv/thanks.html", "/Msntv/"}) {
+        const QByteArray body = HttpFetch::get(web(path)).body.toLower();
+        QVERIFY2(!body.contains("<script") && !body.contains("javascript:"), path);
+        QVERIFY2(!QString::fromUtf8(body).contains(QRegularExpression(QStringLiteral("\\son[a-z]+\\s*="))), path);
+        QVERIFY2(!body.contains("http://") && !body.contains("https://"), path);
+    }
+    // The legend shows every picture it names, and they are served.
+    const QByteArray legend = HttpFetch::get(web("/Msntv/")).body;
+    QCOMPARE(legend.count("<img "), 5 * 3 * 5);
+    const HttpFetch set4 = HttpFetch::get(web("/Msntv/pictures/set4-yahoo-unknown.png"));
+    QCOMPARE(set4.body, picture(QStringLiteral("set4-yahoo-unknown")));
+    QCOMPARE(HttpFetch::get(web("/Msntv/pictures/background.png")).status, 404); // only status pictures
+}
+
+void TestStatusHttp::theStatusPageShowsTheLiveNumbers()
+{
+    const QByteArray before = HttpFetch::get(web("/Msntv/statusexe2.html")).body;
+    QVERIFY(before.contains("ICQ 0") || before.contains("ICQ "));
+    const int icqBefore = before.mid(before.indexOf("ICQ ") + 4).split(',').value(0).toInt();
+    HttpFetch::get(status("/icq/12345678?format=text"));
+    HttpFetch::get(status("/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port()) + "?format=text"));
+    HttpFetch::get(status("/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port()) + "?format=text"));
+    const HttpFetch page = HttpFetch::get(web("/Msntv/statusexe2.html"));
+    QCOMPARE(page.header("Cache-Control"), QByteArray("no-cache"));
+    QVERIFY(page.body.contains("ICQ " + QByteArray::number(icqBefore + 1)));
+    QVERIFY(page.body.contains("<td>127.0.0.1:" + QByteArray::number(m_irc.port()) + "</td><td>connected</td><td>0</td>"));
+    QVERIFY(page.body.contains("from cache: ") && !page.body.contains("from cache: 0."));
+    QVERIFY(page.body.contains(" up "));
+}
+
+void TestStatusHttp::theWebPortServesPagesButNoStatus()
+{
+    QCOMPARE(HttpFetch::get(web("/msn/bob@hotmail.com")).status, 404);
+    QCOMPARE(HttpFetch::get(status("/msn/bob@hotmail.com")).status, 200);
+    const HttpFetch root = HttpFetch::get(web("/"));
+    QCOMPARE(root.status, 200); // the redirect to the legend, followed
+    QVERIFY(root.body.contains("status pictures"));
+}
+
+void TestStatusHttp::closedNetworksAnswerUnknownAtOnceInEveryForm_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QString>("medium");
+    QTest::addColumn<QString>("account");
+    QTest::newRow("msn") << QByteArray("/msn/bob@hotmail.com") << "msn" << "bob@hotmail.com";
+    QTest::newRow("aim") << QByteArray("/aim/bob@aol.com") << "aim" << "bob@aol.com";
+    QTest::newRow("yahoo, no domain") << QByteArray("/yahoo/bob") << "yahoo" << "bob";
+    QTest::newRow("icq") << QByteArray("/icq/12345678") << "icq" << "12345678";
+    QTest::newRow("msn, start values") << QByteArray("/msn/@hotmail.com") << "msn" << "@hotmail.com";
+    QTest::newRow("icq, nothing typed") << QByteArray("/icq/") << "icq" << "";
+}
+
+void TestStatusHttp::closedNetworksAnswerUnknownAtOnceInEveryForm()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QString, medium);
+    QFETCH(QString, account);
+    const HttpFetch png = HttpFetch::get(status(path));
+    QCOMPARE(png.status, 200);
+    QCOMPARE(png.header("Content-Type"), QByteArray("image/png"));
+    QCOMPARE(png.header("Cache-Control"), QByteArray("no-store"));
+    QCOMPARE(png.header("X-Content-Type-Options"), QByteArray("nosniff"));
+    QCOMPARE(png.body, picture(QStringLiteral("unknown")));
+    QVERIFY(png.elapsedMs < 1000);
+    const HttpFetch text = HttpFetch::get(status(path + "?format=text"));
+    QCOMPARE(text.body, QByteArray("unknown\n"));
+    QCOMPARE(text.header("Content-Type"), QByteArray("text/plain; charset=utf-8"));
+    const HttpFetch json = HttpFetch::get(status(path + "?format=json"));
+    QCOMPARE(json.header("Content-Type"), QByteArray("application/json"));
+    QCOMPARE(json.header("Cache-Control"), QByteArray("no-store"));
+    const QJsonObject object = QJsonDocument::fromJson(json.body).object();
+    QCOMPARE(object.value("medium").toString(), medium);
+    QCOMPARE(object.value("account").toString(), account);
+    QCOMPARE(object.value("status").toString(), QStringLiteral("unknown"));
+    QCOMPARE(object.value("reason").toString(), QStringLiteral("network closed"));
+    const QDateTime checked = QDateTime::fromString(object.value("checked").toString(), Qt::ISODate);
+    QVERIFY(checked.isValid() && checked.timeSpec() == Qt::UTC);
+    QVERIFY(qAbs(checked.secsTo(QDateTime::currentDateTimeUtc())) < 5);
+}
+
+void TestStatusHttp::pictureTextAndJsonAgreeForIrc_data()
+{
+    QTest::addColumn<QByteArray>("nick");
+    QTest::addColumn<QString>("state");
+    QTest::newRow("online") << QByteArray("Telmik") << "online";
+    QTest::newRow("offline") << QByteArray("Brasko") << "offline";
+    QTest::newRow("invalid") << QByteArray("9lives") << "unknown";
+}
+
+void TestStatusHttp::pictureTextAndJsonAgreeForIrc()
+{
+    QFETCH(QByteArray, nick);
+    QFETCH(QString, state);
+    const QByteArray path = "/irc/" + nick + "@127.0.0.1:" + QByteArray::number(m_irc.port());
+    const QByteArray png = HttpFetch::get(status(path)).body;
+    const QByteArray text = HttpFetch::get(status(path + "?format=text")).body;
+    const QJsonObject json = QJsonDocument::fromJson(HttpFetch::get(status(path + "?format=json")).body).object();
+    QCOMPARE(text, state.toUtf8() + '\n');
+    QCOMPARE(json.value("status").toString(), state);
+    QCOMPARE(json.value("medium").toString(), QStringLiteral("irc"));
+    QCOMPARE(png, picture(state == QLatin1String("unknown") ? QStringLiteral("unknown") : "legend3-" + state));
+    QCOMPARE(json.value("reason").isNull(), state != QLatin1String("unknown"));
+    if (state == QLatin1String("unknown"))
+        QCOMPARE(json.value("reason").toString(), QStringLiteral("not a valid IRC identity"));
+}
+
+void TestStatusHttp::iconSetsAnswerWithTheirOwnPictures()
+{
+    const QByteArray irc = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port());
+    QList<QByteArray> seen;
+    for (int set = 1; set <= 4; ++set) {
+        const QByteArray number = QByteArray::number(set);
+        const QByteArray online = HttpFetch::get(status(irc + "?set=" + number)).body;
+        const QByteArray closed = HttpFetch::get(status("/yahoo/bob?set=" + number)).body;
+        QCOMPARE(online, picture("set" + QString::number(set) + "-irc-online"));
+        QCOMPARE(closed, picture("set" + QString::number(set) + "-yahoo-unknown"));
+        QVERIFY(!seen.contains(online));
+        seen.append(online);
+    }
+    QCOMPARE(HttpFetch::get(status("/yahoo/bob?set=5")).status, 400);
+    QCOMPARE(HttpFetch::get(status("/yahoo/bob?set=0")).status, 400);
+}
+
+void TestStatusHttp::theAccountIsDecodedOnceAndJudgedAsDecoded()
+{
+    // Spaces, non-Latin text, an encoded slash and an encoded percent sign.
+    const HttpFetch json = HttpFetch::get(status("/msn/a%20b%2Fc%2541%D0%96@hotmail.com?format=json"));
+    QCOMPARE(QJsonDocument::fromJson(json.body).object().value("account").toString(),
+             QStringLiteral("a b/c%41\u0416@hotmail.com"));
+    // "%2540" decodes once to "%40", not to "@": no identity.
+    const QByteArray port = QByteArray::number(m_irc.port());
+    const HttpFetch once = HttpFetch::get(status("/irc/Telmik%2540127.0.0.1:" + port + "?format=json"));
+    QCOMPARE(QJsonDocument::fromJson(once.body).object().value("reason").toString(),
+             QStringLiteral("not a valid IRC identity"));
+    const HttpFetch encoded = HttpFetch::get(status("/irc/Telmik%40127.0.0.1%3A" + port + "?format=text"));
+    QCOMPARE(encoded.body, QByteArray("online\n"));
+}
+
+void TestStatusHttp::aLineBreakInAnIdentityNeverReachesTheWire()
+{
+    const QByteArray port = QByteArray::number(m_irc.port());
+    const qsizetype before = m_irc.bytes().size();
+    for (const QByteArray &account : {QByteArray("Telmik%0D%0AJOIN%20%23x@127.0.0.1:") + port,
+                                      QByteArray("Telmik@127.0.0.1:") + port + "%0D%0A",
+                                      QByteArray("Tel%0Amik@127.0.0.1:") + port,
+                                      QByteArray("Tel%00mik@127.0.0.1:") + port,
+                                      QByteArray("Tel%2Cmik@127.0.0.1:") + port}) {
+        const QJsonObject json = QJsonDocument::fromJson(HttpFetch::get(status("/irc/" + account + "?format=json")).body).object();
+        QCOMPARE(json.value("reason").toString(), QStringLiteral("not a valid IRC identity"));
+    }
+    QTest::qWait(100);
+    QCOMPARE(m_irc.bytes().mid(before), QByteArray());
+    QVERIFY(!m_irc.bytes().contains("JOIN"));
+}
+
+void TestStatusHttp::malformedQueriesAndUnknownPathsAreRefused()
+{
+    QCOMPARE(HttpFetch::get(status("/msn/bob?format=xml")).status, 400);
+    QCOMPARE(HttpFetch::get(status("/jabber/bob@example.org")).status, 404);
+    QCOMPARE(HttpFetch::get(status("/msn")).status, 404);
+    QCOMPARE(HttpFetch::get(status("/Msntv/nothing.html")).status, 404);
+    const HttpFetch missing = HttpFetch::get(status("/Msntv/../../etc/passwd"));
+    QCOMPARE(missing.status, 404);
+    QCOMPARE(missing.header("X-Content-Type-Options"), QByteArray("nosniff"));
+}
+
+void TestStatusHttp::anAddressOf100000CharactersIsAnswered()
+{
+    const QByteArray account = QByteArray(100'000, 'a') + "@127.0.0.1:" + QByteArray::number(m_irc.port());
+    const HttpFetch answer = HttpFetch::get(status("/irc/" + account + "?format=json"));
+    QCOMPARE(answer.status, 200);
+    const QJsonObject json = QJsonDocument::fromJson(answer.body).object();
+    QCOMPARE(json.value("account").toString().size(), account.size());
+    QCOMPARE(json.value("reason").toString(), QStringLiteral("not a valid IRC identity"));
+    // Non-Latin text, every character three escapes long.
+    QByteArray wide;
+    for (int i = 0; i < 100'000; ++i)
+        wide += "%E6%97%A5";
+    QCOMPARE(HttpFetch::get(status("/msn/" + wide + "?format=text")).body, QByteArray("unknown\n"));
+}
+
+void TestStatusHttp::requestsPastTheSizeBoundAreRefused()
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, m_server->statusPort());
+    QVERIFY(socket.waitForConnected(2000));
+    socket.write("GET /msn/" + QByteArray(2'000'000, 'a') + " HTTP/1.1\r\nHost: x\r\n\r\n");
+    QByteArray received;
+    QTRY_VERIFY_WITH_TIMEOUT((received += socket.readAll(), socket.state() == QAbstractSocket::UnconnectedState), 5000);
+    received += socket.readAll();
+    QVERIFY2(received.startsWith("HTTP/1.1 431 "), received.left(60).constData());
+}
+
+void TestStatusHttp::aSlowClientIsDisconnected()
+{
+    QTcpSocket slow, idle;
+    for (QTcpSocket *socket : {&slow, &idle}) {
+        socket->connectToHost(QHostAddress::LocalHost, m_server->webPort());
+        QVERIFY(socket->waitForConnected(2000));
+    }
+    slow.write("GET /Msntv/ HTTP/1.1\r\nHost: x\r\n");
+    QElapsedTimer clock;
+    clock.start();
+    // A byte now and then does not keep a request open past its time (0.5 s here).
+    while (slow.state() == QAbstractSocket::ConnectedState && clock.elapsed() < 3000) {
+        slow.write("X");
+        QTest::qWait(100);
+    }
+    QCOMPARE(slow.state(), QAbstractSocket::UnconnectedState);
+    QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+    QTRY_COMPARE_WITH_TIMEOUT(idle.state(), QAbstractSocket::UnconnectedState, 1500);
+    // The server still answers.
+    QCOMPARE(HttpFetch::get(web("/Msntv/msnexe4.html")).status, 200);
+}
+
+void TestStatusHttp::connectionsPastTheBoundAreTurnedAway()
+{
+    std::vector<std::unique_ptr<QTcpSocket>> held;
+    for (int i = 0; i < 40; ++i) {
+        held.push_back(std::make_unique<QTcpSocket>());
+        held.back()->connectToHost(QHostAddress::LocalHost, m_server->statusPort());
+        QVERIFY(held.back()->waitForConnected(2000));
+    }
+    QTcpSocket extra;
+    extra.connectToHost(QHostAddress::LocalHost, m_server->statusPort());
+    QTRY_COMPARE_WITH_TIMEOUT(extra.state(), QAbstractSocket::UnconnectedState, 1000);
+    held.clear();
+    QTRY_COMPARE(HttpFetch::get(status("/icq/1?format=text")).body, QByteArray("unknown\n"));
+}
+
+QTEST_GUILESS_MAIN(TestStatusHttp)
+#include "tst_statushttp.moc"
