@@ -122,25 +122,22 @@ QString Pages::networkRows() const
     return rows;
 }
 
+// One row per medium and state, one column per picture set.
 QString Pages::legendRows()
 {
-    QString rows = QStringLiteral("<tr><th></th>");
-    for (const QString &medium : StatusLookup::media())
-        rows += QStringLiteral("<th colspan=\"3\">%1</th>").arg(mediumNames.value(medium));
-    rows += QStringLiteral("</tr>\n<tr><th></th>");
-    for (int i = 0; i < StatusLookup::media().size(); ++i)
-        rows += QStringLiteral("<th>online</th><th>offline</th><th>unknown</th>");
+    QString rows = QStringLiteral("<tr><th></th><th>default</th>");
+    for (int set = 1; set <= StatusPictures::sets; ++set)
+        rows += QStringLiteral("<th>?set=%1</th>").arg(set);
     rows += QStringLiteral("</tr>\n");
-    for (int set = 0; set <= StatusPictures::sets; ++set) {
-        rows += QStringLiteral("<tr><th>%1</th>").arg(set == 0 ? QStringLiteral("default") : QStringLiteral("?set=%1").arg(set));
-        for (const QString &medium : StatusLookup::media())
-            for (auto status : {StatusAnswer::Online, StatusAnswer::Offline, StatusAnswer::Unknown}) {
-                const QString file = StatusPictures::fileName(medium, status, set);
-                rows += QStringLiteral("<td><img src=\"/Msntv/pictures/%1\" alt=\"%2 %3\"></td>")
-                            .arg(file, mediumNames.value(medium), StatusAnswer::statusName(status));
-            }
-        rows += QStringLiteral("</tr>\n");
-    }
+    for (const QString &medium : StatusLookup::media())
+        for (auto status : {StatusAnswer::Online, StatusAnswer::Offline, StatusAnswer::Unknown}) {
+            const QString name = mediumNames.value(medium) + QLatin1Char(' ') + StatusAnswer::statusName(status);
+            rows += QStringLiteral("<tr><th>%1</th>").arg(name.toHtmlEscaped());
+            for (int set = 0; set <= StatusPictures::sets; ++set)
+                rows += QStringLiteral("<td><img src=\"/Msntv/pictures/%1\" alt=\"%2\"></td>")
+                            .arg(StatusPictures::fileName(medium, status, set), name.toHtmlEscaped());
+            rows += QStringLiteral("</tr>\n");
+        }
     return rows;
 }
 
