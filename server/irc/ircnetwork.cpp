@@ -1,32 +1,24 @@
 #include "ircnetwork.h"
 
-#include "addresspolicy.h"
 #include "ircclient.h"
 #include "irctransport.h"
 
-#include <QHostInfo>
 #include <algorithm>
 
 IrcNetwork::IrcNetwork(const QString &host, std::optional<quint16> port, const IrcSettings &settings,
                        const AddressPolicy &policy, TransportFactory transports, QObject *parent)
-    : QObject(parent), m_host(host), m_port(port), m_settings(settings), m_policy(policy),
-      m_transports(std::move(transports)), m_queue(settings.queueCapacity()),
+    : QObject(parent), m_host(host), m_port(port), m_settings(settings),
+      m_dialer(host, port, settings, policy, std::move(transports), this), m_queue(settings.queueCapacity()),
       m_budget(settings.floodBurst, settings.floodIntervalMs), m_cache(settings.cacheMs),
       m_backoffMs(settings.backoffInitialMs)
 {
     m_clock.start();
-    for (QTimer *timer : {&m_connectTimer, &m_reconnectTimer, &m_idleTimer})
+    for (QTimer *timer : {&m_reconnectTimer, &m_idleTimer})
         timer->setSingleShot(true);
-    connect(&m_connectTimer, &QTimer::timeout, this,
-            [this] { onAttemptFailed(QStringLiteral("no connection to the IRC server in time")); });
+    connect(&m_dialer, &IrcDialer::connected, this, &IrcNetwork::onConnected);
+    connect(&m_dialer, &IrcDialer::failed, this, &IrcNetwork::giveUp);
     connect(&m_reconnectTimer, &QTimer::timeout, this, &IrcNetwork::connectNow);
     connect(&m_idleTimer, &QTimer::timeout, this, &IrcNetwork::onIdle);
-}
-
-IrcNetwork::~IrcNetwork()
-{
-    if (m_resolveId >= 0)
-        QHostInfo::abortHostLookup(m_resolveId);
 }
 
 QString IrcNetwork::name() const
@@ -37,11 +29,10 @@ QString IrcNetwork::name() const
 
 QString IrcNetwork::stateText() const
 {
-    const QString tls = m_tls ? QStringLiteral(" (TLS)") : QString();
+    const QString tls = m_dialer.tls() ? QStringLiteral(" (TLS)") : QString();
     switch (m_state) {
     case State::Disconnected: return QStringLiteral("not connected");
-    case State::Resolving: return QStringLiteral("resolving");
-    case State::Connecting: return QStringLiteral("connecting") + tls;
+    case State::Connecting: return m_dialer.isResolving() ? QStringLiteral("resolving") : QStringLiteral("connecting") + tls;
     case State::Registering: return QStringLiteral("registering") + tls;
     case State::Ready: return QStringLiteral("connected") + tls;
     case State::Waiting:
@@ -72,65 +63,13 @@ void IrcNetwork::lookup(const QByteArray &nick, const PresenceRequest::Answer &a
 
 void IrcNetwork::connectNow()
 {
-    m_state = State::Resolving;
-    QHostAddress literal;
-    if (literal.setAddress(m_host)) {
-        QHostInfo info;
-        info.setAddresses({literal});
-        return onResolved(info);
-    }
-    m_resolveId = QHostInfo::lookupHost(m_host, this, &IrcNetwork::onResolved);
-}
-
-void IrcNetwork::onResolved(const QHostInfo &info)
-{
-    m_resolveId = -1;
-    if (info.addresses().isEmpty())
-        return giveUp(QStringLiteral("IRC server not found"));
-    const QList<QHostAddress> addresses = info.addresses();
-    const auto allowed = std::find_if(addresses.cbegin(), addresses.cend(),
-                                      [this](const QHostAddress &address) { return m_policy.allows(address); });
-    if (allowed == addresses.cend())
-        return giveUp(QStringLiteral("address not allowed"));
-    m_address = *allowed;
-    m_attempts.clear();
-    if (m_port)
-        m_attempts.append({*m_port, *m_port == m_settings.tlsPort});
-    else {
-        if (!m_tlsUnavailable)
-            m_attempts.append({m_settings.tlsPort, true});
-        m_attempts.append({m_settings.plainPort, false});
-    }
-    tryNextAttempt();
-}
-
-void IrcNetwork::tryNextAttempt()
-{
-    const Attempt attempt = m_attempts.takeFirst();
     m_state = State::Connecting;
-    m_tls = attempt.tls;
-    m_transport = m_transports(this);
-    connect(m_transport, &IrcTransport::opened, this, &IrcNetwork::onOpened);
-    connect(m_transport, &IrcTransport::failed, this, &IrcNetwork::onAttemptFailed);
-    m_connectTimer.start(m_settings.connectTimeoutMs);
-    m_transport->open(m_address, attempt.port, attempt.tls, m_host);
+    m_dialer.dial();
 }
 
-void IrcNetwork::onAttemptFailed(const QString &reason)
+void IrcNetwork::onConnected(IrcTransport *transport)
 {
-    m_connectTimer.stop();
-    dropConnection();
-    if (m_tls && !m_port)
-        m_tlsUnavailable = true;
-    if (!m_attempts.isEmpty())
-        return tryNextAttempt();
-    giveUp(reason);
-}
-
-void IrcNetwork::onOpened()
-{
-    m_connectTimer.stop();
-    m_transport->disconnect(this);
+    m_transport = transport;
     m_state = State::Registering;
     m_client = new IrcClient(m_transport, m_queue, m_budget, m_settings, this);
     connect(m_client, &IrcClient::ready, this, &IrcNetwork::onReady);
@@ -227,8 +166,9 @@ void IrcNetwork::onIdle()
 QString IrcNetwork::timeoutReason() const
 {
     switch (m_state) {
-    case State::Resolving: return QStringLiteral("IRC server name not resolved in time");
-    case State::Connecting: return QStringLiteral("no connection to the IRC server in time");
+    case State::Connecting:
+        return m_dialer.isResolving() ? QStringLiteral("IRC server name not resolved in time")
+                                      : QStringLiteral("no connection to the IRC server in time");
     case State::Registering: return QStringLiteral("no registration in time");
     case State::Ready: return QStringLiteral("no answer from the IRC server in time");
     case State::Waiting:

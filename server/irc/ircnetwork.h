@@ -2,6 +2,7 @@
 
 #include "casemapping.h"
 #include "floodbudget.h"
+#include "ircdialer.h"
 #include "ircsettings.h"
 #include "isonqueue.h"
 #include "presencecache.h"
@@ -19,24 +20,21 @@
 class AddressPolicy;
 class IrcClient;
 class IrcTransport;
-class QHostInfo;
 
 // Everything this server holds for one IRC network (a host, and the port
-// when the identity named one): the persistent client connection, opened on
-// the first lookup, the queue of nicks to ask about, the flood budget and
-// the cache. The host is resolved once per connection and the connection
-// goes to the address resolved, when the address policy allows it; without
-// a named port TLS on the TLS port comes first, plain text after it.
+// when the identity named one): the persistent client connection, opened by
+// the dialer on the first lookup, the lookups waiting, the queue of nicks to
+// ask about, the flood budget and the cache. A network that once answered
+// and is lost is reconnected after a pause that doubles with each failure.
 class IrcNetwork : public QObject
 {
     Q_OBJECT
 
 public:
-    using TransportFactory = std::function<IrcTransport *(QObject *parent)>;
+    using TransportFactory = IrcDialer::TransportFactory;
 
     IrcNetwork(const QString &host, std::optional<quint16> port, const IrcSettings &settings,
                const AddressPolicy &policy, TransportFactory transports, QObject *parent = nullptr);
-    ~IrcNetwork() override;
 
     void lookup(const QByteArray &nick, const PresenceRequest::Answer &answer);
 
@@ -53,18 +51,10 @@ signals:
     void event(const QString &text);
 
 private:
-    enum class State { Disconnected, Resolving, Connecting, Registering, Ready, Waiting };
-    struct Attempt
-    {
-        quint16 port;
-        bool tls;
-    };
+    enum class State { Disconnected, Connecting, Registering, Ready, Waiting };
 
     void connectNow();
-    void onResolved(const QHostInfo &info);
-    void tryNextAttempt();
-    void onOpened();
-    void onAttemptFailed(const QString &reason);
+    void onConnected(IrcTransport *transport);
     void onReady();
     void onAnswered(const QList<IsonQueue::Entry> &online, const QList<IsonQueue::Entry> &offline);
     void onLost(const QString &reason);
@@ -79,8 +69,7 @@ private:
     QString m_host;
     std::optional<quint16> m_port;
     const IrcSettings &m_settings;
-    const AddressPolicy &m_policy;
-    TransportFactory m_transports;
+    IrcDialer m_dialer;
 
     IsonQueue m_queue;
     FloodBudget m_budget;
@@ -89,19 +78,13 @@ private:
     QMultiHash<QByteArray, QPointer<PresenceRequest>> m_waiting;
 
     State m_state = State::Disconnected;
-    QHostAddress m_address;
-    QList<Attempt> m_attempts;
-    bool m_tls = false;
-    bool m_tlsUnavailable = false; // learnt once, so reconnections skip straight to plain
     bool m_everRegistered = false;
-    int m_resolveId = -1;
     IrcTransport *m_transport = nullptr;
     IrcClient *m_client = nullptr;
     QString m_lastFailure;
     int m_backoffMs;
 
     QElapsedTimer m_clock;
-    QTimer m_connectTimer;
     QTimer m_reconnectTimer;
     QTimer m_idleTimer;
 };
