@@ -45,8 +45,8 @@ public:
 signals:
     void ready();
     void answered(const QList<IsonQueue::Entry> &online, const QList<IsonQueue::Entry> &offline);
-    // The connection is of no further use; the in-flight nicks went back to
-    // the queue's caller through the reason.
+    // The connection is of no further use, for the reason given; its
+    // transport is closed and the nicks still queued are the caller's to answer.
     void lost(const QString &reason);
 
 private:
