@@ -246,6 +246,13 @@ def measure(root, point):
             "foreign_" + point: foreign}
 
 
+def alive(pid):
+    try:
+        return "Zombie" not in open("/proc/%d/status" % pid).read()
+    except OSError:
+        return False
+
+
 def end(proc, pids, timeout):
     """Waits for the program to end, then kills by id what is left of its tree."""
     try:
@@ -257,8 +264,7 @@ def end(proc, pids, timeout):
     left, deadline = [pid for pid in pids if pid != proc.pid], time.monotonic() + 5
     while left and time.monotonic() < deadline:
         time.sleep(0.05)
-        left = [pid for pid in left if os.path.exists("/proc/%d" % pid)
-                and "Zombie" not in open("/proc/%d/status" % pid).read()]
+        left = [pid for pid in left if alive(pid)]
     for pid in left:
         try:
             os.kill(pid, signal.SIGKILL)
