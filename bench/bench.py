@@ -1,689 +1,450 @@
 #!/usr/bin/env python3
-"""Start-up and memory benchmark: Quorvane against its floor program.
-
-Both programs run in turn on one Xvfb display, their web engines sending
-every request through a loopback HTTP server of this script (used as their
-proxy, so it sees whole addresses). For each run it records
-
-  map     seconds from process start to the main window mapped (MapNotify on
-          the root window, seen by bench/xclient.py as it happens),
-  page    seconds from process start to the start page's request arriving
-          at the server,
-  pss     proportional set size of the process tree (the program and every
-          web engine helper under it) 3 s after the start page was requested,
-          and its footprint (every resident page of the tree counted once),
-  tour    Quorvane only: the same after each of its six windows has been
-          shown once and 3 s have passed; the floor's is taken at the same
-          time after its own start,
-  lookup  Quorvane only: seconds from a click on Begin Lookup to the status
-          request arriving at the server.
-
-Usage: bench.py --real PROGRAM --floor PROGRAM [--runs N] [--out results.md]
-Environment: QUORVANE_BENCH_REAL_FLAGS and QUORVANE_BENCH_FLOOR_FLAGS add
-Chromium flags for one program only (after the proxy flag);
-QUORVANE_BENCH_REAL_ENV and QUORVANE_BENCH_FLOOR_ENV add environment
-settings (NAME=value, separated by spaces) for one program only.
-"""
+"""Start-up and memory benchmark: Quorvane against its floor program, in turn
+on one Xvfb display, their web engines using a loopback HTTP server of this
+script as proxy. bench/README.md says what is measured and how, and which
+QUORVANE_BENCH_* variables add flags or environment for one program."""
 
 import argparse
 import array
+import base64
 import http.server
 import json
 import os
 import platform
 import re
-import resource
 import signal
 import statistics
-import struct
 import subprocess
-import sys
-import tempfile
 import threading
 import time
-import zlib
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xclient import XClient  # noqa: E402
+from Xlib import X, display as xdisplay, error as xerror
+from Xlib.ext import xtest
+from Xlib.protocol import event as xevent
 
-MAIN_TITLE = r"^Quorvane - By Telmik/Brasko$"
-FLOOR_TITLE = r"^Quorvane floor$"
-ICQ_TITLE = r"^ICQ Quorvane - By Telmik/Brasko$"
-IRC_TITLE = r"^IRC Quorvane - By Telmik/Brasko$"
-ABOUT_TITLE = r"^About/Help $"
-HELP_TITLE = r"^About/Help$"
-ICONSETS_TITLE = r"^Status Icon Sets$"
-
-START_PAGE = "/Msntv/msnexe6.html"
-STATUS_REQUEST = ":6969/msn/"
-SETTLE = 3.0
-STEP_TIMEOUT = 20.0
-START_TIMEOUT = 60.0
-
-# Every window once, by clicks at client coordinates: (window shown, point,
-# what is there, window expected next).
-TOUR = [
-    (MAIN_TITLE, (140, 51), "ICQ button", ICQ_TITLE),
-    (ICQ_TITLE, (40, 190), "Back", MAIN_TITLE),
-    (MAIN_TITLE, (180, 51), "IRC button", IRC_TITLE),
-    (IRC_TITLE, (40, 190), "Back", MAIN_TITLE),
-    (MAIN_TITLE, (50, 182), "About/Help", ABOUT_TITLE),
-    (ABOUT_TITLE, (340, 200), "Help", HELP_TITLE),
-    (HELP_TITLE, (100, 262), "Click Here.", ICONSETS_TITLE),
-    (ICONSETS_TITLE, (340, 20), "Close", HELP_TITLE),
-    (HELP_TITLE, (245, 264), "OK", MAIN_TITLE),
+# The targets, all here: (result key, metric, unit, largest ratio Quorvane /
+# floor, in parentheses: the footprint only backs up the PSS row above it) ...
+TARGETS = [
+    ("map_s", "1. start → main window mapped", "s", 1.10, False),
+    ("page_s", "2. start → start page requested", "s", 1.10, False),
+    ("pss_start_mib", "3. PSS after start-up", "MiB", 1.10, False),
+    ("pss_tour_mib", "4. PSS after all six windows (floor: same time)", "MiB", 1.20, False),
+    ("footprint_start_mib", "3f. footprint after start-up", "MiB", 1.10, True),
+    ("footprint_tour_mib", "4f. footprint after all six windows", "MiB", 1.20, True),
 ]
-# The start pages of the windows with a web view that the tour creates.
-TOUR_PAGES = {ICQ_TITLE: "/Msntv/msnexe2.html", IRC_TITLE: "/Msntv/msnexe4.html",
-              ABOUT_TITLE: "/Msntv/statusexe2.html"}
-BEGIN_LOOKUP = (40, 160)
-# Where the pointer waits between clicks: on the 1024 x 768 screen, off every
-# window (the windows are centred, the floor's is at the top left).
-POINTER_PARK = (1010, 760)
+LOOKUP_TARGET_S, LOOKUP_TOLERANCE_S = 1.1, 0.1  # ... and the Begin Lookup delay's
+
+MAIN, FLOOR = r"^Quorvane - By Telmik/Brasko$", r"^Quorvane floor$"
+ICQ, IRC = r"^ICQ Quorvane - By Telmik/Brasko$", r"^IRC Quorvane - By Telmik/Brasko$"
+ABOUT, HELP, ICONSETS = r"^About/Help $", r"^About/Help$", r"^Status Icon Sets$"
+# Every window once, by clicks at client coordinates: (button, point, next window).
+TOUR = [("ICQ", (140, 51), ICQ), ("Back", (40, 190), MAIN), ("IRC", (180, 51), IRC),
+        ("Back", (40, 190), MAIN), ("About/Help", (50, 182), ABOUT), ("Help", (340, 200), HELP),
+        ("Click Here.", (100, 262), ICONSETS), ("Close", (340, 20), HELP), ("OK", (245, 264), MAIN)]
+TOUR_PAGES = ["/Msntv/msnexe2.html", "/Msntv/msnexe4.html", "/Msntv/statusexe2.html"]
+START_PAGE, STATUS_REQUEST, BEGIN_LOOKUP = "/Msntv/msnexe6.html", ":6969/msn/", (40, 160)
+PARK = (1010, 760)  # off every window of the 1024 x 768 screen
+SETTLE, STEP_TIMEOUT, START_TIMEOUT, LOOKUPS = 3.0, 20.0, 60.0, 3  # seconds; lookups a run
+PAGE_SIZE = os.sysconf("SC_PAGE_SIZE")
 
 
-def log(*parts):
-    print("[bench %s]" % time.strftime("%H:%M:%S"), *parts, flush=True)
+def log(text):
+    print("[bench %s] %s" % (time.strftime("%H:%M:%S"), text), flush=True)
 
 
-# -- the loopback server ----------------------------------------------------
-
-def small_png(size=16):
-    def chunk(kind, data):
-        return (struct.pack(">I", len(data)) + kind + data
-                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-    rows = b"".join(b"\0" + bytes((0x20, 0xA0, 0x20)) * size for _ in range(size))
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
-
-
-PAGE = (b"<!DOCTYPE html><html><head><title>Quorvane</title></head>"
-        b"<body style=\"margin:0;font:12px sans-serif\"><p>Quorvane start page</p></body></html>")
-PICTURE = small_png()
+def title(display, window):
+    """The window's _NET_WM_NAME, else its WM_NAME."""
+    for atom in ("_NET_WM_NAME", "WM_NAME"):
+        try:
+            prop = window.get_full_property(display.intern_atom(atom), X.AnyPropertyType)
+        except xerror.XError:
+            return None  # gone meanwhile
+        if prop is not None and prop.value:
+            return prop.value.decode("utf-8", "replace") if isinstance(prop.value, bytes) else prop.value
+    return None
 
 
-class RequestLog:
-    def __init__(self):
-        self.entries = []  # (monotonic time, target)
-        self.cond = threading.Condition()
+class Screen:
+    """An Xvfb display of its own. One connection only listens, in a thread of
+    its own, for MapNotify / UnmapNotify / DestroyNotify of top-level windows
+    on the root window, noting when each arrived and the window's name; the
+    other clicks (XTEST) and closes windows."""
 
-    def add(self, target):
-        with self.cond:
-            self.entries.append((time.monotonic(), target))
-            self.cond.notify_all()
+    def __init__(self, logdir):
+        read, write = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                                      "-nolisten", "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                                     stderr=open(os.path.join(logdir, "xvfb.log"), "w"))
+        os.close(write)
+        self.name = ":" + os.fdopen(read).readline().strip()
+        if self.name == ":":
+            raise RuntimeError("Xvfb did not start (see %s/xvfb.log)" % logdir)
+        self.d = xdisplay.Display(self.name)
+        self.root = self.d.screen().root
+        if not self.d.has_extension("XTEST"):
+            raise RuntimeError("the X server has no XTEST extension")
+        self.windows, self.cond = {}, threading.Condition()  # id -> {mapped, first, last, name}
+        listener = xdisplay.Display(self.name)
+        listener.screen().root.change_attributes(event_mask=X.SubstructureNotifyMask)
+        listener.sync()
+        threading.Thread(target=self._listen, args=(listener,), daemon=True).start()
 
-    def mark(self):
-        with self.cond:
-            return len(self.entries)
-
-    def since(self, mark):
-        with self.cond:
-            return list(self.entries[mark:])
-
-    def wait(self, mark, contains, timeout):
-        """Time of the first request since mark whose target contains the text."""
-        deadline = time.monotonic() + timeout
-        with self.cond:
+    def _listen(self, listener):
+        root = listener.screen().root.id
+        try:
             while True:
-                for when, target in self.entries[mark:]:
-                    if contains in target:
-                        return when
-                left = deadline - time.monotonic()
-                if left <= 0:
-                    raise TimeoutError("no request for %r within %.0f s" % (contains, timeout))
-                self.cond.wait(left)
+                e = listener.next_event()
+                now = time.monotonic()
+                if e.type not in (X.MapNotify, X.UnmapNotify, X.DestroyNotify) or e.event.id != root:
+                    continue
+                name = self.windows.get(e.window.id, {}).get("name")
+                if e.type == X.MapNotify and not name:
+                    name = title(listener, e.window)
+                with self.cond:
+                    if e.type == X.DestroyNotify:  # its id may come again, for another window
+                        self.windows.pop(e.window.id, None)
+                        continue
+                    w = self.windows.setdefault(e.window.id, {"first": None})
+                    w.update(mapped=e.type == X.MapNotify, name=name)
+                    if w["mapped"]:
+                        w["last"], w["first"] = now, w["first"] or now
+                    self.cond.notify_all()
+        except (xerror.ConnectionClosedError, OSError):
+            pass  # Xvfb ended
+
+    def wait_mapped(self, pattern, since, timeout):
+        """(id, record) of a window titled /pattern/ mapped at or after since."""
+        def found():
+            return next(((wid, w) for wid, w in self.windows.items() if w["mapped"] and w["last"] >= since
+                         and re.search(pattern, w["name"] or "")), None)
+        with self.cond:
+            mapped = self.cond.wait_for(found, timeout)
+        if not mapped:
+            raise TimeoutError("no window /%s/ mapped within %.0f s" % (pattern, timeout))
+        return mapped
+
+    def wait_unmapped(self, wid, timeout):
+        with self.cond:
+            if not self.cond.wait_for(lambda: not self.windows[wid]["mapped"], timeout):
+                raise TimeoutError("window 0x%x stayed mapped" % wid)
+
+    def pointer(self, x, y):
+        xtest.fake_input(self.d, X.MotionNotify, x=x, y=y, root=self.root)
+        self.d.sync()
+
+    def click(self, wid, x, y):
+        """Clicks button 1 at client point (x, y); returns the time just before
+        the release was sent (the program cannot react earlier)."""
+        origin = self.root.translate_coords(self.d.create_resource_object("window", wid), 0, 0)
+        self.pointer(origin.x + x, origin.y + y)
+        time.sleep(0.05)
+        xtest.fake_input(self.d, X.ButtonPress, 1)
+        self.d.sync()
+        time.sleep(0.02)
+        released = time.monotonic()
+        xtest.fake_input(self.d, X.ButtonRelease, 1)
+        self.d.sync()
+        return released
+
+    def close(self, wid):
+        """WM_DELETE_WINDOW, as a window manager's close button sends it."""
+        window = self.d.create_resource_object("window", wid)
+        data = (32, [self.d.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])
+        protocols = self.d.intern_atom("WM_PROTOCOLS")
+        window.send_event(xevent.ClientMessage(window=window, client_type=protocols, data=data))
+        self.d.sync()
 
 
-def start_server(requests):
-    class Handler(http.server.BaseHTTPRequestHandler):
-        protocol_version = "HTTP/1.1"
-
-        def answer(self, body_wanted):
-            requests.add(self.path)
-            path = self.path.split("?", 1)[0]
-            if path.endswith(".html") or path.endswith(".htm"):
-                body, kind = PAGE, "text/html"
-            else:
-                body, kind = PICTURE, "image/png"
-            self.send_response(200)
-            self.send_header("Content-Type", kind)
-            self.send_header("Content-Length", str(len(body)))
-            self.send_header("Cache-Control", "no-store")
-            self.end_headers()
-            if body_wanted:
-                self.wfile.write(body)
-
-        def do_GET(self):
-            self.answer(True)
-
-        def do_HEAD(self):
-            self.answer(False)
-
-        def do_CONNECT(self):
-            requests.add("CONNECT " + self.path)
-            self.send_response(405)
-            self.send_header("Content-Length", "0")
-            self.end_headers()
-
-        def log_message(self, *args):
-            pass
-
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-    server.daemon_threads = True
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server
+REQUESTS, ARRIVED = [], threading.Condition()  # (arrival time, target) at the loopback server
+PAGE = (b"<!DOCTYPE html><html><body style='margin:0;font:12px sans-serif'>"
+        b"<p>Quorvane start page</p></body></html>")
+PNG = base64.b64decode("iVBORw0KGgoAAAANSUhEUgAAABAAAAAQCAIAAACQkWg2AAAAFklEQVR4nGNQWKBAEmIY1TCqYfhqAAAX"
+                       "KeABZ1hBfgAAAABJRU5ErkJggg==")
 
 
-# -- processes and memory ---------------------------------------------------
+def requested(mark, text, timeout):
+    """Arrival time of the first request since REQUESTS[mark] whose target contains text."""
+    def first():
+        return next((t for t, target in REQUESTS[mark:] if text in target), None)
+    with ARRIVED:
+        if not ARRIVED.wait_for(first, timeout):
+            raise TimeoutError("no request for %r within %.0f s" % (text, timeout))
+        return first()
 
-def process_table():
+
+class Server(http.server.BaseHTTPRequestHandler):
+    """Notes every request and answers it: a small page for *.html, a 16 × 16
+    PNG for anything else, 405 for CONNECT (nothing goes further)."""
+    protocol_version = "HTTP/1.1"
+
+    def do_GET(self):
+        with ARRIVED:
+            REQUESTS.append((time.monotonic(), ("CONNECT " if self.command == "CONNECT" else "") + self.path))
+            ARRIVED.notify_all()
+        html = self.path.split("?")[0].endswith((".html", ".htm"))
+        body = b"" if self.command == "CONNECT" else PAGE if html else PNG
+        self.send_response(405 if self.command == "CONNECT" else 200)
+        self.send_header("Content-Type", "text/html" if html else "image/png")
+        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Cache-Control", "no-store")
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    do_HEAD = do_CONNECT = do_GET
+
+    def log_message(self, *args):
+        pass
+
+
+def processes():
     """{pid: (ppid, name)} of every process."""
     table = {}
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
+    for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
-            with open("/proc/%s/stat" % entry) as f:
-                stat = f.read()
+            stat = open("/proc/%s/stat" % pid).read()
         except OSError:
             continue
-        name = stat[stat.index("(") + 1:stat.rindex(")")]
-        ppid = int(stat[stat.rindex(")") + 2:].split()[1])
-        table[int(entry)] = (ppid, name)
+        name, rest = stat[stat.index("(") + 1:stat.rindex(")")], stat[stat.rindex(")") + 2:]
+        table[int(pid)] = (int(rest.split()[1]), name)
     return table
 
 
-def process_tree(root):
-    table = process_table()
-    children = {}
-    for pid, (ppid, _name) in table.items():
-        children.setdefault(ppid, []).append(pid)
-    tree, todo = [], [root]
-    while todo:
-        pid = todo.pop(0)
-        if pid in table:
-            tree.append(pid)
-            todo.extend(children.get(pid, []))
-    return tree
+def tree(root, table=None):
+    table, found = table or processes(), [root]
+    for pid in found:  # grows while it is walked, parents before children
+        found += [child for child, (ppid, _) in table.items() if ppid == pid]
+    return [pid for pid in found if pid in table]
 
 
-def process_kind(pid, parent_kind=None):
-    """browser, zygote, zygote (unsandboxed), or what the zygote forked: web
-    engine processes forked by a zygote keep its command line, so they are
-    told apart by their parent."""
+def measure(root, point):
+    """PSS (sum of smaps_rollup Pss:) and footprint (distinct resident page
+    frames from pagemap; needs root) of the process tree, in MiB."""
+    table, frames, per = processes(), set(), []
+    pids = tree(root, table)
+    for pid in pids:
+        try:
+            pss = int(re.search(r"^Pss:\s+(\d+)", open("/proc/%d/smaps_rollup" % pid).read(), re.M)[1])
+            kind = re.search(rb"--type=([\w-]+)|$", open("/proc/%d/cmdline" % pid, "rb").read())[1]
+            maps = re.findall(r"^([0-9a-f]+)-([0-9a-f]+) .*?^Rss:\s+(\d+)",
+                              open("/proc/%d/smaps" % pid).read(), re.M | re.S)
+            with open("/proc/%d/pagemap" % pid, "rb") as f:
+                for start, end, rss in maps:
+                    if rss != "0":
+                        f.seek(int(start, 16) // PAGE_SIZE * 8)
+                        pages = (int(end, 16) - int(start, 16)) // PAGE_SIZE
+                        entries = array.array("Q", f.read(pages * 8))
+                        frames.update(e & ((1 << 55) - 1) for e in entries if e >> 63)
+        except (OSError, TypeError):
+            continue  # ended meanwhile
+        # A renderer keeps the command line of the zygote that forked it.
+        per.append({"pid": pid, "ppid": table[pid][0], "type": (kind or b"browser").decode(), "pss_kib": pss})
+    frames.discard(0)  # all zero without the capability
+    foreign = sum(1 for pid, (_, name) in table.items() if name.startswith("QtWebEngine") and pid not in pids)
+    return {"pss_%s_mib" % point: sum(p["pss_kib"] for p in per) / 1024, "processes_" + point: per,
+            "footprint_%s_mib" % point: len(frames) * PAGE_SIZE / 2**20 if frames else None,
+            "foreign_" + point: foreign}
+
+
+def alive(pid):
     try:
-        with open("/proc/%d/cmdline" % pid, "rb") as f:
-            args = f.read().split(b"\0")
+        return "Zombie" not in open("/proc/%d/status" % pid).read()
     except OSError:
-        return "gone"
-    kind = "browser"
-    for arg in args:
-        if arg.startswith(b"--type="):
-            kind = arg[7:].decode()
-            if kind == "utility":
-                for other in args:
-                    if other.startswith(b"--utility-sub-type="):
-                        kind = "utility:" + other.split(b"=", 1)[1].decode().split(".")[-1]
-    if kind == "zygote" and b"--no-zygote-sandbox" in args:
-        kind = "zygote (unsandboxed)"
-    if kind == "zygote" and parent_kind and parent_kind.startswith("zygote"):
-        kind = "renderer" if parent_kind == "zygote" else "forked by unsandboxed zygote"
-    return kind
+        return False
 
 
-def rollup_kib(pid):
-    """Pss and Rss of the process in KiB."""
-    values = {}
-    try:
-        with open("/proc/%d/smaps_rollup" % pid) as f:
-            for line in f:
-                if line.startswith(("Pss:", "Rss:")):
-                    values[line[:3]] = int(line.split()[1])
-    except OSError:
-        pass
-    return values.get("Pss", 0), values.get("Rss", 0)
-
-
-_MAPPING = re.compile(r"^([0-9a-f]+)-([0-9a-f]+) ")
-_PAGE = resource.getpagesize()
-
-
-def resident_pages(pid):
-    """The physical page numbers of every resident page of the process (from
-    /proc/PID/pagemap; readable with CAP_SYS_ADMIN only, else empty)."""
-    ranges, current = [], None
-    try:
-        with open("/proc/%d/smaps" % pid) as f:
-            for line in f:
-                match = _MAPPING.match(line)
-                if match:
-                    current = (int(match.group(1), 16), int(match.group(2), 16))
-                elif line.startswith("Rss:") and int(line.split()[1]) > 0:
-                    ranges.append(current)
-        pages = set()
-        frame_mask = (1 << 55) - 1
-        with open("/proc/%d/pagemap" % pid, "rb") as f:
-            for start, end in ranges:
-                f.seek(start // _PAGE * 8)
-                entries = array.array("Q")
-                entries.frombytes(f.read((end - start) // _PAGE * 8))
-                pages.update(e & frame_mask for e in entries if e >> 63)
-        pages.discard(0)  # no frame numbers without the capability
-        return pages
-    except OSError:
-        return set()
-
-
-def measure_tree(root):
-    """The process tree's PSS in MiB, its footprint in MiB (every resident
-    page counted once, whichever processes of the tree or outside it map it)
-    and the per-process breakdown."""
-    table = process_table()
-    kinds = {}
-    processes = []
-    pages = set()
-    for pid in process_tree(root):  # parents before their children
-        kinds[pid] = process_kind(pid, kinds.get(table.get(pid, (0, ""))[0]))
-        pss, rss = rollup_kib(pid)
-        processes.append({"pid": pid, "kind": kinds[pid], "pss_kib": pss, "rss_kib": rss})
-        pages |= resident_pages(pid)
-    total = sum(p["pss_kib"] for p in processes) / 1024.0
-    footprint = len(pages) * _PAGE / 2**20 if pages else None
-    return total, footprint, processes
-
-
-def foreign_web_engine_processes(ours):
-    """Web engine helpers of other programs: they share the engine's library
-    pages with ours and so lower our PSS."""
-    return sum(1 for pid, (_ppid, name) in process_table().items()
-               if name.startswith("QtWebEngine") and pid not in ours)
-
-
-def end_processes(proc, pids, timeout=10.0):
-    """Waits for the program, then ends by id whatever of its tree is left."""
+def end(proc, pids, timeout):
+    """Waits for the program to end, then kills by id what is left of its tree."""
     try:
         proc.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
         log("program %d did not end in %.0f s: killing it" % (proc.pid, timeout))
         proc.kill()
         proc.wait()
-    deadline = time.monotonic() + 5
-    left = [pid for pid in pids if pid != proc.pid]
+    left, deadline = [pid for pid in pids if pid != proc.pid], time.monotonic() + 5
     while left and time.monotonic() < deadline:
-        left = [pid for pid in left if os.path.exists("/proc/%d" % pid)
-                and "Zombie" not in open("/proc/%d/status" % pid).read()]
         time.sleep(0.05)
+        left = [pid for pid in left if alive(pid)]
     for pid in left:
         try:
             os.kill(pid, signal.SIGKILL)
-        except (ProcessLookupError, PermissionError):
+        except OSError:
             pass
-    return left
+    return len(left)
 
-
-# -- one run ----------------------------------------------------------------
 
 class Bench:
     def __init__(self, args):
         self.args = args
-        self.requests = RequestLog()
-        self.server = start_server(self.requests)
-        self.port = self.server.server_address[1]
-        self.logdir = args.logdir or tempfile.mkdtemp(prefix="quorvane-bench-")
-        os.makedirs(self.logdir, exist_ok=True)
-        self.xvfb, self.display = self.start_xvfb()
-        self.x = XClient(self.display)
-
-    def start_xvfb(self):
-        read, write = os.pipe()
-        xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-            pass_fds=(write,), stdout=subprocess.DEVNULL,
-            stderr=open(os.path.join(self.logdir, "xvfb.log"), "w"))
-        os.close(write)
-        number = b""
-        with os.fdopen(read, "rb") as f:
-            while not number.endswith(b"\n"):
-                byte = f.read(1)
-                if not byte:
-                    raise RuntimeError("Xvfb did not start (see %s/xvfb.log)" % self.logdir)
-                number += byte
-        display = ":" + number.decode().strip()
-        log("Xvfb %s (pid %d), loopback server on port %d" % (display, xvfb.pid, self.port))
-        return xvfb, display
-
-    def close(self):
-        self.x.close()
-        self.xvfb.terminate()
-        try:
-            self.xvfb.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.xvfb.kill()
-        self.server.shutdown()
-
-    def environment(self, extra_flags, extra_env=""):
-        env = dict(os.environ)
-        for setting in extra_env.split():
-            name, _, value = setting.partition("=")
-            env[name] = value
-        env.pop("WAYLAND_DISPLAY", None)
-        env["DISPLAY"] = self.display
-        env["QT_QPA_PLATFORM"] = "xcb"
-        env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
-        flags = "--proxy-server=http://127.0.0.1:%d" % self.port
-        if extra_flags:
-            flags += " " + extra_flags
-        env["QTWEBENGINE_CHROMIUM_FLAGS"] = flags
-        return env
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Server)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+        os.makedirs(args.logdir, exist_ok=True)
+        self.x = Screen(args.logdir)
+        log("Xvfb %s, loopback server on port %d" % (self.x.name, self.server.server_address[1]))
 
     def run(self, real, index, tour_at=None):
-        """One run of one program. For the floor, tour_at is the time after
-        start at which the real program's tour PSS was taken."""
+        """One run of one program; the floor takes its second measurement
+        tour_at seconds after its start, when Quorvane's tour was over."""
         name = "real" if real else "floor"
-        program = self.args.real if real else self.args.floor
-        flags = os.environ.get("QUORVANE_BENCH_REAL_FLAGS" if real else "QUORVANE_BENCH_FLOOR_FLAGS", "")
-        title = MAIN_TITLE if real else FLOOR_TITLE
-        result = {"program": name, "run": index, "flags": flags}
-        # The pointer waits off every window, as the last run may have left
-        # it where this run's window will appear.
-        self.x.move_pointer(*POINTER_PARK)
-        mark = self.requests.mark()
-        output = open(os.path.join(self.logdir, "%s-%s.log" % (name, index)), "w")
+        flags = os.environ.get("QUORVANE_BENCH_%s_FLAGS" % name.upper(), "")
+        extra = os.environ.get("QUORVANE_BENCH_%s_ENV" % name.upper(), "")
+        env = {k: v for k, v in os.environ.items() if k != "WAYLAND_DISPLAY"}
+        env.update(setting.partition("=")[::2] for setting in extra.split())
+        env.update(DISPLAY=self.x.name, QT_QPA_PLATFORM="xcb", QTWEBENGINE_DISABLE_SANDBOX="1",
+                   QTWEBENGINE_CHROMIUM_FLAGS=("--proxy-server=http://127.0.0.1:%d %s"
+                                               % (self.server.server_address[1], flags)).strip())
+        result = {"program": name, "run": index, "flags": flags, "env": extra}
+        self.x.pointer(*PARK)  # the last run may have left it where this window appears
+        mark, output = len(REQUESTS), open(os.path.join(self.args.logdir, "%s-%s.log" % (name, index)), "w")
         start = time.monotonic()
-        extra_env = os.environ.get("QUORVANE_BENCH_REAL_ENV" if real else "QUORVANE_BENCH_FLOOR_ENV", "")
-        result["env"] = extra_env
-        proc = subprocess.Popen([program], env=self.environment(flags, extra_env), stdout=output,
+        proc = subprocess.Popen([self.args.real if real else self.args.floor], env=env, stdout=output,
                                 stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         pids = [proc.pid]
-        self.proc = proc
-        try:
-            main = self.x.wait_mapped(title, START_TIMEOUT, since=start)
-            result["map_s"] = main.first_mapped - start
-            result["page_s"] = self.requests.wait(mark, START_PAGE, START_TIMEOUT) - start
-            time.sleep(max(0.0, start + result["page_s"] + SETTLE - time.monotonic()))
-            result["start_at_s"] = time.monotonic() - start
-            pids = self.measure(proc, result, "start")
 
+        def memory(point):
+            result[point + "_at_s"] = time.monotonic() - start
+            result.update(measure(proc.pid, point))
+            pids.extend(p["pid"] for p in result["processes_" + point])
+
+        try:
+            main, w = self.x.wait_mapped(MAIN if real else FLOOR, start, START_TIMEOUT)
+            result["map_s"] = w["first"] - start
+            result["page_s"] = requested(mark, START_PAGE, START_TIMEOUT) - start
+            time.sleep(max(0.0, start + result["page_s"] + SETTLE - time.monotonic()))
+            memory("start")
             if real:
-                self.tour(main, mark, result)
-                result["tour_at_s"] = time.monotonic() - start
-                pids = self.measure(proc, result, "tour")
+                result["tour_steps"] = self.tour(main, mark)
+                memory("tour")
                 result["lookup_s"] = self.lookups(main)
             elif tour_at is not None:
                 time.sleep(max(0.0, start + tour_at - time.monotonic()))
-                result["tour_at_s"] = time.monotonic() - start
-                pids = self.measure(proc, result, "tour")
-
+                memory("tour")
             if proc.poll() is not None:
                 raise RuntimeError("%s ended by itself with code %s" % (name, proc.returncode))
-            self.x.request_close(main)
+            self.x.close(main)
         except BaseException:
             log("%s run %s failed; its output is in %s" % (name, index, output.name))
-            pids += process_tree(proc.pid)
             proc.kill()
-            end_processes(proc, pids, timeout=5)
+            end(proc, pids + tree(proc.pid), 5)
             raise
-        left = end_processes(proc, pids)
+        result["left_behind"] = end(proc, pids, 10)
         result["exit_code"] = proc.returncode
-        result["left_behind"] = len(left)
-        result["requests"] = [(round(when - start, 3), target) for when, target in self.requests.since(mark)]
-        output.close()
+        result["requests"] = [(round(t - start, 3), target) for t, target in REQUESTS[mark:]]
         return result
 
-    @staticmethod
-    def measure(proc, result, point):
-        pss, footprint, processes = measure_tree(proc.pid)
-        result["pss_%s_mib" % point] = pss
-        result["footprint_%s_mib" % point] = footprint
-        result["processes_%s" % point] = processes
-        pids = [p["pid"] for p in processes]
-        result["foreign_%s" % point] = foreign_web_engine_processes(set(pids))
-        return pids
-
-    def tour(self, main, mark, result):
+    def tour(self, window, mark):
+        """Clicks through every window, checking that each click mapped the
+        next window and unmapped the one clicked."""
         steps = []
-        window = main
-        for source_title, point, label, target_title in TOUR:
-            if not window.mapped or not self.x.mapped_windows(source_title):
-                raise RuntimeError("window /%s/ is not visible before clicking %r" % (source_title, label))
+        for label, point, target in TOUR:
             time.sleep(0.2)  # let the window take input after it appeared
-            clicked = self.x.click_client(window, *point)
+            clicked = self.x.click(window, *point)
             try:
-                target = self.x.wait_mapped(target_title, STEP_TIMEOUT, since=clicked)
+                shown, w = self.x.wait_mapped(target, clicked, STEP_TIMEOUT)
                 self.x.wait_unmapped(window, STEP_TIMEOUT)
             except TimeoutError as error:
-                raise RuntimeError("click on %r at %s of /%s/ missed: %s"
-                                   % (label, point, source_title, error)) from None
-            step = {"click": label, "shown_after_s": round(target.last_mapped - clicked, 3)}
-            page = TOUR_PAGES.get(target_title)
-            # The first time the window shows: how soon its start page is asked for.
-            if page and not any(page in address for when, address in self.requests.since(mark)
-                                if when < clicked):
-                step["page_after_s"] = round(self.requests.wait(mark, page, STEP_TIMEOUT) - clicked, 3)
-            if self.args.step_settle > 0:
-                # Where the memory goes, window by window.
-                time.sleep(self.args.step_settle)
-                step["pss_mib"], step["footprint_mib"], processes = measure_tree(self.proc.pid)
-                step["processes"] = len(processes)
-            steps.append(step)
-            window = target
-        for page in TOUR_PAGES.values():
-            self.requests.wait(mark, page, STEP_TIMEOUT)
+                raise RuntimeError("click on %r at %s missed: %s" % (label, point, error)) from None
+            steps.append({"click": label, "shown_after_s": round(w["last"] - clicked, 3)})
+            window = shown
+        for page in TOUR_PAGES:
+            requested(mark, page, STEP_TIMEOUT)
         time.sleep(SETTLE)
-        result["tour_steps"] = steps
+        return steps
 
     def lookups(self, main):
         delays = []
-        for _ in range(self.args.lookups):
-            mark = self.requests.mark()
+        for _ in range(LOOKUPS):
+            mark = len(REQUESTS)
             time.sleep(0.2)
-            clicked = self.x.click_client(main, *BEGIN_LOOKUP)
-            try:
-                arrived = self.requests.wait(mark, STATUS_REQUEST, 10.0)
-            except TimeoutError as error:
-                raise RuntimeError("click on Begin Lookup missed: %s" % error) from None
-            delays.append(arrived - clicked)
+            clicked = self.x.click(main, *BEGIN_LOOKUP)
+            delays.append(requested(mark, STATUS_REQUEST, 10.0) - clicked)
             time.sleep(0.5)  # the page answers; the sequence is idle again
         return delays
 
 
-# -- report -----------------------------------------------------------------
-
 def machine():
-    def read(path):
-        try:
-            with open(path) as f:
-                return f.read()
-        except OSError:
-            return ""
+    def first(path, pattern):
+        found = re.search(pattern, open(path).read(), re.M)
+        return found[1].strip() if found else "?"
 
-    cpu = next((line.split(":", 1)[1].strip() for line in read("/proc/cpuinfo").splitlines()
-                if line.startswith("model name")), platform.processor() or "unknown")
-    mem = next((int(line.split()[1]) for line in read("/proc/meminfo").splitlines()
-                if line.startswith("MemTotal:")), 0)
-    release = next((line.split("=", 1)[1].strip('"') for line in read("/etc/os-release").splitlines()
-                    if line.startswith("PRETTY_NAME=")), "unknown")
-
-    def package(name):
-        try:
-            return subprocess.run(["dpkg-query", "-W", "-f=${Version}", name], capture_output=True,
-                                  text=True).stdout or "?"
-        except OSError:
-            return "?"
-
-    return {
-        "cpus": os.cpu_count(),
-        "cpu": cpu,
-        "ram_gib": round(mem / 1024 / 1024, 1),
-        "os": "%s (debian_version %s)" % (release, read("/etc/debian_version").strip()),
-        "kernel": platform.release(),
-        "qt": package("libqt6core6"),
-        "qtwebengine": package("libqt6webenginecore6"),
-    }
+    def version(package):
+        return subprocess.run(["dpkg-query", "-W", "-f=${Version}", package],
+                              capture_output=True, text=True).stdout or "?"
+    return {"cpus": os.cpu_count(), "cpu": first("/proc/cpuinfo", r"^model name\s*:(.*)"),
+            "ram_gib": round(int(first("/proc/meminfo", r"^MemTotal:\s*(\d+)")) / 2**20, 1),
+            "os": "%s (%s)" % (first("/etc/os-release", r'^PRETTY_NAME="?([^"\n]*)'),
+                               first("/etc/debian_version", r"(.*)")),
+            "kernel": platform.release(), "qt": version("libqt6core6"),
+            "qtwebengine": version("libqt6webenginecore6"), "load": [open("/proc/loadavg").read().split()[0]]}
 
 
-def median(values):
-    values = [v for v in values if v is not None]
-    return statistics.median(values) if values else None
+def report(real, floor, info, warmup):
+    def median(runs, key):
+        values = [r[key] for r in runs if r.get(key) is not None]
+        return statistics.median(values) if values else None
 
-
-def kinds_summary(runs, key):
-    """Median PSS (MiB) and count per process kind."""
-    table = {}
-    for run in runs:
-        per = {}
-        for p in run.get(key, []):
-            kind = p["kind"]
-            count, pss = per.get(kind, (0, 0))
-            per[kind] = (count + 1, pss + p["pss_kib"] / 1024.0)
-        for kind, value in per.items():
-            table.setdefault(kind, []).append(value)
-    return {kind: (median([v[0] for v in values]), median([v[1] for v in values]))
-            for kind, values in table.items()}
-
-
-def report(real, floor, info, args):
-    def row(metric, key, unit, target, check, fmt="%.3f"):
-        r, f = median([x.get(key) for x in real]), median([x.get(key) for x in floor])
-        if r is None or f is None:
-            return "| %s | n/a | n/a | — | %s | — |" % (metric, target)
-        ratio = r / f if f else None
-        met = check(ratio) if ratio is not None else False
-        return "| %s | %s | %s | %s | %s | %s |" % (
-            metric, (fmt % r) + unit, (fmt % f) + unit, "%.2f×" % ratio, target, "yes" if met else "**no**")
-
-    lookup_all = [d for x in real for d in x.get("lookup_s", [])]
-    lookup = median(lookup_all)
-    lines = [
-        "# Quorvane start-up and memory benchmark",
-        "",
-        "Medians of %d runs of each program, alternating Quorvane and the floor program "
-        "(after %d unscored warm-up run(s) of each). The floor program is one bare 307 × 304 "
-        "window with one 177 × 81 web view at (120, 152), the main window's size and place. "
-        "Generated by `bench/run.sh` on %s."
-        % (len(real), args.warmup, time.strftime("%Y-%m-%d %H:%M")),
-        "",
-        "| metric | Quorvane | floor | ratio | target | met? |",
-        "|---|---|---|---|---|---|",
-        row("1. process start → main window mapped", "map_s", " s", "≤ 1.10×", lambda q: q <= 1.10),
-        row("2. process start → start page requested", "page_s", " s", "≤ 1.10×", lambda q: q <= 1.10),
-        row("3. PSS of the process tree after start-up", "pss_start_mib", " MiB", "≤ 1.10×",
-            lambda q: q <= 1.10, "%.1f"),
-        row("4. PSS after all six windows were shown (floor: same time)", "pss_tour_mib", " MiB",
-            "≤ 1.20×", lambda q: q <= 1.20, "%.1f"),
-        "| 5. Begin Lookup click → status request | %.3f s | — | — | 1.1 s ± 0.1 s | %s |"
-        % (lookup, "yes" if abs(lookup - 1.1) <= 0.1 else "**no**"),
-        row("3f. footprint of the process tree after start-up", "footprint_start_mib", " MiB",
-            "(≤ 1.10×)", lambda q: q <= 1.10, "%.1f"),
-        row("4f. footprint after all six windows were shown (floor: same time)", "footprint_tour_mib",
-            " MiB", "(≤ 1.20×)", lambda q: q <= 1.20, "%.1f"),
-        "",
-        "PSS divides each page among every process that maps it, other programs' included: "
-        "web engine helpers of other programs running at the same time (counted in the runs "
-        "table as \"other\") lower both programs' PSS by chance. The footprint rows (3f, 4f) "
-        "count every resident page of the tree once, whoever else maps it; they do not depend "
-        "on other programs (they need root to read page frame numbers).",
-        "",
-        "Extra Chromium flags: Quorvane `%s`, floor `%s`. Extra environment: Quorvane `%s`, floor `%s`."
-        % (os.environ.get("QUORVANE_BENCH_REAL_FLAGS", "") or "none",
-           os.environ.get("QUORVANE_BENCH_FLOOR_FLAGS", "") or "none",
-           os.environ.get("QUORVANE_BENCH_REAL_ENV", "") or "none",
-           os.environ.get("QUORVANE_BENCH_FLOOR_ENV", "") or "none"),
-        "",
-        "## Runs",
-        "",
-        "| run | program | map s | page s | PSS start MiB | footprint start MiB | processes | other "
-        "| PSS tour MiB | footprint tour MiB | processes | other | tour at s | lookups s |",
-        "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|",
-    ]
-    for r, f in zip(real, floor):
-        for x in (r, f):
-            lines.append("| %s | %s | %.3f | %.3f | %.1f | %.1f | %d | %d | %.1f | %.1f | %d | %d | %.1f | %s |" % (
-                x["run"], x["program"], x["map_s"], x["page_s"], x["pss_start_mib"],
-                x["footprint_start_mib"] or 0, len(x["processes_start"]), x["foreign_start"],
-                x.get("pss_tour_mib", 0), x.get("footprint_tour_mib") or 0,
-                len(x.get("processes_tour", [])), x.get("foreign_tour", 0),
-                x.get("tour_at_s", 0), " ".join("%.3f" % d for d in x.get("lookup_s", [])) or "—"))
-    ends = [x for x in real + floor]
-    lines += ["", "Program ends: %d of %d runs left through their own close path with exit code 0; "
-              "%d web engine processes had to be killed afterwards."
-              % (sum(1 for x in ends if x["exit_code"] == 0), len(ends),
-                 sum(x["left_behind"] for x in ends))]
-    lines += ["", "## PSS by process kind (median MiB, median count)", "",
-              "Processes a zygote forks keep its command line; those of the sandboxed zygote are "
-              "the renderers (one per web view here).", "",
-              "| process kind | Quorvane start | floor start | Quorvane tour | floor same time |",
-              "|---|---|---|---|---|"]
-    summaries = [kinds_summary(real, "processes_start"), kinds_summary(floor, "processes_start"),
-                 kinds_summary(real, "processes_tour"), kinds_summary(floor, "processes_tour")]
-    kinds = sorted(set().union(*summaries))
-    for kind in kinds:
-        cells = []
-        for s in summaries:
-            count, pss = s.get(kind, (0, 0))
-            cells.append("%.1f (%g)" % (pss, count) if count else "—")
-        lines.append("| %s | %s |" % (kind, " | ".join(cells)))
-    lines += ["", "## Machine", ""]
-    lines += ["- CPUs (`nproc`): %s" % info["cpus"],
-              "- CPU: %s" % info["cpu"],
-              "- RAM: %s GiB" % info["ram_gib"],
-              "- OS: %s, kernel %s" % (info["os"], info["kernel"]),
-              "- Qt: %s, Qt WebEngine %s" % (info["qt"], info["qtwebengine"]),
-              "- Load average at start / end: %s / %s"
-              % (" ".join(info["load_start"]), " ".join(info["load_end"])),
-              ""]
-    return "\n".join(lines)
+    rows = []
+    for key, metric, unit, limit, backup in TARGETS:
+        q, f = median(real, key), median(floor, key)
+        target = ("(≤ %.2f×)" if backup else "≤ %.2f×") % limit
+        if q is None or f is None:
+            rows.append("| %s | n/a | n/a | — | %s | — |" % (metric, target))
+            continue
+        fmt = "%.3f " + unit if unit == "s" else "%.1f " + unit
+        rows.append("| %s | %s | %s | %.2f× | %s | %s |" % (metric, fmt % q, fmt % f, q / f, target,
+                                                             "yes" if q / f <= limit else "**no**"))
+    lookup = statistics.median(d for r in real for d in r["lookup_s"])
+    met = abs(lookup - LOOKUP_TARGET_S) <= LOOKUP_TOLERANCE_S + 1e-9
+    rows.insert(4, "| 5. Begin Lookup click → status request | %.3f s | — | — | %.1f s ± %.1f s | %s |"
+                % (lookup, LOOKUP_TARGET_S, LOOKUP_TOLERANCE_S, "yes" if met else "**no**"))
+    clean = sum(1 for r in real + floor if r["exit_code"] == 0 and not r["left_behind"])
+    extra = " ".join(filter(None, (os.environ.get("QUORVANE_BENCH_" + k, "") for k in
+                                   ("REAL_FLAGS", "FLOOR_FLAGS", "REAL_ENV", "FLOOR_ENV"))))
+    info = dict(info, load=" → ".join(info["load"]))
+    return "\n".join([
+        "# Quorvane start-up and memory benchmark", "",
+        "Medians of %d runs of each program, in turn, after %d warm-up run(s) of each; %s. "
+        "%d of %d runs ended through their own close path.%s"
+        % (len(real), warmup, time.strftime("%Y-%m-%d %H:%M"), clean, len(real + floor),
+           " Extra settings: `%s`." % extra if extra else ""), "",
+        "| metric | Quorvane | floor | ratio | target | met? |", "|---|---|---|---|---|---|", *rows, "",
+        "Machine: %(cpus)s × %(cpu)s, %(ram_gib)s GiB RAM, %(os)s, kernel %(kernel)s, Qt %(qt)s, "
+        "Qt WebEngine %(qtwebengine)s, load average %(load)s." % info, ""])
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--real", required=True)
-    parser.add_argument("--floor", required=True)
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--real", required=True, help="the quorvane program")
+    parser.add_argument("--floor", required=True, help="the quorvane_floor program")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--warmup", type=int, default=1)
-    parser.add_argument("--lookups", type=int, default=3, help="Begin Lookup clicks per run")
-    parser.add_argument("--step-settle", type=float, default=0.0,
-                        help="seconds to wait after each tour step before measuring memory "
-                             "(0: no per-step measurement)")
-    parser.add_argument("--out", default=None, help="Markdown report to write")
-    parser.add_argument("--json", default=None, help="raw results to write")
-    parser.add_argument("--logdir", default=None, help="program output and Xvfb log")
+    parser.add_argument("--out", help="Markdown report to write")
+    parser.add_argument("--json", help="raw results to write")
+    parser.add_argument("--logdir", default="/tmp/quorvane-bench", help="program output and Xvfb log")
     args = parser.parse_args()
 
-    info = machine()
-    info["load_start"] = open("/proc/loadavg").read().split()[:3]
-    bench = Bench(args)
-    real, floor = [], []
+    info, bench, real, floor = machine(), Bench(args), [], []
     try:
-        for i in range(args.warmup):
-            log("warm-up run %d" % (i + 1))
-            r = bench.run(True, "warm-up")
-            bench.run(False, "warm-up", tour_at=r["tour_at_s"])
-        for i in range(1, args.runs + 1):
-            r = bench.run(True, i)
-            log("run %d Quorvane: map %.3f s, page %.3f s, PSS %.1f MiB, tour PSS %.1f MiB, lookups %s"
-                % (i, r["map_s"], r["page_s"], r["pss_start_mib"], r["pss_tour_mib"],
-                   " ".join("%.3f" % d for d in r["lookup_s"])))
-            f = bench.run(False, i, tour_at=r["tour_at_s"])
-            log("run %d floor:    map %.3f s, page %.3f s, PSS %.1f MiB, same-time PSS %.1f MiB"
-                % (i, f["map_s"], f["page_s"], f["pss_start_mib"], f["pss_tour_mib"]))
-            real.append(r)
-            floor.append(f)
+        for index in ["warm-up"] * args.warmup + list(range(1, args.runs + 1)):
+            r = bench.run(True, index)
+            f = bench.run(False, index, tour_at=r["tour_at_s"])
+            log("run %s, Quorvane / floor: " % index + ", ".join(
+                "%s %.3f / %.3f" % (key, r[key], f[key]) for key, *_ in TARGETS[:4]) + ", lookups %s"
+                % " ".join("%.3f" % d for d in r["lookup_s"]))
+            if index != "warm-up":
+                real.append(r)
+                floor.append(f)
     finally:
-        bench.close()
-    info["load_end"] = open("/proc/loadavg").read().split()[:3]
-
-    text = report(real, floor, info, args)
-    print()
-    print(text)
+        bench.x.xvfb.terminate()
+        bench.x.xvfb.wait()
+    info["load"].append(open("/proc/loadavg").read().split()[0])
+    text = report(real, floor, info, args.warmup)
+    print("\n" + text)
     if args.out:
-        with open(args.out, "w") as f:
-            f.write(text)
+        open(args.out, "w").write(text)
     if args.json:
-        with open(args.json, "w") as f:
-            json.dump({"machine": info, "real": real, "floor": floor,
-                       "real_flags": os.environ.get("QUORVANE_BENCH_REAL_FLAGS", ""),
-                       "floor_flags": os.environ.get("QUORVANE_BENCH_FLOOR_FLAGS", "")}, f, indent=1)
+        json.dump({"machine": info, "real": real, "floor": floor}, open(args.json, "w"), indent=1)
 
 
 if __name__ == "__main__":

@@ -10,6 +10,8 @@
 #   QUORVANE_BENCH_JOBS         build jobs (default 1)
 #   QUORVANE_BENCH_REAL_FLAGS   extra Chromium flags for Quorvane only
 #   QUORVANE_BENCH_FLOOR_FLAGS  extra Chromium flags for the floor only
+#   QUORVANE_BENCH_REAL_ENV     extra environment for Quorvane only (NAME=value ...)
+#   QUORVANE_BENCH_FLOOR_ENV    extra environment for the floor only
 #   QUORVANE_BENCH_OUT          report file (default bench/results.md)
 set -euo pipefail
 
@@ -32,9 +34,10 @@ if ! installed qt6-webengine-dev || ! installed cmake || ! installed ninja-build
     "$root/tools/setup.sh"
 fi
 
-# What the benchmark itself needs.
+# What the benchmark itself needs: it talks to the X server through
+# python3-xlib, the Debian package for the system's Python.
 missing=()
-for package in xvfb python3; do
+for package in xvfb python3 python3-xlib; do
     installed "$package" || missing+=("$package")
 done
 if ((${#missing[@]})); then
@@ -45,7 +48,7 @@ fi
 
 cmake --build "$build" --target quorvane quorvane_floor -j"${QUORVANE_BENCH_JOBS:-1}"
 
-exec python3 "$here/bench.py" \
+exec /usr/bin/python3 "$here/bench.py" \
     --real "$build/quorvane" \
     --floor "$build/bench/quorvane_floor" \
     --runs "${QUORVANE_BENCH_RUNS:-5}" \

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QUrl>
+#include <QWebEnginePage>
 #include <QWidget>
 
 class QWebEngineView;
@@ -9,6 +10,7 @@ class QWebEngineView;
 // start address, loaded by itself when the view is created, and Navigate(),
 // which asks for another address and returns at once. Everything else (what
 // the page shows, its own errors, the user's browsing) is the browser's.
+// A view whose renderer process dies shows its start page again.
 class WebBrowser : public QWidget
 {
     Q_OBJECT
@@ -31,5 +33,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void recoverFromLostRenderer(QWebEnginePage::RenderProcessTerminationStatus status);
+
     QWebEngineView *m_view;
+    QString m_startAddress;
+    bool m_pageLost = false; // since the renderer died, until the next page
 };

@@ -7,13 +7,12 @@
 #include <QSGRendererInterface>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineScriptCollection>
 
 namespace {
 
 // A bare picture is shown the way a classic browser showed it: at the
 // top-left on a white ground, not centred on a dark page.
-const char barePictureStyle[] = R"js(
+const char barePictureStyleSource[] = R"js(
 (function () {
     if (!document.contentType || document.contentType.indexOf('image/') !== 0)
         return;
@@ -24,20 +23,20 @@ const char barePictureStyle[] = R"js(
 })();
 )js";
 
-void addBarePictureStyle(QWebEngineProfile *profile)
+} // namespace
+
+namespace WebProfile {
+
+QWebEngineScript barePictureStyle()
 {
     QWebEngineScript script;
     script.setName(QStringLiteral("bare-picture-style"));
     script.setInjectionPoint(QWebEngineScript::DocumentReady);
     script.setWorldId(QWebEngineScript::ApplicationWorld);
     script.setRunsOnSubFrames(false);
-    script.setSourceCode(QString::fromLatin1(barePictureStyle));
-    profile->scripts()->insert(script);
+    script.setSourceCode(QString::fromLatin1(barePictureStyleSource));
+    return script;
 }
-
-} // namespace
-
-namespace WebProfile {
 
 void prepareEngine()
 {
@@ -66,7 +65,6 @@ QWebEngineProfile *shared()
         configured = true;
         profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
         profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-        addBarePictureStyle(profile);
         WebPolicy::applyTo(profile);
     }
     return profile;
