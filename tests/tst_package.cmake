@@ -107,8 +107,13 @@ endforeach()
 # systemd's own reading of the units, against the unpacked package.
 find_program(analyze systemd-analyze)
 if(analyze)
-    execute_process(COMMAND ${analyze} verify --root=${WORK_DIR}/server
-                            quorvane-server.socket quorvane-server.service
+    # The service runs the unpacked program, so the check finds what it starts.
+    file(MAKE_DIRECTORY ${WORK_DIR}/units)
+    string(REPLACE "ExecStart=/usr/bin/" "ExecStart=${WORK_DIR}/server/usr/bin/" unpacked "${service}")
+    file(WRITE ${WORK_DIR}/units/quorvane-server.service "${unpacked}")
+    file(WRITE ${WORK_DIR}/units/quorvane-server.socket "${socket}")
+    execute_process(COMMAND ${analyze} verify --man=no
+                            ${WORK_DIR}/units/quorvane-server.socket ${WORK_DIR}/units/quorvane-server.service
                     RESULT_VARIABLE verified OUTPUT_VARIABLE report ERROR_VARIABLE report)
     if(NOT verified EQUAL 0)
         message(SEND_ERROR "systemd-analyze verify refuses the units:\n${report}")
