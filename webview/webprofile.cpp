@@ -42,7 +42,8 @@ void prepareEngine()
 {
     // The engine reports its start-up parameters on stderr; the program
     // prints nothing on a normal start. QT_LOGGING_RULES still turns it on.
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.debug=false\n"
+                                                    "qt.webenginecontext.info=false"));
     // A status picture or a short page needs no GPU; drawing in software
     // saves the memory and start-up time of an OpenGL context per view.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
