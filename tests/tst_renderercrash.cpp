@@ -78,10 +78,7 @@ private:
 void TestRendererCrash::initTestCase()
 {
     QVERIFY(m_server.port() != 0);
-    addEngineFlags(QStringLiteral("--disable-gpu --proxy-bypass-list=<-loopback> "
-                                  "--proxy-server=http://127.0.0.1:%1")
-                       .arg(m_server.port())
-                       .toLatin1());
+    m_server.becomeEngineProxy();
     m_server.respond(":6969/msn/@hotmail.com", {200, "image/png", HttpServer::statusPicture()});
     m_server.respond("/popup.html",
                      {200, "text/html",

@@ -50,13 +50,7 @@ private:
 void TestWebView::initTestCase()
 {
     QVERIFY(m_server.port() != 0);
-    // Read by the engine when the first web view starts it. The engine would
-    // reach ".localhost" names directly; "<-loopback>" sends them through
-    // the proxy as well.
-    addEngineFlags(QStringLiteral("--disable-gpu --proxy-bypass-list=<-loopback> "
-                                  "--proxy-server=http://127.0.0.1:%1")
-                .arg(m_server.port())
-                .toLatin1());
+    m_server.becomeEngineProxy();
     m_server.respond("/Msntv/msnexe6.html",
                      {200, "text/html", "<html><body style='background:#c00000'>start</body></html>"});
     m_server.respond(":6969/msn/@hotmail.com", {200, "image/png", HttpServer::statusPicture()});

@@ -1,5 +1,7 @@
 #include "support/httpserver.h"
 
+#include "support/testmain.h"
+
 #include <QBuffer>
 #include <QImage>
 #include <QSslServer>
@@ -46,6 +48,16 @@ QByteArray HttpServer::statusPicture()
     buffer.open(QIODevice::WriteOnly);
     picture.save(&buffer, "PNG");
     return png;
+}
+
+void HttpServer::becomeEngineProxy() const
+{
+    // The engine would reach ".localhost" names directly; "<-loopback>"
+    // sends them through the proxy as well.
+    addEngineFlags(QStringLiteral("--disable-gpu --proxy-bypass-list=<-loopback> "
+                                  "--proxy-server=http://127.0.0.1:%1")
+                       .arg(port())
+                       .toLatin1());
 }
 
 void HttpServer::onConnection()

@@ -43,6 +43,10 @@ public:
     // A small PNG status picture.
     static QByteArray statusPicture();
 
+    // Makes this server the web engine's proxy for every address, the
+    // ".localhost" names included, before the first web view starts it.
+    void becomeEngineProxy() const;
+
 private:
     void listen();
     void onConnection();
