@@ -57,6 +57,12 @@ void WebBrowser::recoverFromLostRenderer(QWebEnginePage::RenderProcessTerminatio
         Qt::QueuedConnection);
 }
 
+void WebBrowser::describe(const QString &what)
+{
+    setAccessibleName(what);
+    m_view->setAccessibleName(what);
+}
+
 QUrl WebBrowser::currentAddress() const
 {
     const QUrl shown = m_view->url();

@@ -21,6 +21,9 @@ public:
 
     void Navigate(const QString &address);
 
+    // What the view shows, as assistive technology names it.
+    void describe(const QString &what);
+
     // The address of the page the view shows or is loading.
     QUrl currentAddress() const;
 

@@ -2,6 +2,7 @@
 
 #include "windows/fonts.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <limits>
 
@@ -33,6 +34,46 @@ void Label::mouseReleaseEvent(QMouseEvent *event)
     event->accept();
     if (click)
         emit clicked();
+}
+
+namespace {
+
+class PictureButtonAccessible : public QAccessibleWidget
+{
+public:
+    explicit PictureButtonAccessible(QWidget *button) : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QString text(QAccessible::Text kind) const override
+    {
+        if (kind == QAccessible::Name)
+            return static_cast<PictureButton *>(widget())->text().trimmed();
+        return QAccessibleWidget::text(kind);
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction())
+            emit static_cast<PictureButton *>(widget())->clicked();
+    }
+};
+
+QAccessibleInterface *pictureButtonAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("PictureButton") && object && object->isWidgetType())
+        return new PictureButtonAccessible(static_cast<QWidget *>(object));
+    return nullptr;
+}
+
+} // namespace
+
+PictureButton::PictureButton(const QString &caption, const QFont &font, QWidget *parent)
+    : Label(caption, font, parent)
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(pictureButtonAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 Picture::Picture(const QPixmap &pixmap, QWidget *parent) : QLabel(parent)
@@ -99,6 +140,12 @@ ComboBox::ComboBox(const QStringList &rows, const QString &text, QWidget *parent
     setCurrentIndex(findText(text));
     setEditText(text);
     removeLengthLimit(lineEdit());
+}
+
+void captionBox(Label *caption, QWidget *box)
+{
+    box->setAccessibleName(caption->text());
+    caption->setBuddy(box);
 }
 
 void removeLengthLimit(QLineEdit *edit)

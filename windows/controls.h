@@ -30,6 +30,17 @@ private:
     bool m_pressed = false;
 };
 
+// A label that acts as a button: its caption lies on a bar picture and its
+// click is the action. Assistive technology reads it as a button named by
+// its caption without the spaces that centre it on its bar, and can press it.
+class PictureButton : public Label
+{
+    Q_OBJECT
+
+public:
+    PictureButton(const QString &caption, const QFont &font, QWidget *parent = nullptr);
+};
+
 // A picture shown unscaled at its natural size. It has no action of its own.
 class Picture : public QLabel
 {
@@ -73,6 +84,11 @@ class ComboBox : public QComboBox
 public:
     ComboBox(const QStringList &rows, const QString &text, QWidget *parent = nullptr);
 };
+
+// Makes the caption the box's name for assistive technology: as its name,
+// and as the label it is labelled by (how Qt tells a combo box's caption on
+// Linux, where a combo box's name is its text).
+void captionBox(Label *caption, QWidget *box);
 
 // Makes a text box take any length of text a user can type or paste.
 void removeLengthLimit(QLineEdit *edit);

@@ -21,4 +21,5 @@ Form1::Form1()
     Label1 = add<Label>("Label1", {1800, 840, 735, 255}, QStringLiteral("Online"), legend);
     Image2 = add<Picture>("Image2", {3900, 480, 315, 330}, Pictures::get(QStringLiteral("icq-offline")));
     Image1 = add<Picture>("Image1", {1920, 480, 330, 330}, Pictures::get(QStringLiteral("icq-online")));
+    nameBoxes(Label3, Label4);
 }

@@ -24,4 +24,5 @@ Form2::Form2()
     Image3 = add<Picture>("Image3", {2920, 480, 315, 330}, Pictures::get(QStringLiteral("unknown")));
     Image2 = add<Picture>("Image2", {3900, 480, 330, 330}, Pictures::get(QStringLiteral("irc-offline")));
     Image1 = add<Picture>("Image1", {1920, 480, 330, 330}, Pictures::get(QStringLiteral("irc-online")));
+    nameBoxes(Label4, Label5);
 }

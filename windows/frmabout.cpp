@@ -24,12 +24,13 @@ frmAbout::frmAbout() : WindowFrame(QStringLiteral("About/Help "), QSize(7440, 37
     Label5 = add<Label>("Label5", {120, 3120, 2295, 375},
                         QStringLiteral("Visit: ") + Hosts::authorSite + QStringLiteral(" or "), caption);
     Label4 = add<Label>("Label4", {120, 2880, 3135, 375}, QStringLiteral("By: Telmik"), caption);
-    Label3 = add<Label>("Label3", {6000, 2880, 1095, 255}, QStringLiteral("      OK"), caption);
+    Label3 = add<PictureButton>("Label3", {6000, 2880, 1095, 255}, QStringLiteral("      OK"), caption);
     Image2 = add<Picture>("Image2", {5880, 2880, 1350, 210}, bar);
-    Label2 = add<Label>("Label2", {4560, 2880, 1095, 255}, QStringLiteral("     Help"), caption);
+    Label2 = add<PictureButton>("Label2", {4560, 2880, 1095, 255}, QStringLiteral("     Help"), caption);
     Image1 = add<Picture>("Image1", {4440, 2880, 1350, 210}, bar);
     Label1 = add<Label>("Label1", {120, 2640, 3015, 375}, QStringLiteral("Quorvane"), caption);
     setTabOrder({WebBrowser1});
+    WebBrowser1->describe(Label7->text());
 
     connect(this, &WindowFrame::surfaceClicked, this, &frmAbout::Form_Click);
     connect(Label1, &Label::clicked, this, &frmAbout::Label1_Click);

@@ -23,7 +23,7 @@ frmAbout1::frmAbout1() : WindowFrame(QStringLiteral("About/Help"), QSize(4605, 4
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Text1->setTabChangesFocus(true);
     Text1->setPlainText(HelpText::text());
-    Label7 = add<Label>("Label7", {3240, 3840, 975, 255}, QStringLiteral("      OK"), Fonts::caption());
+    Label7 = add<PictureButton>("Label7", {3240, 3840, 975, 255}, QStringLiteral("      OK"), Fonts::caption());
     Image15 = add<Picture>("Image15", {3120, 3840, 1350, 210}, icon("buttonbar"));
     Label6 = add<Label>("Label6", {960, 3720, 1335, 375}, QString(), font());
     Label5 = add<Label>("Label5", {1200, 3775, 975, 255}, QStringLiteral("Click Here."), bold);
@@ -50,6 +50,7 @@ frmAbout1::frmAbout1() : WindowFrame(QStringLiteral("About/Help"), QSize(4605, 4
     Image2 = add<Picture>("Image2", {1680, 1440, 1215, 495}, QPixmap());
     Image1 = add<Picture>("Image1", {1680, 1440, 1215, 495}, QPixmap());
     setTabOrder({Text1});
+    Text1->setAccessibleName(QStringLiteral("Usage"));
 
     connect(this, &WindowFrame::surfaceClicked, this, &frmAbout1::Form_Click);
     connect(Label1, &Label::clicked, this, &frmAbout1::Label1_Click);

@@ -49,13 +49,13 @@ frmmain::frmmain() : LookupWindow(QStringLiteral("Quorvane - By Telmik/Brasko"),
     Text1 = add<TextBox>("Text1", {1800, 1080, 1215, 315}, QStringLiteral("@"));
     Text1->setToolTip(QStringLiteral("For YAHOO only enter the user name, delete the @"));
     addWebBrowser({1800, 2280, 2655, 1215}, QStringLiteral("/Msntv/msnexe6.html"));
-    Label8 = add<Label>("Label8", {220, 3300, 1335, 255}, QStringLiteral("Exit Program"), caption);
+    Label8 = add<PictureButton>("Label8", {220, 3300, 1335, 255}, QStringLiteral("Exit Program"), caption);
     Image7 = add<Picture>("Image7", {120, 3300, 1350, 210}, buttonBar);
-    Label7 = add<Label>("Label7", {200, 2960, 1335, 255}, QStringLiteral("Please Donate"), caption);
+    Label7 = add<PictureButton>("Label7", {200, 2960, 1335, 255}, QStringLiteral("Please Donate"), caption);
     Image6 = add<Picture>("Image6", {120, 2955, 1350, 210}, buttonBar);
-    Label6 = add<Label>("Label6", {240, 2620, 1095, 255}, QStringLiteral("About/Help"), caption);
+    Label6 = add<PictureButton>("Label6", {240, 2620, 1095, 255}, QStringLiteral("About/Help"), caption);
     Image5 = add<Picture>("Image5", {120, 2625, 1350, 210}, buttonBar);
-    Label5 = add<Label>("Label5", {200, 2280, 1215, 255}, QStringLiteral("Begin Lookup"), caption);
+    Label5 = add<PictureButton>("Label5", {200, 2280, 1215, 255}, QStringLiteral("Begin Lookup"), caption);
     Image4 = add<Picture>("Image4", {120, 2280, 1350, 210}, buttonBar);
     Label3 = add<Label>("Label3", {360, 1585, 855, 255}, QStringLiteral("Server"), caption);
     Label2 = add<Label>("Label2", {360, 1110, 975, 255}, QStringLiteral("Account"), caption);
@@ -66,6 +66,11 @@ frmmain::frmmain() : LookupWindow(QStringLiteral("Quorvane - By Telmik/Brasko"),
     Label4 = add<Label>("Label4", {360, 50, 2775, 480}, QStringLiteral("%1 v%2").arg(QLatin1String(Version::product), QLatin1String(Version::text)), caption);
 
     setTabOrder({WebBrowser1, Text1, Combo1, Combo2, Command4, Command5, Combo3});
+    // Boxes are named by the captions of their field bars.
+    captionBox(Label1, Combo2);
+    captionBox(Label2, Text1);
+    captionBox(Label3, Combo3);
+    Combo1->setAccessibleName(QStringLiteral("Domain"));
 
     connect(Label5, &Label::clicked, this, &frmmain::Label5_Click);
     connect(Label6, &Label::clicked, this, &frmmain::Label6_Click);

@@ -24,6 +24,7 @@ void LookupWindow::addProgressBar(const Twips::Rect &rect)
 void LookupWindow::addWebBrowser(const Twips::Rect &rect, const QString &startPath)
 {
     WebBrowser1 = add<WebBrowser>("WebBrowser1", rect, Hosts::address(Hosts::groupServer, startPath));
+    WebBrowser1->describe(QStringLiteral("Status picture"));
 }
 
 void LookupWindow::beginLookup()

@@ -2,16 +2,12 @@
 
 #include "lookup/progressvalue.h"
 
-namespace {
-// The widget shows whole steps of this fraction of the range.
-constexpr int steps = 1000;
-}
+#include <QtMath>
 
 ProgressBar::ProgressBar(ProgressValue &value, QWidget *parent) : QProgressBar(parent), m_value(value)
 {
     setTextVisible(false);
     setFocusPolicy(Qt::NoFocus);
-    QProgressBar::setRange(0, steps);
     connect(&m_value, &ProgressValue::changed, this, &ProgressBar::display);
     display();
 }
@@ -43,6 +39,8 @@ void ProgressBar::setRange(float min, float max)
 
 void ProgressBar::display()
 {
-    const float span = m_value.Max() - m_value.Min();
-    QProgressBar::setValue(qRound((m_value.Value() - m_value.Min()) / span * steps));
+    // The widget shows, and reports to assistive technology, the value in
+    // whole units of its range.
+    QProgressBar::setRange(qFloor(m_value.Min()), qCeil(m_value.Max()));
+    QProgressBar::setValue(qRound(m_value.Value()));
 }

@@ -42,15 +42,21 @@ void ServiceWindow::addButtons(int backWidth)
 {
     const QPixmap bar = Pictures::get(QStringLiteral("buttonbar"));
     const QFont caption = Fonts::caption();
-    Label8 = add<Label>("Label8", {200, 3240, 1335, 255}, QStringLiteral("Exit Program"), caption);
+    Label8 = add<PictureButton>("Label8", {200, 3240, 1335, 255}, QStringLiteral("Exit Program"), caption);
     Image8 = add<Picture>("Image8", {120, 3240, 1350, 210}, bar);
-    Label7 = add<Label>("Label7", {200, 2760, backWidth, 255}, QStringLiteral("Back"), caption);
+    Label7 = add<PictureButton>("Label7", {200, 2760, backWidth, 255}, QStringLiteral("Back"), caption);
     Image7 = add<Picture>("Image7", {120, 2760, 1350, 210}, bar);
-    Label6 = add<Label>("Label6", {200, 2280, 1215, 255}, QStringLiteral("Begin Lookup"), caption);
+    Label6 = add<PictureButton>("Label6", {200, 2280, 1215, 255}, QStringLiteral("Begin Lookup"), caption);
     Image6 = add<Picture>("Image6", {120, 2280, 1350, 210}, bar);
     connect(Label6, &Label::clicked, this, &ServiceWindow::Label6_Click);
     connect(Label7, &Label::clicked, this, &ServiceWindow::Label7_Click);
     connect(Label8, &Label::clicked, this, &ServiceWindow::Label8_Click);
+}
+
+void ServiceWindow::nameBoxes(Label *accountCaption, Label *serverCaption)
+{
+    captionBox(accountCaption, Text1);
+    captionBox(serverCaption, Combo1);
 }
 
 QStringList ServiceWindow::boxTexts() const

@@ -34,6 +34,8 @@ protected:
     explicit ServiceWindow(const Layout &layout);
 
     QStringList boxTexts() const override;
+    // Names the account and server boxes by the captions of their field bars.
+    void nameBoxes(Label *accountCaption, Label *serverCaption);
 
     ComboBox *Combo1 = nullptr;
     QWidget *Text1 = nullptr;
