@@ -158,10 +158,11 @@ void TestStatusPathCorpus::noHostilePathCrashesOrReachesAnythingItMayNot()
                  qPrintable(attempt.address.toString()));
         QVERIFY(options.irc.allowedPorts.contains(attempt.port));
     }
-    // And only valid identities made them: a nick of the protocol's letters, an allowed host.
+    // And only valid identities made them: a nick of the protocol's letters, a host that is
+    // the allowed network (numeric forms of 127.0.0.1 included: they are read as that address).
     const QRegularExpression valid(QStringLiteral(
         "^/irc/[A-Za-z\\[\\]\\\\`_^{|}][A-Za-z0-9\\[\\]\\\\`_^{|}-]*@(irc\\.good\\.test|127\\.\\d+\\.\\d+\\.\\d+|"
-        "\\[::ffff:127\\.0\\.0\\.1\\]|\\[::ffff:7f00:1\\])(:(6667|6697))?$"));
+        "\\[::ffff:127\\.0\\.0\\.1\\]|\\[::ffff:7f00:1\\]|2130706433|0x7f000001|0177\\.0\\.0\\.1|127\\.1)(:(6667|6697))?$"));
     QVERIFY(!reachedBy.isEmpty());
     for (const QByteArray &path : reachedBy)
         QVERIFY2(valid.match(QString::fromLatin1(path)).hasMatch(), path.left(200).constData());
