@@ -4,8 +4,10 @@
 #include "http/statushttpserver.h"
 #include "serverlog.h"
 
-StatusServer::StatusServer(const ServerOptions &options, QObject *parent)
-    : QObject(parent), m_options(options), m_book(options.limits), m_irc(options.irc, options.policy),
+#include <utility>
+
+StatusServer::StatusServer(const ServerOptions &options, IrcNetwork::TransportFactory transports, QObject *parent)
+    : QObject(parent), m_options(options), m_book(options.limits), m_irc(options.irc, options.policy, std::move(transports)),
       m_lookup(m_irc, options.irc.allowedPorts, m_stats, options.logLookups),
       m_pages(m_stats, m_irc, options.irc.maxNetworks),
       m_statusHttp(new StatusHttpServer(true, m_lookup, m_pages, this)),

@@ -20,7 +20,9 @@ class StatusServer : public QObject
     Q_OBJECT
 
 public:
-    explicit StatusServer(const ServerOptions &options, QObject *parent = nullptr);
+    // The transports reach the IRC networks; by default sockets (tests record instead).
+    explicit StatusServer(const ServerOptions &options, IrcNetwork::TransportFactory transports = {},
+                          QObject *parent = nullptr);
     ~StatusServer() override;
 
     // Listens on the ports, or takes the sockets systemd passed. A port

@@ -114,7 +114,8 @@ void IrcClient::becomeReady()
 
 void IrcClient::onIson(const IrcMessage &message)
 {
-    if (!m_queue.inFlight())
+    // "303 <own nick> :<nicks online>"; a reply without its two parameters is garbage, not an answer.
+    if (!m_queue.inFlight() || message.params.size() < 2)
         return;
     m_replyTimer.stop();
     QSet<QByteArray> online;

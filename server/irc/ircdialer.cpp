@@ -4,6 +4,7 @@
 #include "irctransport.h"
 
 #include <QHostInfo>
+#include <QPointer>
 #include <algorithm>
 #include <utility>
 
@@ -13,8 +14,11 @@ IrcDialer::IrcDialer(const QString &host, std::optional<quint16> port, const Irc
       m_transports(std::move(transports))
 {
     m_timeout.setSingleShot(true);
-    connect(&m_timeout, &QTimer::timeout, this,
-            [this] { onAttemptFailed(QStringLiteral("no connection to the IRC server in time")); });
+    connect(&m_timeout, &QTimer::timeout, this, [this] {
+        if (isResolving())
+            return onResolveTimeout();
+        onAttemptFailed(QStringLiteral("no connection to the IRC server in time"));
+    });
 }
 
 IrcDialer::~IrcDialer()
@@ -32,12 +36,29 @@ void IrcDialer::dial()
         info.setAddresses({literal});
         return onResolved(info);
     }
+    // A resolver that never answers must not hold the network for ever.
+    m_timeout.start(m_settings.connectTimeoutMs);
+    if (m_settings.resolver) {
+        m_resolving = true;
+        const int generation = ++m_generation;
+        QPointer<IrcDialer> self(this);
+        m_settings.resolver(m_host, this, [self, generation](const QList<QHostAddress> &addresses) {
+            if (!self || !self->m_resolving || self->m_generation != generation)
+                return;
+            QHostInfo info;
+            info.setAddresses(addresses);
+            self->onResolved(info);
+        });
+        return;
+    }
     m_resolveId = QHostInfo::lookupHost(m_host, this, &IrcDialer::onResolved);
 }
 
 void IrcDialer::onResolved(const QHostInfo &info)
 {
+    m_timeout.stop();
     m_resolveId = -1;
+    m_resolving = false;
     const QList<QHostAddress> addresses = info.addresses();
     if (addresses.isEmpty())
         return emit failed(QStringLiteral("IRC server not found"));
@@ -55,6 +76,15 @@ void IrcDialer::onResolved(const QHostInfo &info)
         m_attempts.append({m_settings.plainPort, false});
     }
     tryNext();
+}
+
+void IrcDialer::onResolveTimeout()
+{
+    if (m_resolveId >= 0)
+        QHostInfo::abortHostLookup(m_resolveId);
+    m_resolveId = -1;
+    m_resolving = false;
+    emit failed(QStringLiteral("IRC server name not resolved in time"));
 }
 
 void IrcDialer::tryNext()

@@ -16,7 +16,8 @@ class QHostInfo;
 // connection goes to the first address resolved that the policy allows, so
 // a name cannot lead elsewhere between the check and the connection.
 // Without a named port TLS on the TLS port comes first, plain text after it
-// when TLS cannot be had; each attempt has the connect time.
+// when TLS cannot be had; the resolution and each attempt have the connect
+// time.
 class IrcDialer : public QObject
 {
     Q_OBJECT
@@ -29,7 +30,7 @@ public:
     ~IrcDialer() override;
 
     void dial();
-    bool isResolving() const { return m_resolveId >= 0; }
+    bool isResolving() const { return m_resolveId >= 0 || m_resolving; }
     bool tls() const { return m_tls; }
 
 signals:
@@ -44,6 +45,7 @@ private:
         bool tls;
     };
     void onResolved(const QHostInfo &info);
+    void onResolveTimeout();
     void tryNext();
     void onAttemptFailed(const QString &reason);
     void drop();
@@ -58,6 +60,8 @@ private:
     bool m_tls = false;
     bool m_tlsUnavailable = false; // learnt once, so reconnections skip straight to plain text
     int m_resolveId = -1;
+    bool m_resolving = false;  // by the settings' resolver
+    int m_generation = 0;      // of that resolution, so a late answer of an older one is ignored
     IrcTransport *m_transport = nullptr;
     QTimer m_timeout;
 };

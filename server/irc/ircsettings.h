@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QList>
+#include <QObject>
 #include <QSslCertificate>
+#include <functional>
 
 // The numbers the IRC side works by. The defaults are the server's; tests
 // shorten the times and point the default ports elsewhere.
@@ -14,6 +17,13 @@ struct IrcSettings
     quint16 plainPort = 6667;
     // Trusted besides the system's store when verifying a network's certificate.
     QList<QSslCertificate> extraCertificates;
+
+    // Resolves a host name and calls done once with its addresses (none when
+    // it does not resolve), unless the context is gone by then. Empty: the
+    // system's resolver (QHostInfo). Tests resolve names of their own here.
+    using Resolved = std::function<void(const QList<QHostAddress> &addresses)>;
+    using Resolver = std::function<void(const QString &host, QObject *context, const Resolved &done)>;
+    Resolver resolver;
 
     int maxNetworks = 16;
     int lookupBoundMs = 10'000;     // every lookup is answered within this

@@ -8,6 +8,7 @@
 ScriptedIrcServer::ScriptedIrcServer(Behaviour behaviour, QObject *parent)
     : QObject(parent), m_behaviour(behaviour), m_server(new QTcpServer(this))
 {
+    m_clock.start();
     m_server->listen(QHostAddress::LocalHost);
     connect(m_server, &QTcpServer::pendingConnectionAvailable, this, &ScriptedIrcServer::onConnection);
 }
@@ -15,6 +16,7 @@ ScriptedIrcServer::ScriptedIrcServer(Behaviour behaviour, QObject *parent)
 ScriptedIrcServer::ScriptedIrcServer(const QSslConfiguration &tls, QObject *parent)
     : QObject(parent), m_behaviour(Behaviour::Answer)
 {
+    m_clock.start();
     auto *server = new QSslServer(this);
     server->setSslConfiguration(tls);
     m_server = server;
@@ -35,6 +37,8 @@ void ScriptedIrcServer::onConnection()
 {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         ++m_connections;
+        m_connectionTimes.append(m_clock.elapsed());
+        socket->setProperty("connection", m_connections);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadable(socket); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         if (m_behaviour == Behaviour::Garbage)
@@ -60,9 +64,11 @@ void ScriptedIrcServer::onReadable(QTcpSocket *socket)
         if (line.endsWith('\r'))
             line.chop(1);
         m_lines.append(line);
-        if (m_behaviour == Behaviour::Answer || m_behaviour == Behaviour::RefuseTls
-            || m_behaviour == Behaviour::CloseAfterWelcome)
+        if (m_behaviour != Behaviour::Silent && m_behaviour != Behaviour::Garbage
+            && m_behaviour != Behaviour::DropMidLine)
             answer(socket, line);
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            break;
     }
 }
 
@@ -76,17 +82,11 @@ void ScriptedIrcServer::answer(QTcpSocket *socket, const QByteArray &line)
         const QByteArray nick = socket->property("nick").toByteArray();
         socket->write(":irc.scripted 001 " + nick + " :Welcome\r\n:irc.scripted 005 " + nick + " CASEMAPPING="
                       + m_caseMapping + " :are supported\r\n:irc.scripted 422 " + nick + " :No MOTD\r\n");
-        if (m_behaviour == Behaviour::CloseAfterWelcome)
-            QTimer::singleShot(100, socket, [socket] { socket->disconnectFromHost(); });
+        afterWelcome(socket);
     } else if (command == "PING") {
         socket->write(":irc.scripted PONG irc.scripted " + words.value(1) + "\r\n");
     } else if (command == "ISON") {
-        QByteArrayList online;
-        for (const QByteArray &asked : words.mid(1))
-            for (const QByteArray &nick : m_online)
-                if (fold(asked) == fold(nick))
-                    online.append(asked);
-        socket->write(":irc.scripted 303 " + socket->property("nick").toByteArray() + " :" + online.join(' ') + "\r\n");
+        answerIson(socket, words);
     } else if (command == "QUIT") {
         socket->disconnectFromHost();
     }
@@ -99,4 +99,51 @@ QByteArray ScriptedIrcServer::fold(const QByteArray &nick) const
         for (char &c : folded)
             c = c == '[' ? '{' : c == ']' ? '}' : c == '\\' ? '|' : c == '~' ? '^' : c;
     return folded;
+}
+
+void ScriptedIrcServer::afterWelcome(QTcpSocket *socket)
+{
+    switch (m_behaviour) {
+    case Behaviour::CloseAfterWelcome:
+        QTimer::singleShot(100, socket, [socket] { socket->disconnectFromHost(); });
+        break;
+    case Behaviour::EndlessLine:
+        socket->write(":irc.scripted NOTICE * :" + QByteArray(64 * 1024, 'x'));
+        break;
+    case Behaviour::PingFlood:
+        for (int i = 0; i < 5'000; ++i)
+            socket->write(":irc.scripted PING :flood" + QByteArray::number(i) + "\r\n");
+        break;
+    default:
+        break;
+    }
+}
+
+void ScriptedIrcServer::answerIson(QTcpSocket *socket, const QByteArrayList &words)
+{
+    const QByteArray nick = socket->property("nick").toByteArray();
+    switch (m_behaviour) {
+    case Behaviour::DropFirstIson:
+        if (socket->property("connection").toInt() == 1)
+            return socket->abort();
+        break;
+    case Behaviour::StallMidLine:
+        socket->write(":irc.scripted 303 " + nick + " :Tel");
+        return;
+    case Behaviour::LongLines:
+        socket->write(":irc.scripted NOTICE " + nick + " :" + QByteArray(4'000, 'L') + "\r\n");
+        break;
+    case Behaviour::GarbageAfterWelcome:
+        socket->write(QByteArray("\x00\xff\xfe\x01 303 \x80\x81\r\n\r\n\n:\r\n: :\n\x7f\x1b[2J\r\n", 29));
+        socket->write(":irc.scripted 303\r\n:\xc0\xaf 999 " + nick + " :\xc3\x28\xf0\x28\x8c\x28 " + "\r\n");
+        break;
+    default:
+        break;
+    }
+    QByteArrayList online;
+    for (const QByteArray &asked : words.mid(1))
+        for (const QByteArray &known : m_online)
+            if (fold(asked) == fold(known))
+                online.append(asked);
+    socket->write(":irc.scripted 303 " + nick + " :" + online.join(' ') + "\r\n");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayList>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QSslConfiguration>
@@ -25,6 +26,12 @@ public:
         DropMidLine, // sends half a welcome line, then closes
         RefuseTls,   // closes at once when the first bytes are a TLS hello
         CloseAfterWelcome, // registers the client, then closes the connection
+        DropFirstIson, // registers; closes the first connection when an ISON arrives, answers on later ones
+        StallMidLine,  // registers, then answers ISON with half a line and nothing more
+        LongLines,     // registers and answers, each answer after a 4,000-byte line
+        EndlessLine,   // registers, then sends 64 KiB without a line end
+        GarbageAfterWelcome, // registers and answers, each answer after lines of binary garbage
+        PingFlood,     // registers, sends 5,000 PINGs at once, then answers
     };
 
     explicit ScriptedIrcServer(Behaviour behaviour, QObject *parent = nullptr);
@@ -38,6 +45,8 @@ public:
     void setCaseMapping(const QByteArray &name) { m_caseMapping = name; }
 
     int connections() const { return m_connections; }
+    // When each connection came, in milliseconds since the server was made.
+    const QList<qint64> &connectionTimes() const { return m_connectionTimes; }
     const QByteArrayList &lines() const { return m_lines; }
     // The received lines that begin with the command.
     QByteArrayList lines(const QByteArray &command) const;
@@ -48,6 +57,8 @@ private:
     void onConnection();
     void onReadable(QTcpSocket *socket);
     void answer(QTcpSocket *socket, const QByteArray &line);
+    void afterWelcome(QTcpSocket *socket);
+    void answerIson(QTcpSocket *socket, const QByteArrayList &words);
     QByteArray fold(const QByteArray &nick) const;
 
     Behaviour m_behaviour;
@@ -55,6 +66,8 @@ private:
     QSet<QByteArray> m_online;
     QByteArray m_caseMapping = "rfc1459";
     int m_connections = 0;
+    QList<qint64> m_connectionTimes;
+    QElapsedTimer m_clock;
     QByteArrayList m_lines;
     QByteArray m_bytes;
 };

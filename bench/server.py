@@ -1,0 +1,144 @@
+#!/usr/bin/env python3
+"""The status server benchmark (run by bench/server.sh): every process on loopback, stopped by pid."""
+import asyncio, json, os, re, socket, subprocess, sys, tempfile, threading, time
+
+server_bin, out = sys.argv[1], sys.argv[2]
+tmp = tempfile.mkdtemp(prefix="qv-bench-")
+IRC, PROXY, STATUS, XMPP_HTTP = 26690, 26691, 26692, 26693
+procs = []
+
+def start(args, **kw):
+    p = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=open(os.path.join(tmp, os.path.basename(args[0]) + ".log"), "w"), **kw)
+    procs.append(p); return p
+
+def wait_port(port, seconds=10):
+    end = time.time() + seconds
+    while time.time() < end:
+        try: socket.create_connection(("127.0.0.1", port), 0.2).close(); return
+        except OSError: time.sleep(0.1)
+    raise SystemExit(f"nothing listens on {port}")
+
+# ngircd with its flood control on (the default)
+conf = os.path.join(tmp, "ngircd.conf")
+open(conf, "w").write(f"""[Global]\nName = irc.bench.test\nInfo = bench\nListen = 127.0.0.1\nPorts = {IRC}\nServerUID = {os.getuid()}\nPidFile = {tmp}/ngircd.pid\n[Limits]\nMaxConnectionsIP = 0\n[Options]\nPAM = no\nDNS = no\nIdent = no\n""")
+start(["ngircd", "-n", "-f", conf]); wait_port(IRC)
+
+def member():  # the nick that reads online
+    s = socket.create_connection(("127.0.0.1", IRC)); s.sendall(b"NICK Telmik\r\nUSER m 0 * :m\r\n"); buf = b""
+    while True:
+        data = s.recv(4096)
+        if not data: return
+        buf += data
+        while b"\n" in buf:
+            line, buf = buf.split(b"\n", 1)
+            if line.startswith(b"PING"): s.sendall(b"PONG" + line[4:].rstrip() + b"\r\n")
+threading.Thread(target=member, daemon=True).start()
+
+# a counting relay between the status server and ngircd: connections, ISON lines, flood errors
+stats = {"connections": 0, "ison": 0, "errors": []}
+def relay():
+    ls = socket.socket(); ls.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1); ls.bind(("127.0.0.1", PROXY)); ls.listen(8)
+    while True:
+        c, _ = ls.accept(); stats["connections"] += 1; u = socket.create_connection(("127.0.0.1", IRC))
+        def pump(a, b, up):
+            while True:
+                d = a.recv(65536)
+                if not d: b.close(); return
+                if up: stats["ison"] += sum(1 for l in d.split(b"\n") if l.startswith(b"ISON "))
+                elif b"ERROR" in d: stats["errors"].append(d[d.find(b"ERROR"):][:120].decode(errors="replace"))
+                b.sendall(d)
+        threading.Thread(target=pump, args=(c, u, True), daemon=True).start()
+        threading.Thread(target=pump, args=(u, c, False), daemon=True).start()
+threading.Thread(target=relay, daemon=True).start(); time.sleep(0.5)
+
+srv = start([server_bin, "--status-port", str(STATUS), "--web-port", "0", "--allow-network", "127.0.0.0/8", "--irc-ports", str(PROXY)])
+wait_port(STATUS)
+
+# Prosody with mod_webpresence, loopback only
+pconf = os.path.join(tmp, "prosody.cfg.lua")
+open(pconf, "w").write(f"""run_as_root = true\ndaemonize = false\npidfile = "{tmp}/prosody.pid"\ndata_path = "{tmp}"\nlog = {{ error = "{tmp}/prosody.err" }}\nmodules_enabled = {{ "http", "webpresence" }}\nhttp_ports = {{ {XMPP_HTTP} }}\nhttp_interfaces = {{ "127.0.0.1" }}\nc2s_ports = {{ 26694 }}\nc2s_interfaces = {{ "127.0.0.1" }}\ns2s_ports = {{ }}\nVirtualHost "localhost"\n""")
+subprocess.run(["prosodyctl", "--config", pconf, "register", "bench", "localhost", "benchpass"], check=False, capture_output=True)
+start(["prosody", "--config", pconf]); wait_port(XMPP_HTTP)
+
+def wrk(url, *headers):
+    args = ["wrk", "-t2", "-c32", "-d10s", "--latency"] + sum((["-H", h] for h in headers), []) + [url]
+    text = subprocess.run(args, capture_output=True, text=True).stdout
+    def ms(p):
+        m = re.search(rf"^\s+{p}%\s+([\d.]+)(us|ms|s)", text, re.M); v = float(m.group(1))
+        return v / 1000 if m.group(2) == "us" else v * 1000 if m.group(2) == "s" else v
+    rps = float(re.search(r"Requests/sec:\s+([\d.]+)", text).group(1))
+    non2xx = re.search(r"Non-2xx or 3xx responses: (\d+)", text)
+    return {"rps": rps, "p50": ms("50"), "p99": ms("99"), "non2xx": int(non2xx.group(1)) if non2xx else 0}
+
+def rss(pid):
+    for line in open(f"/proc/{pid}/status"):
+        if line.startswith("VmRSS:"): return int(line.split()[1]) / 1024
+
+cached_url = f"http://127.0.0.1:{STATUS}/irc/Telmik@127.0.0.1:{PROXY}"
+import urllib.request
+assert urllib.request.urlopen(cached_url + "?format=text", timeout=15).read() == b"online\n"
+ours = wrk(cached_url); ours["rss"] = rss(srv.pid)
+prosody_pid = int(open(f"{tmp}/prosody.pid").read())
+anchor = wrk(f"http://127.0.0.1:{XMPP_HTTP}/status/bench", "Host: localhost"); anchor["rss"] = rss(prosody_pid)
+
+async def one(reader, writer, path):
+    writer.write(f"GET {path} HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n".encode()); await writer.drain()
+    head = await reader.readuntil(b"\r\n\r\n")
+    length = int(re.search(rb"content-length:\s*(\d+)", head, re.I).group(1))
+    return json.loads(await reader.readexactly(length))
+
+async def uncached(nicks):
+    results, t0 = {}, time.monotonic()
+    queue = list(nicks)
+    async def worker(i):
+        reader, writer = await asyncio.open_connection("127.0.0.1", STATUS, local_addr=(f"127.0.0.{2 + i % 20}", 0))
+        while queue:
+            nick = queue.pop()
+            answer = await one(reader, writer, f"/irc/{nick}@127.0.0.1:{PROXY}?format=json")
+            results[nick] = (answer["status"], answer["reason"], time.monotonic() - t0)
+        writer.close()
+    await asyncio.gather(*(worker(i) for i in range(500)))  # 500 connections: the server admits 512, 32 per address
+    return results
+
+nicks = [f"q{i:03d}" for i in range(1000)]
+def summary(results):
+    kinds = {}
+    for status, reason, _ in results.values():
+        k = status if status != "unknown" else f"unknown ({reason})"; kinds[k] = kinds.get(k, 0) + 1
+    return kinds, max(t for *_, t in results.values())
+first = asyncio.run(uncached(nicks)); time.sleep(0.5)
+isons, conns = stats["ison"], stats["connections"]
+second = asyncio.run(uncached(nicks))
+k1, last1 = summary(first); k2, last2 = summary(second)
+final_rss = rss(srv.pid)
+for p in procs: p.terminate()
+os.kill(prosody_pid, 15) if os.path.exists(f"/proc/{prosody_pid}") else None
+for p in procs:
+    try: p.wait(5)
+    except subprocess.TimeoutExpired: p.kill()
+
+answered = sum(v for k, v in k1.items() if k in ("online", "offline"))
+table = f"""## Status server (bench/server.sh, {time.strftime('%Y-%m-%d')}, wrk -t2 -c32 -d10s, one 2-core machine)
+
+| cached status picture | quorvane-server | Prosody mod_webpresence (anchor) | ratio | target |
+|---|---|---|---|---|
+| requests/s | {ours['rps']:,.0f} | {anchor['rps']:,.0f} | {ours['rps'] / anchor['rps']:.1f} × | ≥ 5 × |
+| p50 latency | {ours['p50']:.2f} ms | {anchor['p50']:.2f} ms | | |
+| p99 latency | {ours['p99']:.2f} ms | {anchor['p99']:.2f} ms | | ≤ 5 ms |
+| resident memory at the end | {ours['rss']:.1f} MiB | {anchor['rss']:.1f} MiB | | ≤ 64 MiB |
+| non-2xx answers | {ours['non2xx']} | {anchor['non2xx']} | | |
+
+| 1,000 distinct nicks at once, one ngircd network (flood control on) | first time | again |
+|---|---|---|
+| answers | {', '.join(f'{v} {k}' for k, v in sorted(k1.items()))} | {', '.join(f'{v} {k}' for k, v in sorted(k2.items()))} |
+| last answer after | {last1 * 1000:.0f} ms | {last2 * 1000:.0f} ms |
+| IRC connections | {conns} | {stats['connections']} |
+| ISON lines | {isons} (one per {answered / max(isons, 1):.0f} nicks answered) | {stats['ison']} |
+| disconnects for flooding | {len(stats['errors'])} | |
+
+Server resident memory after both rounds: {final_rss:.1f} MiB.
+"""
+print(table)
+old = open(out).read() if os.path.exists(out) else ""
+old = re.sub(r"## Status server \(bench/server\.sh.*?(?=\n## |\Z)", "", old, flags=re.S).rstrip()
+open(out, "w").write((old + "\n\n" if old else "") + table)

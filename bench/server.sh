@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# The status server benchmark: quorvane-server against Prosody's
+# mod_webpresence (cached picture, wrk), and 1,000 uncached IRC lookups at
+# once against a real ngircd with flood control on. Everything on loopback.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
+missing=()
+for pair in wrk:wrk prosody:prosody ngircd:ngircd; do
+    command -v "${pair%%:*}" >/dev/null || [ -x "/usr/sbin/${pair%%:*}" ] || missing+=("${pair#*:}")
+done
+[ -d /usr/lib/prosody/modules/mod_webpresence ] || [ -e /usr/share/prosody-modules ] || missing+=(prosody-modules)
+if [ ${#missing[@]} -gt 0 ]; then $sudo apt-get install -y "${missing[@]}" prosody-modules; fi
+build=${QUORVANE_BUILD_DIR:-build}
+[ -x "$build/quorvane-server" ] || cmake --build "$build" --target quorvane-server
+PATH=/usr/sbin:$PATH exec python3 bench/server.py "$build/quorvane-server" "${QUORVANE_BENCH_OUT:-bench/results.md}"
