@@ -147,7 +147,7 @@ void TestHttpAbuse::malformedRequestsAreAnswered400_data()
     QTest::newRow("a word too many") << QByteArray("GET /msn/bob HTTP/1.1 extra\r\nHost: x\r\n\r\n");
     QTest::newRow("an unknown version") << QByteArray("GET /msn/bob HTTP/7.3\r\nHost: x\r\n\r\n");
     QTest::newRow("a control character in the path") << QByteArray("GET /msn/b\x01ob HTTP/1.1\r\nHost: x\r\n\r\n");
-    QTest::newRow("NUL in the path") << QByteArray("GET /msn/b\0ob HTTP/1.1\r\nHost: x\r\n\r\n", 38);
+    QTest::newRow("NUL in the path") << QByteArray::fromRawData("GET /msn/b\0ob HTTP/1.1\r\nHost: x\r\n\r\n", sizeof("GET /msn/b\0ob HTTP/1.1\r\nHost: x\r\n\r\n") - 1);
     QTest::newRow("a header without a colon") << QByteArray("GET /msn/bob HTTP/1.1\r\nHost x\r\n\r\n");
     QTest::newRow("a space in a header name") << QByteArray("GET /msn/bob HTTP/1.1\r\nHo st: x\r\n\r\n");
     QTest::newRow("a bare CR") << QByteArray("GET /msn/bob HTTP/1.1\rHost: x\r\n\r\n");
@@ -236,7 +236,10 @@ void TestHttpAbuse::aLongMixedSoakLevelsOffInMemory()
           answered, clock.elapsed(), afterEarly / 1024, early, atEnd / 1024, statuses[200], statuses[400], statuses[404]);
     QCOMPARE(failed, 0);
     QCOMPARE(statuses[200] + statuses[400] + statuses[404], total);
+#ifndef QUORVANE_SANITIZED
+    // The sanitizer holds freed memory back, so the bound means nothing there.
     QVERIFY2(atEnd <= afterEarly * 11 / 10, qPrintable(QStringLiteral("%1 -> %2").arg(afterEarly).arg(atEnd)));
+#endif
     // Every lookup that waited came back: the network still answers.
     QCOMPARE(HttpFetch::get(url(cached)).body, QByteArray("online\n"));
 }

@@ -42,7 +42,7 @@ void ScriptedIrcServer::onConnection()
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadable(socket); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         if (m_behaviour == Behaviour::Garbage)
-            socket->write(QByteArray("\x00\xff\xfe garbage \x01\x02", 16) + QByteArray(300, '\x7f') + "\r\n:::: ::\n\n");
+            socket->write(QByteArray("\x00\xff\xfe garbage \x01\x02", sizeof("\x00\xff\xfe garbage \x01\x02") - 1) + QByteArray(300, '\x7f') + "\r\n:::: ::\n\n");
         if (m_behaviour == Behaviour::DropMidLine) {
             socket->write(":irc.scripted 001 someone :Welc");
             QTimer::singleShot(50, socket, [socket] { socket->disconnectFromHost(); });
