@@ -15,7 +15,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME quorvane)
-set(CPACK_COMPONENT_PROGRAM_DESCRIPTION
+# One string each (several quoted pieces would make a list); its first line
+# is the package's summary.
+string(CONCAT CPACK_DEBIAN_PROGRAM_DESCRIPTION
     "messenger status checker: online, offline or blocking you\n"
     "Quorvane tells whether an MSN Messenger, AIM, Yahoo!, ICQ or IRC account is\n"
     "online, offline or of unknown status, by showing the status picture that an\n"
@@ -26,7 +28,7 @@ set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "quorvane-server, fonts-liberation2,
 
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME quorvane-server)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION net)
-set(CPACK_COMPONENT_SERVER_DESCRIPTION
+string(CONCAT CPACK_DEBIAN_SERVER_DESCRIPTION
     "status server for Quorvane: online, offline or unknown for IRC and more\n"
     "quorvane-server answers the status addresses that Quorvane composes with a\n"
     "status picture, a word or JSON. It checks IRC presence live with ISON on one\n"

@@ -42,7 +42,10 @@ endmacro()
 
 # The program.
 execute_process(COMMAND dpkg-deb --field ${program} Package Version Architecture Section Depends Recommends
+                        Description
                 OUTPUT_VARIABLE fields)
+expect(fields "Description: messenger status checker: online, offline or blocking you\n Quorvane tells")
+refuse(fields ";")
 expect(fields "Package: quorvane\n")
 expect(fields "Version: 2.3")
 expect(fields "Architecture: amd64")
@@ -74,8 +77,10 @@ expect(entry "Exec=quorvane")
 expect(entry "Icon=quorvane")
 
 # The status server: headless, with its units and their maintainer scripts.
-execute_process(COMMAND dpkg-deb --field ${server} Package Version Depends
+execute_process(COMMAND dpkg-deb --field ${server} Package Version Depends Description
                 OUTPUT_VARIABLE server_fields)
+expect(server_fields "Description: status server for Quorvane")
+refuse(server_fields ";")
 expect(server_fields "Package: quorvane-server")
 expect(server_fields "Version: 2.3")
 expect(server_fields "libqt6httpserver6 (>=")

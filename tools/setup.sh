@@ -34,6 +34,11 @@ if ((${#missing[@]})); then
     fi
     "${sudo[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+    # The tests start ngircd themselves, on loopback; the package would also
+    # run it as a system service for the whole network. Keep that off.
+    if [[ " ${missing[*]} " == *" ngircd "* ]] && [ -d /run/systemd/system ]; then
+        "${sudo[@]}" systemctl disable --now ngircd.service >/dev/null 2>&1 || true
+    fi
 fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"

@@ -6,6 +6,7 @@
 #include "irc/ircidentity.h"
 #include "irc/ircpresence.h"
 
+#include <QHostInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSslKey>
@@ -153,9 +154,12 @@ void TestIrcNetwork::loopbackIsRefusedWithoutAnAllowedNetwork()
     Answers answers;
     presence.lookup(identity(QStringLiteral("Telmik"), irc.port()), answers.collect());
     presence.lookup(identity(QStringLiteral("Telmik"), irc.port(), QStringLiteral("::ffff:127.0.0.1")), answers.collect());
-    // A name that resolves to loopback is refused after resolving, before connecting.
-    presence.lookup(identity(QStringLiteral("Telmik"), irc.port(), QStringLiteral("localhost")), answers.collect());
-    QTRY_COMPARE(answers.all.size(), 3);
+    // A name that resolves to loopback is refused after resolving, before
+    // connecting (where the machine names its loopback address at all).
+    const bool namedLoopback = !QHostInfo::fromName(QStringLiteral("localhost")).addresses().isEmpty();
+    if (namedLoopback)
+        presence.lookup(identity(QStringLiteral("Telmik"), irc.port(), QStringLiteral("localhost")), answers.collect());
+    QTRY_COMPARE(answers.all.size(), namedLoopback ? 3 : 2);
     for (const Presence &answer : answers.all) {
         QCOMPARE(answer.status, Presence::Unknown);
         QCOMPARE(answer.reason, QStringLiteral("address not allowed"));
