@@ -2,6 +2,7 @@
 // clients, oversized and malformed requests, a crowd of connections at
 // once, and a long mixed soak whose memory must level off.
 #include "support/httpfetch.h"
+#include "support/loopbackoptions.h"
 #include "support/keepaliveclient.h"
 #include "support/memory.h"
 #include "support/scriptedircserver.h"
@@ -71,12 +72,7 @@ private:
 
 void TestHttpAbuse::initTestCase()
 {
-    ServerOptions options;
-    options.statusPort = 0;
-    options.webPort = 0;
-    options.policy.allow(QStringLiteral("127.0.0.0/8"));
-    options.irc.allowedPorts = {m_irc.port()};
-    options.irc.lookupBoundMs = 2000;
+    ServerOptions options = loopbackOptions(m_irc.port());
     options.irc.floodIntervalMs = 5; // the scripted network has no flood control
     m_irc.setOnline({"Telmik"});
     m_server = std::make_unique<StatusServer>(options);

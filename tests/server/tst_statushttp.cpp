@@ -2,6 +2,7 @@
 // pages with their headers, the status addresses in every form, decoded
 // once, the closed networks, and the bounds on requests and clients.
 #include "support/httpfetch.h"
+#include "support/loopbackoptions.h"
 #include "support/scriptedircserver.h"
 
 #include "assets/picturefiles.h"
@@ -61,12 +62,7 @@ private:
 
 void TestStatusHttp::initTestCase()
 {
-    ServerOptions options;
-    options.statusPort = 0;
-    options.webPort = 0;
-    options.policy.allow(QStringLiteral("127.0.0.0/8"));
-    options.irc.allowedPorts = {m_irc.port()};
-    options.irc.lookupBoundMs = 2000;
+    ServerOptions options = loopbackOptions(m_irc.port());
     options.limits.requestMs = 500;
     options.limits.maxPerAddress = 40;
     m_irc.setOnline({"Telmik"});
