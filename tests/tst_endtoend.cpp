@@ -5,6 +5,7 @@
 #include "support/lookups.h"
 #include "support/recorders.h"
 #include "support/testmain.h"
+#include "support/webviews.h"
 #include "webview/webbrowser.h"
 #include "windows/form2.h"
 #include "windows/frmabout.h"
@@ -32,11 +33,6 @@ bool answers(quint16 port)
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
     return socket.waitForConnected(500);
-}
-
-QWebEnginePage *pageOf(QWidget *window)
-{
-    return window->findChild<QWebEngineView *>()->page();
 }
 
 // What the server answers at the address, fetched beside the program.

@@ -5,6 +5,7 @@
 #include "support/lookups.h"
 #include "support/recorders.h"
 #include "support/testmain.h"
+#include "support/webviews.h"
 #include "webview/webbrowser.h"
 #include "windows/frmabout.h"
 #include "windows/frmmain.h"
@@ -18,11 +19,6 @@ namespace {
 
 const QString startPage = "http://telmik-brasko.localhost/Msntv/msnexe6.html";
 const QString statusAddress = "http://telmik-brasko.localhost:6969/msn/@hotmail.com";
-
-QWebEnginePage *pageOf(QWidget *window)
-{
-    return window->findChild<QWebEngineView *>()->page();
-}
 
 // Ends the renderer of the window's page from outside, as the kernel's
 // out-of-memory killer would, and waits until the view has noticed.

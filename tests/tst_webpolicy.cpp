@@ -2,6 +2,7 @@
 // refused, while an ordinary page and a bare status picture still show.
 #include "support/httpserver.h"
 #include "support/testmain.h"
+#include "support/webviews.h"
 #include "webview/webbrowser.h"
 #include "webview/webpolicy.h"
 
@@ -77,7 +78,7 @@ private:
     }
     // Opens the page and waits until its script has set the title.
     QString titleAfterLoading(const QString &path);
-    QWebEngineView *view() const { return m_browser->findChild<QWebEngineView *>(); }
+    QWebEngineView *view() const { return viewOf(m_browser); }
     void clickViewCentre();
 
     HttpServer m_server;
@@ -124,6 +125,7 @@ void TestWebPolicy::init()
     m_browser = new WebBrowser(url("/blank.html"), m_window.get());
     m_browser->setGeometry(0, 0, 300, 200);
     m_window->show();
+    QVERIFY(view());
     QTRY_VERIFY_WITH_TIMEOUT(m_server.received("/blank.html"), 30000);
 }
 

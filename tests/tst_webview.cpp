@@ -5,6 +5,8 @@
 #include "support/httpserver.h"
 #include "support/recorders.h"
 #include "support/testmain.h"
+#include "support/lookups.h"
+#include "support/webviews.h"
 #include "webview/webbrowser.h"
 #include "windows/form1.h"
 #include "windows/form2.h"
@@ -35,7 +37,9 @@ private slots:
     void icqAndIrcWindowsLoadTheirPagesAndLookUp_data();
     void icqAndIrcWindowsLoadTheirPagesAndLookUp();
     void aboutLoadsItsStatusPageOnce();
-    void engineDrawsInSoftwareAndSharesRenderersBySite();
+    void windowIsOnScreenBeforeItsViewIsMade();
+    void workDoneBeforeTheViewArrivesIsKept();
+    void engineDrawsInSoftwareAndAllViewsShareOneRenderer();
 
 private:
     WebBrowser *browser() const { return m_window->findChild<WebBrowser *>("WebBrowser1"); }
@@ -168,6 +172,63 @@ void TestWebView::aboutLoadsItsStatusPageOnce()
 
 namespace {
 
+// Notes whether the window's web view had its engine view when the window
+// first came on screen.
+class FirstExposure : public QObject
+{
+public:
+    explicit FirstExposure(QWidget *window) : m_window(window) { window->windowHandle()->installEventFilter(this); }
+    bool seen = false;
+    bool hadView = false;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && !seen && m_window->windowHandle()->isExposed()) {
+            seen = true;
+            hadView = m_window->findChild<WebBrowser *>()->view() != nullptr;
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_window;
+};
+
+} // namespace
+
+void TestWebView::windowIsOnScreenBeforeItsViewIsMade()
+{
+    WindowRegistry::Show<Form1>();
+    auto *window = &WindowRegistry::window<Form1>();
+    FirstExposure exposure(window);
+    QTRY_VERIFY_WITH_TIMEOUT(exposure.seen, 10000);
+    QVERIFY(!exposure.hadView);
+    // Then at once the view, on its start page.
+    QVERIFY(viewOf(window));
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.localhost/Msntv/msnexe2.html"), 30000);
+}
+
+void TestWebView::workDoneBeforeTheViewArrivesIsKept()
+{
+    // Typing and a whole lookup before the event loop has run once: the
+    // window is not on screen yet, so its view is not made either.
+    WindowRegistry::Show<Form2>();
+    auto *window = &WindowRegistry::window<Form2>();
+    QTest::keyClicks(window->findChild<QWidget *>("Text1"), "nick@irc.example.net");
+    QVERIFY(!window->findChild<WebBrowser *>()->view());
+    runLookup(window);
+    QVERIFY(!window->findChild<WebBrowser *>()->view());
+
+    const QString address = "http://telmik-brasko.localhost:6969/irc/nick@irc.example.net";
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received(address), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(pageOf(window)->url(), QUrl(address), 10000);
+    QTest::qWait(500);
+    QCOMPARE(pageOf(window)->url(), QUrl(address));
+}
+
+namespace {
+
 // The web engine's renderer processes among this process's descendants.
 int rendererProcesses()
 {
@@ -189,8 +250,15 @@ int rendererProcesses()
     }
     const qint64 self = QCoreApplication::applicationPid();
     int renderers = 0;
+    // Renderers are forked from the engine's zygote without a new command
+    // line: a zygote's child is a renderer.
+    const auto isRenderer = [&](qint64 pid) {
+        return commandOf.value(pid).contains("--type=renderer")
+               || (commandOf.value(pid).contains("--type=zygote")
+                   && commandOf.value(parentOf.value(pid)).contains("--type=zygote"));
+    };
     for (auto it = commandOf.cbegin(); it != commandOf.cend(); ++it) {
-        if (!it.value().contains("--type=renderer"))
+        if (!isRenderer(it.key()))
             continue;
         for (qint64 ancestor = parentOf.value(it.key()); ancestor > 1; ancestor = parentOf.value(ancestor)) {
             if (ancestor == self) {
@@ -204,20 +272,22 @@ int rendererProcesses()
 
 } // namespace
 
-void TestWebView::engineDrawsInSoftwareAndSharesRenderersBySite()
+void TestWebView::engineDrawsInSoftwareAndAllViewsShareOneRenderer()
 {
     QCOMPARE(QQuickWindow::sceneGraphBackend(), "software");
-    QVERIFY(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--process-per-site"));
-    QVERIFY(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--proxy-server"));
-    const int before = rendererProcesses();
     WindowRegistry::Show<Form1>();
     WindowRegistry::Show<Form2>();
+    WindowRegistry::Show<frmAbout>();
     QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://telmik-brasko.localhost/Msntv/msnexe2.html")
-                                 && m_server.received("http://telmik-brasko.localhost/Msntv/msnexe4.html"),
+                                 && m_server.received("http://telmik-brasko.localhost/Msntv/msnexe4.html")
+                                 && m_server.received("http://www.brasko.localhost/Msntv/statusexe2.html"),
                              30000);
+    // A status picture from a server of another name as well.
+    browser()->Navigate("http://osi.status-b.example/msn/buddy@hotmail.com");
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.received("http://osi.status-b.example/msn/buddy@hotmail.com"), 15000);
     QTest::qWait(1000);
-    // Three windows showing pages of one site: still one renderer between them.
-    QCOMPARE(rendererProcesses(), before);
+    // Four windows showing pages of three sites: one renderer among them.
+    QCOMPARE(rendererProcesses(), 1);
 }
 
 QUORVANE_TEST_MAIN(TestWebView)

@@ -3,22 +3,17 @@
 #include "webview/webpolicy.h"
 #include "webview/webprofile.h"
 
+#include <QPainter>
 #include <QResizeEvent>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 WebBrowser::WebBrowser(const QString &startAddress, QWidget *parent)
-    : QWidget(parent), m_view(new QWebEngineView(this)), m_startAddress(startAddress)
+    : QWidget(parent), m_startAddress(startAddress)
 {
-    auto *page = new SafePage(WebProfile::shared(), m_view);
-    page->scripts().insert(WebProfile::barePictureStyle());
-    m_view->setPage(page);
-    connect(page, &QWebEnginePage::renderProcessTerminated, this, &WebBrowser::recoverFromLostRenderer);
-    // Nothing dropped onto the view is opened.
-    m_view->setAcceptDrops(false);
     setFocusPolicy(Qt::StrongFocus);
-    setFocusProxy(m_view);
-    connect(m_view, &QWebEngineView::loadFinished, this, &WebBrowser::loadFinished);
+    // The white of an empty page, until the view arrives.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     Navigate(startAddress);
 }
 
@@ -33,9 +28,50 @@ void WebBrowser::Navigate(const QString &address)
 {
     m_pageLost = false;
     emit navigationRequested(address);
+    if (m_view)
+        load(address);
+    else
+        m_waitingAddress = address;
+}
+
+void WebBrowser::load(const QString &address)
+{
     // Characters a URL cannot hold (spaces, line breaks) are the browser's to
     // encode; the program hands over the address as it was composed.
     m_view->load(QUrl(address, QUrl::TolerantMode));
+}
+
+void WebBrowser::paintEvent(QPaintEvent *event)
+{
+    QPainter(this).fillRect(event->rect(), Qt::white);
+    if (m_view || m_creationQueued)
+        return;
+    // This paint is the window's first on screen; the engine starts after
+    // it has been shown, from the event loop.
+    m_creationQueued = true;
+    QMetaObject::invokeMethod(this, &WebBrowser::createView, Qt::QueuedConnection);
+}
+
+void WebBrowser::createView()
+{
+    m_view = new QWebEngineView(this);
+    auto *page = new SafePage(WebProfile::shared(), m_view);
+    page->scripts().insert(WebProfile::barePictureStyle());
+    m_view->setPage(page);
+    connect(page, &QWebEnginePage::renderProcessTerminated, this, &WebBrowser::recoverFromLostRenderer);
+    connect(m_view, &QWebEngineView::loadFinished, this, &WebBrowser::loadFinished);
+    // Nothing dropped onto the view is opened.
+    m_view->setAcceptDrops(false);
+    m_view->setAccessibleName(accessibleName());
+    m_view->setGeometry(rect());
+    const bool hadFocus = hasFocus();
+    setFocusProxy(m_view);
+    if (hadFocus)
+        m_view->setFocus();
+    m_view->show();
+    load(m_waitingAddress);
+    m_waitingAddress.clear();
+    emit viewCreated();
 }
 
 void WebBrowser::recoverFromLostRenderer(QWebEnginePage::RenderProcessTerminationStatus status)
@@ -51,7 +87,7 @@ void WebBrowser::recoverFromLostRenderer(QWebEnginePage::RenderProcessTerminatio
         this,
         [this] {
             if (m_pageLost)
-                m_view->load(QUrl(m_startAddress, QUrl::TolerantMode));
+                load(m_startAddress);
             m_pageLost = false;
         },
         Qt::QueuedConnection);
@@ -60,16 +96,20 @@ void WebBrowser::recoverFromLostRenderer(QWebEnginePage::RenderProcessTerminatio
 void WebBrowser::describe(const QString &what)
 {
     setAccessibleName(what);
-    m_view->setAccessibleName(what);
+    if (m_view)
+        m_view->setAccessibleName(what);
 }
 
 QUrl WebBrowser::currentAddress() const
 {
+    if (!m_view)
+        return QUrl(m_waitingAddress, QUrl::TolerantMode);
     const QUrl shown = m_view->url();
     return shown.isEmpty() ? m_view->page()->requestedUrl() : shown;
 }
 
 void WebBrowser::resizeEvent(QResizeEvent *event)
 {
-    m_view->setGeometry(QRect(QPoint(0, 0), event->size()));
+    if (m_view)
+        m_view->setGeometry(QRect(QPoint(0, 0), event->size()));
 }

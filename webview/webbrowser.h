@@ -11,6 +11,11 @@ class QWebEngineView;
 // which asks for another address and returns at once. Everything else (what
 // the page shows, its own errors, the user's browsing) is the browser's.
 // A view whose renderer process dies shows its start page again.
+//
+// The browser engine is the slowest part of a start, and a window need not
+// wait for it: the view itself is made once its window is on screen (the
+// first time this widget paints). Until then the widget is a white area, and
+// an address handed to Navigate() is loaded when the view arrives.
 class WebBrowser : public QWidget
 {
     Q_OBJECT
@@ -24,21 +29,31 @@ public:
     // What the view shows, as assistive technology names it.
     void describe(const QString &what);
 
-    // The address of the page the view shows or is loading.
+    // The address of the page the view shows or is loading (or will load).
     QUrl currentAddress() const;
+
+    // The engine's view, once made; null before the window was on screen.
+    QWebEngineView *view() const { return m_view; }
 
 signals:
     // Every address handed to the view, the start address included.
     void navigationRequested(const QString &address);
     void loadFinished(bool ok);
+    // The engine's view is made and loading its first page.
+    void viewCreated();
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void createView();
+    void load(const QString &address);
     void recoverFromLostRenderer(QWebEnginePage::RenderProcessTerminationStatus status);
 
-    QWebEngineView *m_view;
+    QWebEngineView *m_view = nullptr;
     QString m_startAddress;
-    bool m_pageLost = false; // since the renderer died, until the next page
+    QString m_waitingAddress;    // handed over before the view was made
+    bool m_creationQueued = false;
+    bool m_pageLost = false;     // since the renderer died, until the next page
 };

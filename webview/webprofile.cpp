@@ -48,11 +48,14 @@ void prepareEngine()
     // saves the memory and start-up time of an OpenGL context per view.
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
-    // The lookup windows' start pages all come from the group's server: one
-    // renderer serves them. Pages of other sites still get their own.
+    // Every page the program shows comes from its own few small sites (the
+    // group's server, the author's site, the status servers' pictures): one
+    // renderer process serves all of its views, rather than one per site.
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    if (!flags.contains("--process-per-site"))
-        flags.append(flags.isEmpty() ? "" : " ").append("--process-per-site");
+    for (const char *flag : {"--renderer-process-limit=1", "--disable-site-isolation-trials"}) {
+        if (!flags.contains(flag))
+            flags.append(flags.isEmpty() ? "" : " ").append(flag);
+    }
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
 }
 

@@ -8,8 +8,8 @@ class QWebEngineScript;
 namespace WebProfile {
 
 // How the web engine runs, set before the application object exists:
-// the program's few small views draw in software, and pages of one site
-// share one renderer process instead of each view starting its own.
+// the program's few small views draw in software, and all of them share one
+// renderer process instead of each view or site starting its own.
 void prepareEngine();
 
 QWebEngineProfile *shared();
