@@ -240,10 +240,10 @@ std::vector<PictureDrawing> iconSetPictures()
         for (const Column &column : columns)
             for (int row = 0; row < 3; ++row) {
                 const int at = set == 3 ? column.inSet4 : column.inSets1To3;
+                const auto icon = [draw, row, at](qreal ratio) { return single(draw(), row, at, ratio); };
                 pictures.push_back({QStringLiteral("set%1-%2-%3").arg(set + 1).arg(QLatin1String(column.medium),
                                                                        QLatin1String(states[row])),
-                                    cells[set], [draw, row, at](qreal ratio) { return single(draw(), row, at, ratio); },
-                                    false});
+                                    cells[set], icon, false});
             }
     }
     return pictures;
