@@ -12,7 +12,7 @@ qreal drawnRatio(qreal screenRatio)
         if (screenRatio <= ratio + 0.001)
             return ratio;
     }
-    return std::end(ratios)[-1];
+    return ratios[std::size(ratios) - 1];
 }
 
 QSize deviceSize(QSize logical, qreal ratio)
