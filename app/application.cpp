@@ -5,8 +5,7 @@
 #include "lookup/version.h"
 #include "webview/webprofile.h"
 #include "windows/fonts.h"
-
-#include <QIcon>
+#include "windows/pictures.h"
 
 void Application::prepare()
 {
@@ -24,7 +23,7 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationName(QString::fromLatin1(Version::product));
     setApplicationVersion(QString::fromLatin1(Version::file));
     setOrganizationName(QString::fromLatin1(Version::company));
-    setWindowIcon(QIcon(QStringLiteral(":/pictures/quorvane.png")));
+    setWindowIcon(Pictures::icon(QStringLiteral("quorvane")));
     setDesktopFileName(QStringLiteral("quorvane"));
     Fonts::installSubstitutes();
     RuntimeErrors::setHandler(&ProgramEnd::afterError);

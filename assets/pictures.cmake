@@ -1,39 +1,52 @@
 # The program's pictures are drawn by tools/drawpictures at build time, so the
 # pictures always match their drawing code. This list is the manifest: every
 # file the program loads from ":/pictures/" is named here.
-set(QUORVANE_PICTURES
-    background.png      # lookup and help windows, 307 x 304
-    fieldbar.png        # yellow bar under box captions, 90 x 15
-    buttonbar.png       # grey bar under picture-button labels, 90 x 14
-    butterfly.png       # mouse pointer, 32 x 32
-    quorvane.png        # program icon, 32 x 32
-    ybubble-48.png      # Yahoo! speech bubble pointer, 48 x 48
-    ybubble-32.png      #   the same, 32 x 32
-    ybubble-16.png      #   the same, 16 x 16
-    runner-48.png       # AIM running figure pointer, 48 x 48
-    runner-32.png       #   the same, 32 x 32
-    runner-16.png       #   the same, 16 x 16
-    icq-online.png      # ICQ window status samples, 22 x 22
-    icq-offline.png     #   21 x 22
-    unknown.png         #   21 x 22
-    irc-online.png      # IRC window status samples, 22 x 22
-    irc-offline.png     #   22 x 22
-    about-background.png # about window, 498 x 250
-    legend1-online.png  # help window legend, 22 x 22
-    legend1-offline.png #   22 x 22
-    legend2-online.png  #   22 x 22
-    legend2-offline.png #   21 x 22
-    legend3-online.png  #   22 x 22
-    legend3-offline.png #   22 x 22
-    legend4-online.png  #   22 x 22
-    legend4-offline.png #   21 x 22
-    legend5-online.png  #   22 x 22
-    legend5-offline.png #   21 x 22
-    iconset1.png        # status icon sets, 280 x 100
-    iconset2.png        #   304 x 120
-    iconset3.png        #   315 x 122
-    iconset4.png        #   407 x 124
+
+# The pictures the windows show, each drawn for the device pixel ratios 1,
+# 1.5 and 2 (PictureFiles::ratios): name.png, name@1.5x.png and name@2x.png,
+# sized in device pixels as the logical size times the ratio, rounded to the
+# nearest pixel with halves up (307 x 304 gives 461 x 456 and 614 x 608).
+set(_window_pictures
+    background          # lookup and help windows, 307 x 304
+    fieldbar            # yellow bar under box captions, 90 x 15
+    buttonbar           # grey bar under picture-button labels, 90 x 14
+    butterfly           # mouse pointer, 32 x 32
+    quorvane            # program icon, 32 x 32
+    ybubble-32          # Yahoo! speech bubble pointer, 32 x 32
+    runner-32           # AIM running figure pointer, 32 x 32
+    icq-online          # ICQ window status samples, 22 x 22
+    icq-offline         #   21 x 22
+    unknown             #   21 x 22
+    irc-online          # IRC window status samples, 22 x 22
+    irc-offline         #   22 x 22
+    about-background    # about window, 498 x 250
+    legend1-online      # help window legend, 22 x 22
+    legend1-offline     #   22 x 22
+    legend2-online      #   22 x 22
+    legend2-offline     #   21 x 22
+    legend3-online      #   22 x 22
+    legend3-offline     #   22 x 22
+    legend4-online      #   22 x 22
+    legend4-offline     #   21 x 22
+    legend5-online      #   22 x 22
+    legend5-offline     #   21 x 22
+    iconset1            # status icon sets, 280 x 100
+    iconset2            #   304 x 120
+    iconset3            #   315 x 122
+    iconset4            #   407 x 124
 )
+
+# Drawn at 1 x only: the pointers' other stored sizes, and the icons the
+# status server answers with (below).
+set(QUORVANE_PICTURES
+    ybubble-48.png      # Yahoo! speech bubble pointer, 48 x 48
+    ybubble-16.png      #   16 x 16
+    runner-48.png       # AIM running figure pointer, 48 x 48
+    runner-16.png       #   16 x 16
+)
+foreach(_picture IN LISTS _window_pictures)
+    list(APPEND QUORVANE_PICTURES ${_picture}.png ${_picture}@1.5x.png ${_picture}@2x.png)
+endforeach()
 
 # Each icon of the four sets alone, as the status server answers ?set=1..4:
 # set<N>-<medium>-<state>.png, the size of the set's cells (set 1 16 x 16,

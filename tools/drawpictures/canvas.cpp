@@ -1,13 +1,16 @@
 #include "canvas.h"
 
+#include "assets/picturefiles.h"
+
 #include <QLinearGradient>
 #include <QPainterPath>
 
 namespace Canvas {
 
-QImage blank(QSize size, const QColor &fill)
+QImage blank(QSize size, qreal ratio, const QColor &fill)
 {
-    QImage image(size, QImage::Format_ARGB32);
+    QImage image(PictureFiles::deviceSize(size, ratio), QImage::Format_ARGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(fill);
     return image;
 }
@@ -16,6 +19,14 @@ void begin(QPainter &painter, QImage &image)
 {
     painter.begin(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+}
+
+QRectF onPixels(const QPainter &painter, const QRectF &rect)
+{
+    const qreal ratio = painter.device()->devicePixelRatio();
+    const auto pixels = [ratio](qreal length) { return qMax(1, qRound(length * ratio)); };
+    return QRectF(qRound(rect.left() * ratio) / ratio, qRound(rect.top() * ratio) / ratio,
+                  pixels(rect.width()) / ratio, pixels(rect.height()) / ratio);
 }
 
 void roundedBar(QPainter &painter, const QRectF &rect, const BarColours &colours)

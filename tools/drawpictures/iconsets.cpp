@@ -31,15 +31,16 @@ struct IconSet
     std::function<void(QPainter &)> ground = {};
 };
 
-// The set on a white ground (with anything else the ground bears): the rows
-// spread evenly down, their icons lined up after the longest caption.
+// The set on a white ground (with anything else the ground bears), drawn
+// for the ratio: the rows spread evenly down, their icons lined up after the
+// longest caption.
 QImage iconSet(const SetLayout &layout, const Row (&rows)[3],
-               const std::function<void(QPainter &)> &ground = {})
+               const std::function<void(QPainter &)> &ground, qreal ratio)
 {
     const QString captions[] = {QStringLiteral("Default online icons:"),
                                 QStringLiteral("Default offline icons:"),
                                 QStringLiteral("Default unknown icons:")};
-    QImage image = Canvas::blank(layout.size, Qt::white);
+    QImage image = Canvas::blank(layout.size, ratio, Qt::white);
     QPainter painter;
     Canvas::begin(painter, image);
     if (ground)
@@ -196,15 +197,15 @@ IconSet iconSet4()
 }
 
 // The whole set as one picture.
-QImage composite(const IconSet &set)
+QImage composite(const IconSet &set, qreal ratio)
 {
-    return iconSet(set.layout, set.rows, set.ground);
+    return iconSet(set.layout, set.rows, set.ground, ratio);
 }
 
 // One icon of a set, alone on the set's white ground at the size of its cell.
-QImage single(const IconSet &set, int row, int column)
+QImage single(const IconSet &set, int row, int column, qreal ratio)
 {
-    QImage image = Canvas::blank(set.layout.cell, Qt::white);
+    QImage image = Canvas::blank(set.layout.cell, ratio, Qt::white);
     QPainter painter;
     Canvas::begin(painter, image);
     set.rows[row][std::size_t(column)](painter, QRectF(QPointF(0, 0), QSizeF(set.layout.cell)));
@@ -232,14 +233,17 @@ std::vector<PictureDrawing> iconSetPictures()
     std::vector<PictureDrawing> pictures;
     for (int set = 0; set < 4; ++set) {
         const auto draw = sets[set];
-        pictures.push_back({QStringLiteral("iconset%1.png").arg(set + 1), sizes[set], [draw] { return composite(draw()); }});
-        // Each icon also alone, as the status server answers with it.
+        pictures.push_back({QStringLiteral("iconset%1").arg(set + 1), sizes[set],
+                            [draw](qreal ratio) { return composite(draw(), ratio); }});
+        // Each icon also alone, as the status server answers with it: at 1 ×
+        // only, for the server's pages are not the program's windows.
         for (const Column &column : columns)
             for (int row = 0; row < 3; ++row) {
                 const int at = set == 3 ? column.inSet4 : column.inSets1To3;
-                pictures.push_back({QStringLiteral("set%1-%2-%3.png").arg(set + 1).arg(QLatin1String(column.medium),
-                                                                             QLatin1String(states[row])),
-                                    cells[set], [draw, row, at] { return single(draw(), row, at); }});
+                const auto icon = [draw, row, at](qreal ratio) { return single(draw(), row, at, ratio); };
+                pictures.push_back({QStringLiteral("set%1-%2-%3").arg(set + 1).arg(QLatin1String(column.medium),
+                                                                       QLatin1String(states[row])),
+                                    cells[set], icon, false});
             }
     }
     return pictures;

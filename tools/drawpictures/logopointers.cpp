@@ -5,10 +5,11 @@
 
 namespace {
 
-// Draws the picture at one size, with the hard edges a pointer needs.
-QImage pointer(int size, const std::function<void(QPainter &, qreal)> &draw)
+// Draws the picture at one size for the ratio, with the hard edges a
+// pointer needs.
+QImage pointer(int size, const std::function<void(QPainter &, qreal)> &draw, qreal ratio)
 {
-    QImage image = Canvas::blank({size, size});
+    QImage image = Canvas::blank({size, size}, ratio);
     QPainter painter;
     Canvas::begin(painter, image);
     draw(painter, size);
@@ -35,10 +36,12 @@ void orangeRunner(QPainter &painter, qreal size)
                   QColor(255, 176, 0), QColor(130, 60, 0));
 }
 
+// The windows wear the 32-pixel pointer, drawn for every ratio; the other
+// sizes are stored as drawn, at 1 × only.
 PictureDrawing sized(const QString &name, int size, void (*draw)(QPainter &, qreal))
 {
-    return {QStringLiteral("%1-%2.png").arg(name).arg(size), {size, size},
-            [=] { return pointer(size, draw); }};
+    return {QStringLiteral("%1-%2").arg(name).arg(size), {size, size},
+            [=](qreal ratio) { return pointer(size, draw, ratio); }, size == 32};
 }
 
 } // namespace

@@ -1,11 +1,38 @@
-// Draws every picture of the program from its description into one folder.
+// Draws every picture of the program from its description into one folder,
+// each for every device pixel ratio it is drawn for.
 // The same code always draws the same pictures, so the build runs it.
 #include "icowriter.h"
 #include "pictures.h"
 
+#include "assets/picturefiles.h"
+
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
+
+namespace {
+
+// Draws the picture for the ratio and writes it; false, having said why, if
+// it came out the wrong size or cannot be written.
+bool drawAndSave(const PictureDrawing &drawing, qreal ratio, const QDir &folder)
+{
+    const QImage image = drawing.draw(ratio);
+    const QString file = PictureFiles::fileName(drawing.name, ratio);
+    const QSize size = PictureFiles::deviceSize(drawing.size, ratio);
+    if (image.size() != size || image.devicePixelRatio() != ratio) {
+        std::fprintf(stderr, "drawpictures: %s is %dx%d for %g, not %dx%d\n", qPrintable(file),
+                     image.width(), image.height(), image.devicePixelRatio(), size.width(),
+                     size.height());
+        return false;
+    }
+    if (!image.save(folder.filePath(file), "PNG")) {
+        std::fprintf(stderr, "drawpictures: cannot write %s\n", qPrintable(folder.filePath(file)));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -28,15 +55,9 @@ int main(int argc, char *argv[])
 
     int failures = 0;
     for (const PictureDrawing &drawing : all) {
-        const QImage image = drawing.draw();
-        const QString path = folder.filePath(drawing.file);
-        if (image.size() != drawing.size) {
-            std::fprintf(stderr, "drawpictures: %s is %dx%d, not %dx%d\n", qPrintable(drawing.file),
-                         image.width(), image.height(), drawing.size.width(), drawing.size.height());
-            ++failures;
-        } else if (!image.save(path, "PNG")) {
-            std::fprintf(stderr, "drawpictures: cannot write %s\n", qPrintable(path));
-            ++failures;
+        for (qreal ratio : PictureFiles::ratios) {
+            if (ratio == 1 || drawing.everyRatio)
+                failures += drawAndSave(drawing, ratio, folder) ? 0 : 1;
         }
     }
     if (!writeIndexedIcon(programIcon(), folder.filePath(QStringLiteral("quorvane.ico")))) {

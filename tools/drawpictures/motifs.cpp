@@ -90,11 +90,17 @@ QColor grey(const QColor &colour)
 
 void greyed(QPainter &painter, const QRectF &rect, const Drawing &draw)
 {
-    const QRect area = rect.toAlignedRect();
-    QImage layer = Canvas::blank(area.size());
+    // The layer has the device's pixels and lies on whole ones of them, so
+    // it is drawn back without being resampled.
+    const qreal ratio = painter.device()->devicePixelRatio();
+    const QRect pixels = QRectF(rect.topLeft() * ratio, rect.size() * ratio).toAlignedRect();
+    const QPointF origin = QPointF(pixels.topLeft()) / ratio;
+    QImage layer(pixels.size(), QImage::Format_ARGB32);
+    layer.setDevicePixelRatio(ratio);
+    layer.fill(Qt::transparent);
     QPainter layerPainter;
     Canvas::begin(layerPainter, layer);
-    layerPainter.translate(-area.topLeft());
+    layerPainter.translate(-origin);
     draw(layerPainter, rect);
     layerPainter.end();
     for (int y = 0; y < layer.height(); ++y) {
@@ -104,7 +110,7 @@ void greyed(QPainter &painter, const QRectF &rect, const Drawing &draw)
             line[x] = qRgba(level, level, level, qAlpha(line[x]));
         }
     }
-    painter.drawImage(area.topLeft(), layer);
+    painter.drawImage(origin, layer);
 }
 
 Drawing inGrey(const Drawing &draw)
@@ -137,27 +143,35 @@ void letters(QPainter &painter, const QRectF &rect, const QString &text, const Q
     painter.restore();
 }
 
-QRect tile(QPainter &painter, const QRect &rect, const TileLook &look)
+QRectF tile(QPainter &painter, const QRect &rect, const TileLook &look)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    const QRect inside = rect.adjusted(1, 1, -1, -1);
+    // The tile's pixel: one device pixel at 1 ×, two at 1.5 × and 2 ×, the
+    // same at every edge, so that the rim is even.
+    const qreal pixel = Canvas::onPixels(painter, QRectF(0, 0, 1, 1)).width();
+    const QRectF outer = Canvas::onPixels(painter, rect);
+    const QRectF inside = outer.adjusted(pixel, pixel, -pixel, -pixel);
+    // A row of so many of those pixels across and down from the point.
+    const auto dots = [pixel](qreal x, qreal y, int across, int down) {
+        return QRectF(x, y, across * pixel, down * pixel);
+    };
     painter.fillRect(inside, look.ground);
     // The rim without its corner pixels, which show what lies beneath.
-    painter.fillRect(QRect(inside.left(), rect.top(), inside.width(), 1), look.frame);
-    painter.fillRect(QRect(inside.left(), rect.bottom(), inside.width(), 1), look.frame);
-    painter.fillRect(QRect(rect.left(), inside.top(), 1, inside.height()), look.frame);
-    painter.fillRect(QRect(rect.right(), inside.top(), 1, inside.height()), look.frame);
+    painter.fillRect(QRectF(inside.left(), outer.top(), inside.width(), pixel), look.frame);
+    painter.fillRect(QRectF(inside.left(), inside.bottom(), inside.width(), pixel), look.frame);
+    painter.fillRect(QRectF(outer.left(), inside.top(), pixel, inside.height()), look.frame);
+    painter.fillRect(QRectF(inside.right(), inside.top(), pixel, inside.height()), look.frame);
     if (look.marks) {
         const QColor yellow(255, 220, 0);
-        painter.fillRect(QRect(inside.left(), rect.top(), 3, 1), yellow);
-        painter.fillRect(QRect(rect.left(), inside.top(), 1, 3), yellow);
-        painter.fillRect(QRect(inside.right() - 2, rect.bottom(), 3, 1), yellow);
-        painter.fillRect(QRect(rect.right(), inside.bottom() - 2, 1, 3), yellow);
+        painter.fillRect(dots(inside.left(), outer.top(), 3, 1), yellow);
+        painter.fillRect(dots(outer.left(), inside.top(), 1, 3), yellow);
+        painter.fillRect(dots(inside.right() - 3 * pixel, inside.bottom(), 3, 1), yellow);
+        painter.fillRect(dots(inside.right(), inside.bottom() - 3 * pixel, 1, 3), yellow);
     }
-    for (const QPoint &corner :
-         {rect.topLeft(), rect.topRight(), rect.bottomLeft(), rect.bottomRight()})
-        painter.fillRect(QRect(corner, QSize(1, 1)), look.corners);
+    for (const QPointF &corner : {outer.topLeft(), QPointF(inside.right(), outer.top()),
+                                  QPointF(outer.left(), inside.bottom()), inside.bottomRight()})
+        painter.fillRect(dots(corner.x(), corner.y(), 1, 1), look.corners);
     painter.restore();
     return inside;
 }
@@ -165,16 +179,16 @@ QRect tile(QPainter &painter, const QRect &rect, const TileLook &look)
 void framed(QPainter &painter, const QRect &rect, const TileLook &look, const Drawing &draw,
             qreal inset)
 {
-    const QRect interior = tile(painter, rect, look);
+    const QRectF interior = tile(painter, rect, look);
     painter.save();
     painter.setClipRect(interior);
-    draw(painter, QRectF(interior).adjusted(inset, inset, -inset, -inset));
+    draw(painter, interior.adjusted(inset, inset, -inset, -inset));
     painter.restore();
 }
 
-QImage tilePicture(QSize size, const TileLook &look, const Drawing &draw, qreal inset)
+QImage tilePicture(QSize size, const TileLook &look, const Drawing &draw, qreal inset, qreal ratio)
 {
-    QImage image = Canvas::blank(size);
+    QImage image = Canvas::blank(size, ratio);
     QPainter painter;
     Canvas::begin(painter, image);
     framed(painter, QRect(QPoint(0, 0), size), look, draw, inset);

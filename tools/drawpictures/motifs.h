@@ -42,7 +42,8 @@ QFont boldFont(int pixelSize);
 void letters(QPainter &painter, const QRectF &rect, const QString &text, const QColor &colour);
 
 // A small square frame: a one-pixel rim round a plain ground, its corner
-// pixels left out so the corners look curved.
+// pixels left out so the corners look curved. Drawn for a ratio above 1 its
+// pixels are squares of whole device pixels, the rim as crisp as at 1 ×.
 struct TileLook
 {
     QColor frame = Qt::black;
@@ -52,12 +53,13 @@ struct TileLook
 };
 inline const QColor brownFrame(128, 64, 0);
 // Draws the tile filling the rectangle; returns the rectangle inside its rim.
-QRect tile(QPainter &painter, const QRect &rect, const TileLook &look);
+QRectF tile(QPainter &painter, const QRect &rect, const TileLook &look);
 // The drawing on a tile filling the rectangle, kept the inset off its rim.
 void framed(QPainter &painter, const QRect &rect, const TileLook &look, const Drawing &draw,
             qreal inset = 1);
-// A picture of the given size that is just the drawing on a tile.
-QImage tilePicture(QSize size, const TileLook &look, const Drawing &draw, qreal inset = 1);
+// A picture of the given size, drawn for the ratio, that is just the drawing
+// on a tile.
+QImage tilePicture(QSize size, const TileLook &look, const Drawing &draw, qreal inset, qreal ratio);
 
 // A daisy of outlined petals round a round centre.
 void flower(QPainter &painter, const QRectF &rect, const QColor &petals, const QColor &centre,

@@ -5,13 +5,17 @@
 #include <functional>
 #include <vector>
 
-// One picture of the program: the file it is saved as, the exact size it
-// must have, and the code that draws it.
+// One picture of the program: its name (the file is named from it by
+// PictureFiles::fileName), the exact size it must have in logical pixels,
+// the code that draws it for a device pixel ratio, and whether it is drawn
+// for every ratio of PictureFiles::ratios, as everything the windows show
+// is, or at 1 × only.
 struct PictureDrawing
 {
-    QString file;
+    QString name;
     QSize size;
-    std::function<QImage()> draw;
+    std::function<QImage(qreal ratio)> draw;
+    bool everyRatio = true;
 };
 
 // Background and bars shared by the windows.
@@ -29,6 +33,6 @@ std::vector<PictureDrawing> iconSetPictures();
 // Backgrounds of single windows.
 std::vector<PictureDrawing> windowPictures();
 
-// The program icon, reduced to 256 colours with a one-bit transparency mask,
-// as stored in the Windows icon file.
-QImage programIcon();
+// The program icon drawn for the ratio, reduced to 256 colours with a
+// one-bit transparency mask, as stored in the Windows icon file at 1 ×.
+QImage programIcon(qreal ratio = 1);

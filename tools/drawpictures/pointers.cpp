@@ -9,9 +9,9 @@ namespace {
 
 // The messenger butterfly with spread wings: blue over green on the left,
 // orange-red over yellow on the right, a narrow violet body between them.
-QImage butterfly()
+QImage butterfly(qreal ratio)
 {
-    QImage image = Canvas::blank({32, 32});
+    QImage image = Canvas::blank({32, 32}, ratio);
     QPainter painter;
     Canvas::begin(painter, image);
     Motif::butterfly(painter, QRectF(0, 0, 32, 32), Motif::messengerButterfly);
@@ -20,9 +20,9 @@ QImage butterfly()
 }
 
 // A grey messenger contact behind a red prohibition sign.
-QImage iconArtwork()
+QImage iconArtwork(qreal ratio)
 {
-    QImage image = Canvas::blank({32, 32});
+    QImage image = Canvas::blank({32, 32}, ratio);
     QPainter painter;
     Canvas::begin(painter, image);
     const QColor grey(150, 152, 156);
@@ -47,9 +47,9 @@ QImage iconArtwork()
 
 } // namespace
 
-QImage programIcon()
+QImage programIcon(qreal ratio)
 {
-    const QImage opaque = Canvas::hardAlpha(iconArtwork());
+    const QImage opaque = Canvas::hardAlpha(iconArtwork(ratio));
     // 256 colours at most: an exact palette when the picture has that few,
     // the toolkit's colour cube otherwise.
     QImage indexed = opaque.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
@@ -59,7 +59,7 @@ QImage programIcon()
 std::vector<PictureDrawing> pointerPictures()
 {
     return {
-        {QStringLiteral("butterfly.png"), {32, 32}, butterfly},
-        {QStringLiteral("quorvane.png"), {32, 32}, programIcon},
+        {QStringLiteral("butterfly"), {32, 32}, butterfly},
+        {QStringLiteral("quorvane"), {32, 32}, programIcon},
     };
 }

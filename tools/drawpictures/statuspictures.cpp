@@ -27,10 +27,11 @@ Drawing heapWithFlag(const QColor &heap, const QColor &ink)
 
 // A picture that is just the drawing on a tile; logos fill the tile's inside,
 // other drawings keep a pixel off its rim.
-PictureDrawing tiled(const char *file, QSize size, const TileLook &look, const Drawing &draw,
+PictureDrawing tiled(const char *name, QSize size, const TileLook &look, const Drawing &draw,
                   qreal inset = 1)
 {
-    return {QString::fromLatin1(file), size, [=] { return tilePicture(size, look, draw, inset); }};
+    return {QString::fromLatin1(name), size,
+            [=](qreal ratio) { return tilePicture(size, look, draw, inset, ratio); }};
 }
 
 const QSize square(22, 22);
@@ -41,11 +42,11 @@ const QSize narrow(21, 22);
 std::vector<PictureDrawing> statusPictures()
 {
     return {
-        tiled("icq-online.png", square, blackTile, greenFlower),
-        tiled("icq-offline.png", narrow, brownTile, redFlower),
-        tiled("unknown.png", narrow, brownTile, with(questionMark, Qt::black)),
-        tiled("irc-online.png", square, blackTile, with(letterLogo, ircLogo), 0),
-        tiled("irc-offline.png", square, fieldTile, inGrey(with(letterLogo, ircLogo)), 0),
+        tiled("icq-online", square, blackTile, greenFlower),
+        tiled("icq-offline", narrow, brownTile, redFlower),
+        tiled("unknown", narrow, brownTile, with(questionMark, Qt::black)),
+        tiled("irc-online", square, blackTile, with(letterLogo, ircLogo), 0),
+        tiled("irc-offline", square, fieldTile, inGrey(with(letterLogo, ircLogo)), 0),
     };
 }
 
@@ -53,19 +54,19 @@ std::vector<PictureDrawing> legendPictures()
 {
     const QColor brown(150, 90, 40), darkBrown(80, 40, 10), lightGrey(150, 150, 150);
     return {
-        tiled("legend1-online.png", square, markedTile, heapWithFlag(brown, darkBrown), 0),
-        tiled("legend1-offline.png", square, blackTile,
+        tiled("legend1-online", square, markedTile, heapWithFlag(brown, darkBrown), 0),
+        tiled("legend1-offline", square, blackTile,
               heapWithFlag(grey(brown).lighter(120), grey(darkBrown)), 0),
-        tiled("legend2-online.png", square, markedTile,
+        tiled("legend2-online", square, markedTile,
               with(runnerOnDisc, runnerYellow, Qt::black, discBlue), 0),
-        tiled("legend2-offline.png", narrow, TileLook{lightGrey},
+        tiled("legend2-offline", narrow, TileLook{lightGrey},
               with(runner, QColor(215, 215, 215), lightGrey.darker(110))),
-        tiled("legend3-online.png", square, markedTile, with(letterLogo, blockLogo), 0),
-        tiled("legend3-offline.png", square, fieldTile, inGrey(with(letterLogo, blockLogo)), 0),
-        tiled("legend4-online.png", square, markedTile, with(hattedSmiley, yahooSmiley)),
-        tiled("legend4-offline.png", narrow, brownTile,
+        tiled("legend3-online", square, markedTile, with(letterLogo, blockLogo), 0),
+        tiled("legend3-offline", square, fieldTile, inGrey(with(letterLogo, blockLogo)), 0),
+        tiled("legend4-online", square, markedTile, with(hattedSmiley, yahooSmiley)),
+        tiled("legend4-offline", narrow, brownTile,
               with(hattedSmiley, SmileyLook{chequered(QColor(40, 90, 230)), yahooSmiley.hat})),
-        tiled("legend5-online.png", square, markedTile, greenFlower),
-        tiled("legend5-offline.png", narrow, brownTile, redFlower),
+        tiled("legend5-online", square, markedTile, greenFlower),
+        tiled("legend5-offline", narrow, brownTile, redFlower),
     };
 }

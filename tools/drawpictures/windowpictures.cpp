@@ -32,6 +32,10 @@ void glossyBar(QPainter &painter, const QRectF &rect)
 // a strip above the field and -1 for one below it.
 void barStrip(QPainter &painter, qreal edgeY, int away, const QRectF &bar)
 {
+    // The line on whole device pixels, so that it is as sharp at 1.5 × as
+    // at 1 × and 2 ×.
+    const QRectF line = Canvas::onPixels(painter, QRectF(0, edgeY - 0.5, 1, 1));
+    edgeY = line.center().y();
     const qreal far = away > 0 ? -2 : aboutSize.height() + 2;
     const qreal bend = edgeY + away * 2;    // how far the edge gives way
     const qreal reach = bar.height() / 2 + 4; // where the bend starts, off the bar's end
@@ -52,16 +56,16 @@ void barStrip(QPainter &painter, qreal edgeY, int away, const QRectF &bar)
     shade.setColorAt(0, Qt::white);
     shade.setColorAt(1, QColor(214, 216, 220));
     painter.save();
-    painter.setPen(QPen(stripLine, 1));
+    painter.setPen(QPen(stripLine, line.height()));
     painter.setBrush(shade);
     painter.drawPath(shape);
     painter.restore();
     glossyBar(painter, bar);
 }
 
-QImage aboutBackground()
+QImage aboutBackground(qreal ratio)
 {
-    QImage image = Canvas::blank(aboutSize, aboutBlue);
+    QImage image = Canvas::blank(aboutSize, ratio, aboutBlue);
     QPainter painter;
     Canvas::begin(painter, image);
     barStrip(painter, 19.5, +1, QRectF(9, 5, 223, 11));
@@ -73,5 +77,5 @@ QImage aboutBackground()
 
 std::vector<PictureDrawing> windowPictures()
 {
-    return {{QStringLiteral("about-background.png"), aboutSize, aboutBackground}};
+    return {{QStringLiteral("about-background"), aboutSize, aboutBackground}};
 }
