@@ -3,7 +3,6 @@
 #include "app/programend.h"
 #include "lookup/runtimeerror.h"
 #include "lookup/version.h"
-#include "webview/webprofile.h"
 #include "windows/fonts.h"
 #include "windows/pictures.h"
 
@@ -13,9 +12,6 @@ void Application::prepare()
     // caches that Qt and Mesa would otherwise write under the user's home.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
-    // The web engine shares its OpenGL context with the widgets.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    WebProfile::prepareEngine();
 }
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)

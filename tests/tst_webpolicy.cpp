@@ -4,7 +4,7 @@
 #include "support/testmain.h"
 #include "support/webviews.h"
 #include "webview/webbrowser.h"
-#include "webview/webpolicy.h"
+#include "webview/engine/webpolicy.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QQuickWindow>
+#include <QWebEnginePage>
 #include <QElapsedTimer>
 #include <QLineEdit>
 

@@ -1,12 +1,9 @@
 #include "webview/webbrowser.h"
 
-#include "webview/webpolicy.h"
-#include "webview/webprofile.h"
+#include "webview/engine.h"
 
 #include <QPainter>
 #include <QResizeEvent>
-#include <QWebEngineScriptCollection>
-#include <QWebEngineView>
 
 WebBrowser::WebBrowser(const QString &startAddress, QWidget *parent)
     : QWidget(parent), m_startAddress(startAddress)
@@ -17,12 +14,9 @@ WebBrowser::WebBrowser(const QString &startAddress, QWidget *parent)
     Navigate(startAddress);
 }
 
-WebBrowser::~WebBrowser()
-{
-    // The page must go before the profile; deleting the view here makes the
-    // order explicit whatever happens to the window later.
-    delete m_view;
-}
+// The page must go before the engine's profile; deleting the view here makes
+// the order explicit whatever happens to the window later.
+WebBrowser::~WebBrowser() = default;
 
 void WebBrowser::Navigate(const QString &address)
 {
@@ -54,30 +48,32 @@ void WebBrowser::paintEvent(QPaintEvent *event)
 
 void WebBrowser::createView()
 {
-    m_view = new QWebEngineView(this);
-    auto *page = new SafePage(WebProfile::shared(), m_view);
-    page->scripts().insert(WebProfile::barePictureStyle());
-    m_view->setPage(page);
-    connect(page, &QWebEnginePage::renderProcessTerminated, this, &WebBrowser::recoverFromLostRenderer);
-    connect(m_view, &QWebEngineView::loadFinished, this, &WebBrowser::loadFinished);
-    // Nothing dropped onto the view is opened.
-    m_view->setAcceptDrops(false);
-    m_view->setAccessibleName(accessibleName());
-    m_view->setGeometry(rect());
+    EngineViewEvents events;
+    events.loadFinished = [this](bool ok) { emit loadFinished(ok); };
+    events.rendererLost = [this] { recoverFromLostRenderer(); };
+    m_view = Engines::createView(this, std::move(events));
+    if (!m_view)
+        return;
+    QWidget *widget = m_view->widget();
+    widget->setAccessibleName(accessibleName());
+    widget->setGeometry(rect());
     const bool hadFocus = hasFocus();
-    setFocusProxy(m_view);
+    setFocusProxy(widget);
     if (hadFocus)
-        m_view->setFocus();
-    m_view->show();
+        widget->setFocus();
+    widget->show();
     load(m_waitingAddress);
     m_waitingAddress.clear();
     emit viewCreated();
 }
 
-void WebBrowser::recoverFromLostRenderer(QWebEnginePage::RenderProcessTerminationStatus status)
+QWidget *WebBrowser::view() const
 {
-    if (status == QWebEnginePage::NormalTerminationStatus)
-        return;
+    return m_view ? m_view->widget() : nullptr;
+}
+
+void WebBrowser::recoverFromLostRenderer()
+{
     // The page the view showed is gone with its renderer. The view shows its
     // start page again, as when its window was created, in a new renderer;
     // unless the program has sent it somewhere else meanwhile. Queued: the
@@ -97,19 +93,18 @@ void WebBrowser::describe(const QString &what)
 {
     setAccessibleName(what);
     if (m_view)
-        m_view->setAccessibleName(what);
+        m_view->widget()->setAccessibleName(what);
 }
 
 QUrl WebBrowser::currentAddress() const
 {
     if (!m_view)
         return QUrl(m_waitingAddress, QUrl::TolerantMode);
-    const QUrl shown = m_view->url();
-    return shown.isEmpty() ? m_view->page()->requestedUrl() : shown;
+    return m_view->address();
 }
 
 void WebBrowser::resizeEvent(QResizeEvent *event)
 {
     if (m_view)
-        m_view->setGeometry(QRect(QPoint(0, 0), event->size()));
+        m_view->widget()->setGeometry(QRect(QPoint(0, 0), event->size()));
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QUrl>
-#include <QWebEnginePage>
 #include <QWidget>
+#include <memory>
 
-class QWebEngineView;
+class EngineView;
 
 // The embedded web view of a window. The program uses two things of it: the
 // start address, loaded by itself when the view is created, and Navigate(),
@@ -32,8 +32,8 @@ public:
     // The address of the page the view shows or is loading (or will load).
     QUrl currentAddress() const;
 
-    // The engine's view, once made; null before the window was on screen.
-    QWebEngineView *view() const { return m_view; }
+    // The engine's widget, once made; null before the window was on screen.
+    QWidget *view() const;
 
 signals:
     // Every address handed to the view, the start address included.
@@ -49,9 +49,9 @@ protected:
 private:
     void createView();
     void load(const QString &address);
-    void recoverFromLostRenderer(QWebEnginePage::RenderProcessTerminationStatus status);
+    void recoverFromLostRenderer();
 
-    QWebEngineView *m_view = nullptr;
+    std::unique_ptr<EngineView> m_view;
     QString m_startAddress;
     QString m_waitingAddress;    // handed over before the view was made
     bool m_creationQueued = false;

@@ -14,7 +14,7 @@ QWebEngineView *viewOf(QWidget *window)
         return nullptr;
     if (!QTest::qWaitFor([browser] { return browser->view() != nullptr; }, 30000))
         return nullptr;
-    return browser->view();
+    return qobject_cast<QWebEngineView *>(browser->view());
 }
 
 QWebEnginePage *pageOf(QWidget *window)

@@ -1,4 +1,4 @@
-#include "webview/webpolicy.h"
+#include "webview/engine/webpolicy.h"
 
 #include <QWebEngineCertificateError>
 #include <QWebEngineDownloadRequest>

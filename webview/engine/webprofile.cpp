@@ -1,6 +1,6 @@
-#include "webview/webprofile.h"
+#include "webview/engine/webprofile.h"
 
-#include "webview/webpolicy.h"
+#include "webview/engine/webpolicy.h"
 
 #include <QLoggingCategory>
 #include <QQuickWindow>
