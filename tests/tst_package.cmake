@@ -58,7 +58,8 @@ expect(fields "fonts-liberation2")
 
 execute_process(COMMAND dpkg-deb --contents ${program} OUTPUT_VARIABLE contents)
 foreach(path ./usr/bin/quorvane\n ./usr/share/applications/quorvane.desktop
-             ./usr/share/icons/hicolor/32x32/apps/quorvane.png)
+             ./usr/share/icons/hicolor/32x32/apps/quorvane.png
+             /quorvane/quorvane_webengine.so)
     expect(contents "${path}")
 endforeach()
 # Only the program's own files: no server, tests, tools or development files.
