@@ -45,14 +45,19 @@ void prepareEngine()
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.debug=false\n"
                                                     "qt.webenginecontext.info=false"));
     // A status picture or a short page needs no GPU; drawing in software
-    // saves the memory and start-up time of an OpenGL context per view.
+    // saves the memory and start-up time of OpenGL (the program never loads
+    // a driver for it).
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QQuickWindow::setSceneGraphBackend(QStringLiteral("software"));
     // Every page the program shows comes from its own few small sites (the
     // group's server, the author's site, the status servers' pictures): one
     // renderer process serves all of its views, rather than one per site.
+    // The pages hold no script to speak of, and a view's last page is never
+    // gone back to: the script engine's optimising compiler and the cache of
+    // pages to go back to are memory the views would hold for nothing.
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    for (const char *flag : {"--renderer-process-limit=1", "--disable-site-isolation-trials"}) {
+    for (const char *flag : {"--renderer-process-limit=1", "--disable-site-isolation-trials",
+                             "--js-flags=--lite-mode", "--disable-features=BackForwardCache"}) {
         if (!flags.contains(flag))
             flags.append(flags.isEmpty() ? "" : " ").append(flag);
     }
