@@ -158,6 +158,10 @@ void TestAccessibility::webViewsAndWindowsSayWhatTheyShow()
     QCOMPARE(QAccessible::queryAccessibleInterface(main)->text(QAccessible::Name),
              "Quorvane - By Telmik/Brasko");
     QCOMPARE(QAccessible::queryAccessibleInterface(about)->text(QAccessible::Name), "About/Help ");
+    // Windows, not client areas: a screen reader announces them as frames.
+    for (QWidget *window : {static_cast<QWidget *>(main), static_cast<QWidget *>(about),
+                            static_cast<QWidget *>(openWindow<frmAbout1>())})
+        QCOMPARE(QAccessible::queryAccessibleInterface(window)->role(), QAccessible::Window);
 }
 
 QUORVANE_TEST_MAIN(TestAccessibility)

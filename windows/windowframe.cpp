@@ -2,16 +2,35 @@
 
 #include "windows/fonts.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 
+namespace {
+
+// A plain widget is a client area to assistive technology; every window of
+// the program is a window (a frame, to a screen reader), named by its caption.
+QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("WindowFrame") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
 WindowFrame::WindowFrame(const QString &caption, QSize clientTwips, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
+    static const bool installed = [] {
+        QAccessible::installFactory(windowAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
     setWindowTitle(caption);
     setFixedSize(Twips::size(clientTwips.width(), clientTwips.height()));
     setFont(Fonts::dialog());
