@@ -52,12 +52,11 @@ void prepareEngine()
     // Every page the program shows comes from its own few small sites (the
     // group's server, the author's site, the status servers' pictures): one
     // renderer process serves all of its views, rather than one per site.
-    // The pages hold no script to speak of, and a view's last page is never
-    // gone back to: the script engine's optimising compiler and the cache of
-    // pages to go back to are memory the views would hold for nothing.
+    // A view's last page is never gone back to: a cache of pages to go back
+    // to is memory the views would hold for nothing.
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     for (const char *flag : {"--renderer-process-limit=1", "--disable-site-isolation-trials",
-                             "--js-flags=--lite-mode", "--disable-features=BackForwardCache"}) {
+                             "--disable-features=BackForwardCache"}) {
         if (!flags.contains(flag))
             flags.append(flags.isEmpty() ? "" : " ").append(flag);
     }
