@@ -2,10 +2,12 @@
 // the main window's start page, and nothing else. Whatever Quorvane costs
 // beyond this is the program's own.
 //
-// The Qt start-up settings are Quorvane's (see Application::prepare), the
-// software drawing of web views included, so that only the program's
-// features make the difference. How Quorvane's views share renderer
-// processes is one of those features, and the floor has one view only.
+// It is made the way Qt's documentation makes such a program: the context
+// sharing Qt WebEngine asks for set before the application object, the view
+// made before its window is shown. Its web view draws in software, as
+// Quorvane's do. Everything else Quorvane does about its start (the engine
+// loaded once the window is on screen, no OpenGL driver at all, one renderer
+// for all views) is the program's own, and the floor has none of it.
 
 #include <QApplication>
 #include <QQuickWindow>
