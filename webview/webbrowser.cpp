@@ -14,8 +14,8 @@ WebBrowser::WebBrowser(const QString &startAddress, QWidget *parent)
     Navigate(startAddress);
 }
 
-// The page must go before the engine's profile; deleting the view here makes
-// the order explicit whatever happens to the window later.
+// The engine's view, and its page with it, goes with this widget: before the
+// engine's profile, whatever happens to the window later.
 WebBrowser::~WebBrowser() = default;
 
 void WebBrowser::Navigate(const QString &address)
@@ -64,7 +64,6 @@ void WebBrowser::createView()
     widget->show();
     load(m_waitingAddress);
     m_waitingAddress.clear();
-    emit viewCreated();
 }
 
 QWidget *WebBrowser::view() const

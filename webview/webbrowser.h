@@ -39,8 +39,6 @@ signals:
     // Every address handed to the view, the start address included.
     void navigationRequested(const QString &address);
     void loadFinished(bool ok);
-    // The engine's view is made and loading its first page.
-    void viewCreated();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
