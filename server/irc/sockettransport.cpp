@@ -2,6 +2,7 @@
 
 #include "ircmessage.h"
 
+#include <QPointer>
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTimer>
@@ -37,8 +38,22 @@ void SocketTransport::open(const QHostAddress &address, quint16 port, bool tls, 
 
 void SocketTransport::send(const QByteArray &line)
 {
-    if (m_socket && IrcLine::isSafe(line))
-        m_socket->write(line + "\r\n");
+    if (!m_socket || !IrcLine::isSafe(line))
+        return;
+    // A server that makes us answer (PINGs) but reads nothing of it would
+    // have the answers pile up here without end. A healthy one never lets
+    // this much wait: the connection ends, after this call has returned.
+    if (m_socket->bytesToWrite() > maxUnsentBytes) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, socket = QPointer<QSslSocket>(m_socket)] {
+                if (socket && socket == m_socket)
+                    fail(QStringLiteral("the IRC server reads nothing of what is sent to it"));
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    m_socket->write(line + "\r\n");
 }
 
 void SocketTransport::close()

@@ -23,6 +23,9 @@ public:
 
     // IRCv3 allows 8191 bytes of tags before the 512 of the message itself.
     static inline constexpr int maxLineLength = 8191 + 512;
+    // What may wait to be sent before the server is taken for one that reads
+    // nothing: far more than the few paced lines and PONGs of a healthy one.
+    static inline constexpr qint64 maxUnsentBytes = 256 * 1024;
 
 private:
     void onReadable();

@@ -110,6 +110,7 @@ void TestIrcFaults::aFaultyNetworkAnswersInTimeAndLeavesOthersWhole_data()
     QTest::newRow("binary garbage instead of a welcome") << B::Garbage << false;
     QTest::newRow("binary garbage between answers") << B::GarbageAfterWelcome << true;
     QTest::newRow("a flood of PINGs") << B::PingFlood << true;
+    QTest::newRow("a flood of PINGs, the PONGs never read") << B::PingFloodUnread << false;
     QTest::newRow("drops in the middle of a line") << B::DropMidLine << false;
     QTest::newRow("refuses TLS") << B::RefuseTls << true;
 }

@@ -114,6 +114,13 @@ void ScriptedIrcServer::afterWelcome(QTcpSocket *socket)
         for (int i = 0; i < 5'000; ++i)
             socket->write(":irc.scripted PING :flood" + QByteArray::number(i) + "\r\n");
         break;
+    case Behaviour::PingFloodUnread:
+        // Nothing more is read from the client, so its PONGs pile up on its side.
+        disconnect(socket, &QTcpSocket::readyRead, this, nullptr);
+        socket->setReadBufferSize(1);
+        for (int i = 0; i < 20'000; ++i)
+            socket->write(":irc.scripted PING :" + QByteArray(400, 'p') + QByteArray::number(i) + "\r\n");
+        break;
     default:
         break;
     }

@@ -32,6 +32,7 @@ public:
         EndlessLine,   // registers, then sends 64 KiB without a line end
         GarbageAfterWelcome, // registers and answers, each answer after lines of binary garbage
         PingFlood,     // registers, sends 5,000 PINGs at once, then answers
+        PingFloodUnread, // registers, stops reading, then sends 8 MB of PINGs
     };
 
     explicit ScriptedIrcServer(Behaviour behaviour, QObject *parent = nullptr);
