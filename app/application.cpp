@@ -12,12 +12,6 @@ void Application::prepare()
     // caches that Qt and Mesa would otherwise write under the user's home.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
     qputenv("MESA_SHADER_CACHE_DISABLE", "true");
-    // Nothing of the program draws with OpenGL: the windows are widgets and
-    // the web views draw in software. Without this the X11 plug-in loads an
-    // OpenGL driver (some 17 MiB) as soon as the engine asks whether there is
-    // one. A user's own setting wins.
-    if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
-        qputenv("QT_XCB_GL_INTEGRATION", "none");
 }
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)

@@ -289,6 +289,11 @@ void TestWebView::engineDrawsInSoftwareAndAllViewsShareOneRenderer()
     QTest::qWait(1000);
     // Four windows showing pages of three sites: one renderer among them.
     QCOMPARE(rendererProcesses(), 1);
+    // The settings reached the engine and went no further: a browser the
+    // program starts for the user inherits the environment as it was.
+    QVERIFY(!qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--renderer-process-limit"));
+    QVERIFY(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--proxy-server"));
+    QVERIFY(!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"));
 }
 
 QUORVANE_TEST_MAIN(TestWebView)
