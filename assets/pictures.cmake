@@ -39,10 +39,8 @@ set(_window_pictures
 # Drawn at 1 x only: the pointers' other stored sizes, and the icons the
 # status server answers with (below).
 set(QUORVANE_PICTURES
-    ybubble-48.png      # Yahoo! speech bubble pointer, 48 x 48
-    ybubble-16.png      #   16 x 16
-    runner-48.png       # AIM running figure pointer, 48 x 48
-    runner-16.png       #   16 x 16
+    ybubble-16.png      # Yahoo! speech bubble pointer, 16 x 16
+    runner-16.png       # AIM running figure pointer, 16 x 16
 )
 foreach(_picture IN LISTS _window_pictures)
     list(APPEND QUORVANE_PICTURES ${_picture}.png ${_picture}@1.5x.png ${_picture}@2x.png)

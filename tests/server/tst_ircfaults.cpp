@@ -1,6 +1,7 @@
 // IRC networks that misbehave, scripted on the loopback address: each fault
 // is met several rounds in a row, and after each round a healthy network
 // still answers its next lookup normally and the process has not grown.
+#include "support/fastirc.h"
 #include "support/memory.h"
 #include "support/scriptedircserver.h"
 
@@ -19,15 +20,10 @@ constexpr qint64 allowedGrowth = 4 * 1024 * 1024;
 
 IrcSettings fastSettings(const QList<quint16> &ports)
 {
-    IrcSettings settings;
-    settings.allowedPorts = ports;
+    IrcSettings settings = fastIrcSettings(ports);
     settings.lookupBoundMs = boundMs;
-    settings.connectTimeoutMs = 600;
-    settings.registerTimeoutMs = 1000;
     settings.floodIntervalMs = 50;
-    settings.backoffInitialMs = 200;
     settings.backoffMaxMs = 400;
-    settings.unreachableMemoryMs = 0;
     // Names under .invalid resolve to nothing after a while; "hang.invalid" never answers.
     settings.resolver = [](const QString &host, QObject *context, const IrcSettings::Resolved &done) {
         if (host == QLatin1String("hang.invalid"))
@@ -37,13 +33,6 @@ IrcSettings fastSettings(const QList<quint16> &ports)
         done({QHostAddress(QHostAddress::LocalHost)});
     };
     return settings;
-}
-
-AddressPolicy loopbackAllowed()
-{
-    AddressPolicy policy;
-    policy.allow(QStringLiteral("127.0.0.0/8"));
-    return policy;
 }
 
 struct Answer

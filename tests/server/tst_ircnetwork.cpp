@@ -1,6 +1,7 @@
 // The IRC side as the HTTP side uses it, against scripted IRC servers on
 // the loopback address: answers, coalescing and the cache counted at the
 // server, the address policy, and every bound answering unknown in time.
+#include "support/fastirc.h"
 #include "support/scriptedircserver.h"
 
 #include "irc/ircidentity.h"
@@ -15,25 +16,9 @@
 
 namespace {
 
-// Test times: short, but with the real proportions.
 IrcSettings fastSettings(quint16 port)
 {
-    IrcSettings settings;
-    settings.allowedPorts = {port};
-    settings.lookupBoundMs = 1500;
-    settings.connectTimeoutMs = 600;
-    settings.registerTimeoutMs = 1000;
-    settings.floodIntervalMs = 100;
-    settings.backoffInitialMs = 200;
-    settings.unreachableMemoryMs = 0;
-    return settings;
-}
-
-AddressPolicy loopbackAllowed()
-{
-    AddressPolicy policy;
-    policy.allow(QStringLiteral("127.0.0.0/8"));
-    return policy;
+    return fastIrcSettings({port});
 }
 
 IrcIdentity identity(const QString &nick, quint16 port, const QString &host = QStringLiteral("127.0.0.1"))

@@ -36,8 +36,8 @@ void orangeRunner(QPainter &painter, qreal size)
                   QColor(255, 176, 0), QColor(130, 60, 0));
 }
 
-// The windows wear the 32-pixel pointer, drawn for every ratio; the other
-// sizes are stored as drawn, at 1 × only.
+// The windows wear the 32-pixel pointer, drawn for every ratio (at 1.5 × it
+// is the 48-pixel pointer); the 16-pixel one is stored as drawn, at 1 × only.
 PictureDrawing sized(const QString &name, int size, void (*draw)(QPainter &, qreal))
 {
     return {QStringLiteral("%1-%2").arg(name).arg(size), {size, size},
@@ -49,7 +49,7 @@ PictureDrawing sized(const QString &name, int size, void (*draw)(QPainter &, qre
 std::vector<PictureDrawing> logoPointerPictures()
 {
     std::vector<PictureDrawing> pictures;
-    for (int size : {48, 32, 16}) {
+    for (int size : {32, 16}) {
         pictures.push_back(sized(QStringLiteral("ybubble"), size, yahooBubble));
         pictures.push_back(sized(QStringLiteral("runner"), size, orangeRunner));
     }

@@ -7,9 +7,9 @@ class QWebEngineScript;
 // memory only, so nothing of a run (cache, cookies, history) reaches the disk.
 namespace WebProfile {
 
-// How the web engine runs, set before the application object exists:
-// the program's few small views draw in software, and all of them share one
-// renderer process instead of each view or site starting its own.
+// How the web engine draws, set when its module loads, before the first view:
+// the program's few small views draw in software. (How it starts, with one
+// renderer for all views and no OpenGL, is set as shared() starts it.)
 void prepareEngine();
 
 QWebEngineProfile *shared();
