@@ -84,5 +84,19 @@ function(quorvane_add_pictures target)
     qt_add_resources(${target} pictures
         PREFIX /pictures
         BASE ${QUORVANE_PICTURE_DIR}
-        FILES ${_files})
+        FILES ${_files}
+        OUTPUT_TARGETS _resource_targets)
+    # The resource is compiled by targets of its own (for a static library),
+    # in this folder, from files drawn in another: each must wait for the
+    # drawing. Ninja sees that through its one graph of files; the Makefiles
+    # generator knows the drawing's outputs only in the folder that makes them.
+    foreach(_resource_target IN LISTS _resource_targets)
+        add_dependencies(${_resource_target} pictures)
+    endforeach()
+    # The pictures drawn and compiled, and nothing else: what a clean build
+    # of many jobs must get right (tst_cleanbuild builds it alone).
+    if(NOT TARGET picture_resources)
+        add_custom_target(picture_resources)
+    endif()
+    add_dependencies(picture_resources ${_resource_targets})
 endfunction()
