@@ -53,7 +53,7 @@ private slots:
     void pictureButtonsReadAsButtonsWithTheirCaptions();
     void pressingAPictureButtonClicksIt();
     void boxesAreNamedByTheirFieldBars();
-    void progressBarReportsTheLookupsValue();
+    void progressBarSaysWhatItMeasuresAndItsValue();
     void webViewsAndWindowsSayWhatTheyShow();
 
 private:
@@ -134,9 +134,11 @@ void TestAccessibility::boxesAreNamedByTheirFieldBars()
     QCOMPARE(captionOf(openWindow<frmAbout1>(), "Text1"), "Usage");
 }
 
-void TestAccessibility::progressBarReportsTheLookupsValue()
+void TestAccessibility::progressBarSaysWhatItMeasuresAndItsValue()
 {
     frmmain *main = openWindow<frmmain>();
+    QCOMPARE(nameOf(main, "pg"), "Lookup progress");
+    QCOMPARE(nameOf(openWindow<Form1>(), "pg"), "Lookup progress");
     QAccessibleValueInterface *bar = accessibleOf(main, "pg")->valueInterface();
     QVERIFY(bar);
     QCOMPARE(bar->minimumValue().toInt(), 0);

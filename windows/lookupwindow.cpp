@@ -19,6 +19,8 @@ void LookupWindow::addProgressBar(const Twips::Rect &rect)
     Timer1->setObjectName(QStringLiteral("Timer1"));
     m_sequence = new LookupSequence(*Timer1, [this] { lookup(); }, this);
     pg = add<ProgressBar>("pg", rect, m_sequence->progress());
+    // What the bar measures, for a screen reader: it has no caption of its own.
+    pg->setAccessibleName(QStringLiteral("Lookup progress"));
 }
 
 void LookupWindow::addWebBrowser(const Twips::Rect &rect, const QString &startPath)
