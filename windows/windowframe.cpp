@@ -104,6 +104,23 @@ void WindowFrame::closeEvent(QCloseEvent *event)
     emit closedByUser();
 }
 
+void WindowFrame::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // The windows offer no minimise, but some window managers minimise a
+    // window all the same; a tool window has no taskbar entry to bring it
+    // back by, and the program would run on out of reach. Such a minimise
+    // is undone at once, from the event loop once the manager is done.
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isMinimized())
+                    setWindowState(windowState() & ~Qt::WindowMinimized);
+            },
+            Qt::QueuedConnection);
+}
+
 void WindowFrame::place(QWidget *control, const char *name, const Twips::Rect &rect)
 {
     control->setObjectName(QString::fromLatin1(name));
