@@ -12,6 +12,8 @@ packages=(
     qt6-base-dev qt6-webengine-dev libqt6opengl6-dev libgl-dev
     fonts-liberation2 fonts-dejavu-core   # stand-ins for the Windows fonts
     xvfb xauth                             # a display where there is none
+    openbox xdotool x11-utils              # a window manager, clicks and window states on it (tests)
+    qt6-image-formats-plugins              # WebP status pictures (tests)
     binutils-mingw-w64-x86-64              # checks the Windows resources
     dpkg-dev file desktop-file-utils       # builds and checks the Debian packages
     libcap2-bin                            # lets the status server bind port 80

@@ -19,7 +19,12 @@ public:
 
     // The engine's own widget; its parent is the widget the view was made in.
     virtual QWidget *widget() const = 0;
+    // Loads a page (a start page) as the view's whole content.
     virtual void load(const QUrl &address) = 0;
+    // Shows what a status server answers at the address: a picture at the
+    // top-left on white, as a classic browser showed a bare picture, or
+    // whatever page it answers with.
+    virtual void showAnswer(const QUrl &address) = 0;
     // The page shown, or the one being loaded before anything is shown.
     virtual QUrl address() const = 0;
 };

@@ -11,7 +11,8 @@ WebBrowser::WebBrowser(const QString &startAddress, QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     // The white of an empty page, until the view arrives.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    Navigate(startAddress);
+    emit navigationRequested(startAddress);
+    m_waitingAddress = startAddress;
 }
 
 // The engine's view, and its page with it, goes with this widget: before the
@@ -22,17 +23,23 @@ void WebBrowser::Navigate(const QString &address)
 {
     m_pageLost = false;
     emit navigationRequested(address);
-    if (m_view)
-        load(address);
-    else
+    if (m_view) {
+        load(address, true);
+    } else {
         m_waitingAddress = address;
+        m_waitingIsAnswer = true;
+    }
 }
 
-void WebBrowser::load(const QString &address)
+void WebBrowser::load(const QString &address, bool answer)
 {
     // Characters a URL cannot hold (spaces, line breaks) are the browser's to
     // encode; the program hands over the address as it was composed.
-    m_view->load(QUrl(address, QUrl::TolerantMode));
+    const QUrl url(address, QUrl::TolerantMode);
+    if (answer)
+        m_view->showAnswer(url);
+    else
+        m_view->load(url);
 }
 
 void WebBrowser::paintEvent(QPaintEvent *event)
@@ -62,7 +69,7 @@ void WebBrowser::createView()
     if (hadFocus)
         widget->setFocus();
     widget->show();
-    load(m_waitingAddress);
+    load(m_waitingAddress, m_waitingIsAnswer);
     m_waitingAddress.clear();
 }
 
@@ -82,7 +89,7 @@ void WebBrowser::recoverFromLostRenderer()
         this,
         [this] {
             if (m_pageLost)
-                load(m_startAddress);
+                load(m_startAddress, false);
             m_pageLost = false;
         },
         Qt::QueuedConnection);

@@ -46,12 +46,13 @@ protected:
 
 private:
     void createView();
-    void load(const QString &address);
+    void load(const QString &address, bool answer);
     void recoverFromLostRenderer();
 
     std::unique_ptr<EngineView> m_view;
     QString m_startAddress;
     QString m_waitingAddress;    // handed over before the view was made
+    bool m_waitingIsAnswer = false; // sent by Navigate() rather than the start
     bool m_creationQueued = false;
     bool m_pageLost = false;     // since the renderer died, until the next page
 };

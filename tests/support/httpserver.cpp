@@ -39,23 +39,71 @@ void HttpServer::respond(const QByteArray &targetSuffix, const Response &respons
     m_responses.prepend({targetSuffix, response});
 }
 
-QByteArray HttpServer::statusPicture()
+namespace {
+
+// Qt reads GIF but does not write it. A picture of one colour needs no
+// compression: each pair of pixels follows a clear code, so the LZW table
+// never grows past 3-bit codes.
+QByteArray solidGif(int width, int height, QRgb colour)
 {
-    QImage picture(22, 22, QImage::Format_ARGB32);
-    picture.fill(QColor(0, 160, 0));
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
-    return png;
+    QByteArray gif("GIF89a");
+    const auto word = [&gif](int value) { gif.append(char(value & 0xff)).append(char(value >> 8)); };
+    word(width);
+    word(height);
+    gif.append(char(0x80)).append('\0').append('\0'); // a global table of two colours
+    gif.append(char(qRed(colour))).append(char(qGreen(colour))).append(char(qBlue(colour)));
+    gif.append(char(0xff)).append(char(0xff)).append(char(0xff));
+    gif.append(',');
+    word(0);
+    word(0);
+    word(width);
+    word(height);
+    gif.append('\0').append(char(2)); // no local table; LZW codes start at 3 bits
+    QByteArray data;
+    quint32 bits = 0;
+    int count = 0;
+    const auto code = [&](quint32 value) {
+        bits |= value << count;
+        for (count += 3; count >= 8; count -= 8, bits >>= 8)
+            data.append(char(bits & 0xff));
+    };
+    for (int pixel = 0; pixel < width * height; pixel += 2) {
+        code(4); // clear
+        code(0);
+        if (pixel + 1 < width * height)
+            code(0);
+    }
+    code(5); // end of information
+    if (count > 0)
+        data.append(char(bits & 0xff));
+    for (qsizetype at = 0; at < data.size(); at += 255)
+        gif.append(char(qMin<qsizetype>(255, data.size() - at))).append(data.mid(at, 255));
+    return gif.append('\0').append(';');
 }
 
-void HttpServer::becomeEngineProxy() const
+} // namespace
+
+QByteArray HttpServer::statusPicture(const char *format, QRgb colour)
+{
+    if (qstrcmp(format, "GIF") == 0)
+        return solidGif(22, 22, colour);
+    QImage picture(22, 22, QImage::Format_RGB32);
+    picture.fill(colour);
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, format, 100))
+        qWarning("the test cannot write %s pictures", format);
+    return encoded;
+}
+
+void HttpServer::becomeEngineProxy(const QString &bypass) const
 {
     // The engine would reach ".localhost" names directly; "<-loopback>"
     // sends them through the proxy as well.
-    addEngineFlags(QStringLiteral("--disable-gpu --proxy-bypass-list=<-loopback> "
-                                  "--proxy-server=http://127.0.0.1:%1")
+    const QString bypassList = bypass.isEmpty() ? QStringLiteral("<-loopback>") : "<-loopback>;" + bypass;
+    addEngineFlags(QStringLiteral("--disable-gpu --proxy-bypass-list=%1 --proxy-server=http://127.0.0.1:%2")
+                       .arg(bypassList)
                        .arg(port())
                        .toLatin1());
 }
@@ -94,6 +142,10 @@ void HttpServer::onReadable(QTcpSocket *socket)
         }
         if (response.silent)
             continue;
+        if (response.drop) {
+            socket->abort();
+            return;
+        }
         QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status) + " Answer\r\n";
         reply += response.extraHeaders;
         reply += "Content-Type: " + response.contentType + "\r\n";

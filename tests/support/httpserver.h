@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -32,6 +33,7 @@ public:
         QByteArray body = "<html><body><p>status page</p></body></html>";
         QByteArray extraHeaders = {}; // whole lines, each ending in CR LF
         bool silent = false;          // never answer at all
+        bool drop = false;            // close the connection without an answer
     };
     // The answer to a request whose target ends with the suffix.
     void respond(const QByteArray &targetSuffix, const Response &response);
@@ -40,12 +42,14 @@ public:
     QStringList targets() const { return m_targets; }
     bool received(const QString &target) const { return m_targets.contains(target); }
 
-    // A small PNG status picture.
-    static QByteArray statusPicture();
+    // A small status picture of one colour (22 x 22, green by default) in
+    // the image format named ("PNG", "GIF", "JPEG", "WEBP").
+    static QByteArray statusPicture(const char *format = "PNG", QRgb colour = qRgb(0, 160, 0));
 
     // Makes this server the web engine's proxy for every address, the
-    // ".localhost" names included, before the first web view starts it.
-    void becomeEngineProxy() const;
+    // ".localhost" names included, before the first web view starts it;
+    // hosts in the bypass list (";"-separated) are reached directly.
+    void becomeEngineProxy(const QString &bypass = {}) const;
 
 private:
     void listen();

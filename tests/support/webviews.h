@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWebEnginePage;
 class QWebEngineView;
 class QWidget;
@@ -8,3 +9,7 @@ class QWidget;
 // screen, so this waits for it (up to 30 s), and returns null if it never came.
 QWebEngineView *viewOf(QWidget *window);
 QWebEnginePage *pageOf(QWidget *window);
+
+// The title of the document the page shows: a status answer's own (the
+// document in the frame it is shown in), else the page's.
+QString shownTitle(QWebEnginePage *page);

@@ -1,11 +1,11 @@
 // The engine module: Qt WebEngine behind the program's web views. The
 // program loads it once its first window with a web view is on screen.
 #include "webview/engine.h"
+#include "webview/engine/answerframe.h"
 #include "webview/engine/webpolicy.h"
 #include "webview/engine/webprofile.h"
 
 #include <QObject>
-#include <QWebEngineScriptCollection>
 #include <QWebEngineView>
 
 namespace {
@@ -16,7 +16,7 @@ public:
     WebEngineView(QWidget *parent, EngineViewEvents events) : m_view(new QWebEngineView(parent))
     {
         auto *page = new SafePage(WebProfile::shared(), m_view);
-        page->scripts().insert(WebProfile::barePictureStyle());
+        m_page = page;
         m_view->setPage(page);
         // Nothing dropped onto the view is opened.
         m_view->setAcceptDrops(false);
@@ -34,6 +34,17 @@ public:
     QWidget *widget() const override { return m_view; }
     void load(const QUrl &address) override { m_view->load(address); }
 
+    // The frame page stands at the answer's own address, so that the page
+    // and its inner frame are of one site and the view says where it is.
+    // An address the web views may not go to is refused as any other.
+    void showAnswer(const QUrl &address) override
+    {
+        if (WebPolicy::allowsNavigation(address, true))
+            m_page->showFrame(AnswerFrame::html(address), address);
+        else
+            m_view->load(address);
+    }
+
     QUrl address() const override
     {
         const QUrl shown = m_view->url();
@@ -42,6 +53,7 @@ public:
 
 private:
     QWebEngineView *m_view;
+    SafePage *m_page = nullptr;
 };
 
 class WebEnginePlugin : public QObject, public Engine

@@ -69,8 +69,20 @@ SafePage::SafePage(QWebEngineProfile *profile, QObject *parent) : QWebEnginePage
             [](QWebEngineClientCertificateSelection selection) { selection.selectNone(); });
 }
 
+void SafePage::showFrame(const QString &html, const QUrl &address)
+{
+    m_expectedFrame = html;
+    setHtml(html, address);
+}
+
 bool SafePage::acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame)
 {
+    // The program's own frame page arrives as a document of the data scheme.
+    if (isMainFrame && !m_expectedFrame.isEmpty() && url.scheme() == QLatin1String("data")
+        && url.path(QUrl::FullyDecoded).endsWith(m_expectedFrame)) {
+        m_expectedFrame.clear();
+        return true;
+    }
     return WebPolicy::allowsNavigation(url, isMainFrame);
 }
 

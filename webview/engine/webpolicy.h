@@ -29,6 +29,10 @@ class SafePage : public QWebEnginePage
 public:
     explicit SafePage(QWebEngineProfile *profile, QObject *parent = nullptr);
 
+    // Shows a page of the program's own, standing at the address: the one
+    // document that may come from outside the web's schemes.
+    void showFrame(const QString &html, const QUrl &address);
+
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
     QWebEnginePage *createWindow(WebWindowType type) override;
@@ -38,4 +42,7 @@ protected:
                           QString *result) override;
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
                                   int lineNumber, const QString &sourceID) override;
+
+private:
+    QString m_expectedFrame;
 };

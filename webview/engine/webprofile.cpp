@@ -6,23 +6,9 @@
 #include <QQuickWindow>
 #include <QSGRendererInterface>
 #include <QWebEngineProfile>
-#include <QWebEngineScript>
 #include <vector>
 
 namespace {
-
-// A bare picture is shown the way a classic browser showed it: at the
-// top-left on a white ground, not centred on a dark page.
-const char barePictureStyleSource[] = R"js(
-(function () {
-    if (!document.contentType || document.contentType.indexOf('image/') !== 0)
-        return;
-    var style = document.createElement('style');
-    style.textContent = 'html, body { background: #ffffff !important; margin: 0 !important; }'
-        + ' img { margin: 0 !important; background-color: transparent !important; }';
-    (document.head || document.documentElement).appendChild(style);
-})();
-)js";
 
 // How the engine starts is partly read from the environment as it starts.
 // The settings are taken back at once: a web browser the program opens for
@@ -82,17 +68,6 @@ private:
 } // namespace
 
 namespace WebProfile {
-
-QWebEngineScript barePictureStyle()
-{
-    QWebEngineScript script;
-    script.setName(QStringLiteral("bare-picture-style"));
-    script.setInjectionPoint(QWebEngineScript::DocumentReady);
-    script.setWorldId(QWebEngineScript::ApplicationWorld);
-    script.setRunsOnSubFrames(false);
-    script.setSourceCode(QString::fromLatin1(barePictureStyleSource));
-    return script;
-}
 
 void prepareEngine()
 {
