@@ -1,27 +1,29 @@
 // quorvane-server: the author group's status server. Everything lives in
 // quorvane_server_core; this only reads the options and runs the loop.
-#include "serverlog.h"
+#include "model/serverlog.h"
 #include "serveroptions.h"
 #include "socketactivation.h"
 #include "statusserver.h"
 #include "termination.h"
 
 #include <QCoreApplication>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    int exitCode = 0;
-    const auto options = ServerOptions::parse(app.arguments(), exitCode);
-    if (!options)
-        return exitCode;
+    const ParsedOptions parsed = ServerOptions::parse(app.arguments());
+    if (!parsed.options) {
+        std::fputs(qPrintable(parsed.output), parsed.isError ? stderr : stdout);
+        return parsed.exitCode;
+    }
 
     Termination termination;
     QObject::connect(&termination, &Termination::requested, &app, [](const QString &signalName) {
         ServerLog::line(QStringLiteral("stopping on %1").arg(signalName));
         QCoreApplication::quit();
     });
-    StatusServer server(*options);
+    StatusServer server(*parsed.options);
     if (!server.start(SocketActivation::take())) {
         ServerLog::line(QStringLiteral("no port to serve, stopping"));
         return 1;

@@ -3,9 +3,9 @@
 #include "lookup/version.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QSslCertificate>
-#include <cstdio>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -18,10 +18,84 @@ std::optional<quint16> port(const QString &text)
     return quint16(value);
 }
 
-int fail(const QString &message)
+// One option with a value: how it is shown in the help, and how its value
+// (each one, when it may be repeated) changes the options; an error in
+// words, or nothing when the value is fine.
+struct Rule
 {
-    std::fprintf(stderr, "quorvane-server: %s (see --help)\n", qPrintable(message));
-    return 2;
+    QCommandLineOption option;
+    std::function<QString(ServerOptions &, const QString &value)> apply;
+};
+
+QCommandLineOption valued(const char *name, const char *help, const char *valueName)
+{
+    return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(help), QString::fromLatin1(valueName));
+}
+
+QString setPort(quint16 &target, const QString &value, const char *name)
+{
+    const auto parsed = port(value);
+    if (!parsed)
+        return QStringLiteral("--%1 wants a port number").arg(QLatin1String(name));
+    target = *parsed;
+    return {};
+}
+
+QList<Rule> rules()
+{
+    return {
+        {valued("listen", "Address to listen on (default 127.0.0.1); repeatable, IPv4 or IPv6.", "ADDRESS"),
+         // The first address named replaces the default.
+         [listening = false](ServerOptions &options, const QString &value) mutable {
+             QHostAddress address;
+             if (!address.setAddress(value))
+                 return QStringLiteral("--listen wants an IP address, not %1").arg(value);
+             if (!std::exchange(listening, true))
+                 options.listen.clear();
+             if (!options.listen.contains(address))
+                 options.listen.append(address);
+             return QString();
+         }},
+        {valued("status-port", "Port of the status addresses and pages (default 6969).", "PORT"),
+         [](ServerOptions &options, const QString &value) { return setPort(options.statusPort, value, "status-port"); }},
+        {valued("web-port", "Port of the pages (default 80).", "PORT"),
+         [](ServerOptions &options, const QString &value) { return setPort(options.webPort, value, "web-port"); }},
+        {valued("allow-network", "Let IRC lookups reach this otherwise refused network, e.g. 127.0.0.0/8; repeatable.",
+                "CIDR"),
+         [](ServerOptions &options, const QString &value) {
+             return options.policy.allow(value)
+                        ? QString()
+                        : QStringLiteral("--allow-network wants a network such as 127.0.0.0/8, not %1").arg(value);
+         }},
+        {valued("irc-ports", "Ports an IRC identity may name (default 6665-6669,6697,7000).", "LIST"),
+         [](ServerOptions &options, const QString &value) {
+             const auto ports = ServerOptions::portList(value);
+             if (!ports)
+                 return QStringLiteral("--irc-ports wants ports such as 6665-6669,6697");
+             options.irc.allowedPorts = *ports;
+             return QString();
+         }},
+        {valued("irc-ca", "Also trust this CA certificate (PEM) for IRC over TLS.", "FILE"),
+         [](ServerOptions &options, const QString &value) {
+             options.irc.extraCertificates = QSslCertificate::fromPath(value, QSsl::Pem);
+             return options.irc.extraCertificates.isEmpty() ? QStringLiteral("no PEM certificate in %1").arg(value)
+                                                            : QString();
+         }},
+        {valued("cache-seconds", "How long an IRC answer is reused (default 60; 0: never).", "N"),
+         [](ServerOptions &options, const QString &value) {
+             bool number = false;
+             const int seconds = value.toInt(&number);
+             if (!number || seconds < 0 || seconds > 86400)
+                 return QStringLiteral("--cache-seconds wants 0 to 86400");
+             options.irc.cacheMs = seconds * 1000;
+             return QString();
+         }},
+    };
+}
+
+ParsedOptions failure(const QString &why)
+{
+    return {std::nullopt, 2, QStringLiteral("quorvane-server: %1 (see --help)\n").arg(why), true};
 }
 
 } // namespace
@@ -40,7 +114,7 @@ std::optional<QList<quint16>> ServerOptions::portList(const QString &text)
     return ports;
 }
 
-std::optional<ServerOptions> ServerOptions::parse(const QStringList &arguments, int &exitCode)
+ParsedOptions ServerOptions::parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -48,91 +122,27 @@ std::optional<ServerOptions> ServerOptions::parse(const QStringList &arguments, 
         "picture (or ?format=text, ?format=json), checks IRC nicks live, and serves the program's pages."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
-    const QCommandLineOption listen(QStringLiteral("listen"), QStringLiteral("Address to listen on (default 127.0.0.1)."),
-                                    QStringLiteral("ADDRESS"));
-    const QCommandLineOption statusPort(QStringLiteral("status-port"),
-                                        QStringLiteral("Port of the status addresses and pages (default 6969)."),
-                                        QStringLiteral("PORT"));
-    const QCommandLineOption webPort(QStringLiteral("web-port"), QStringLiteral("Port of the pages (default 80)."),
-                                     QStringLiteral("PORT"));
-    const QCommandLineOption allow(QStringLiteral("allow-network"),
-                                   QStringLiteral("Let IRC lookups reach this otherwise refused network, e.g. "
-                                                  "127.0.0.0/8; repeatable."),
-                                   QStringLiteral("CIDR"));
-    const QCommandLineOption ircPorts(QStringLiteral("irc-ports"),
-                                      QStringLiteral("Ports an IRC identity may name (default 6665-6669,6697,7000)."),
-                                      QStringLiteral("LIST"));
-    const QCommandLineOption ircCa(QStringLiteral("irc-ca"),
-                                   QStringLiteral("Also trust this CA certificate (PEM) for IRC over TLS."),
-                                   QStringLiteral("FILE"));
-    const QCommandLineOption cache(QStringLiteral("cache-seconds"),
-                                   QStringLiteral("How long an IRC answer is reused (default 60; 0: never)."),
-                                   QStringLiteral("N"));
     const QCommandLineOption logLookups(QStringLiteral("log-lookups"),
                                         QStringLiteral("Log each lookup with its account (off by default)."));
-    parser.addOptions({help, version, listen, statusPort, webPort, allow, ircPorts, ircCa, cache, logLookups});
-    if (!parser.parse(arguments)) {
-        exitCode = fail(parser.errorText());
-        return std::nullopt;
-    }
-    exitCode = 0;
-    if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
-        return std::nullopt;
-    }
-    if (parser.isSet(version)) {
-        std::printf("quorvane-server %s\n", Version::text);
-        return std::nullopt;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        exitCode = fail(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
-        return std::nullopt;
-    }
+    QList<Rule> table = rules();
+    parser.addOptions({help, version, logLookups});
+    for (const Rule &rule : table)
+        parser.addOption(rule.option);
+
+    if (!parser.parse(arguments))
+        return failure(parser.errorText());
+    if (parser.isSet(help))
+        return {std::nullopt, 0, parser.helpText(), false};
+    if (parser.isSet(version))
+        return {std::nullopt, 0, QStringLiteral("quorvane-server %1\n").arg(QLatin1String(Version::text)), false};
+    if (!parser.positionalArguments().isEmpty())
+        return failure(QStringLiteral("unexpected argument %1").arg(parser.positionalArguments().first()));
 
     ServerOptions options;
-    if (parser.isSet(listen) && !options.listen.setAddress(parser.value(listen))) {
-        exitCode = fail(QStringLiteral("--listen wants an IP address, not %1").arg(parser.value(listen)));
-        return std::nullopt;
-    }
-    for (const auto &[option, target] : {std::pair(&statusPort, &options.statusPort), std::pair(&webPort, &options.webPort)}) {
-        if (!parser.isSet(*option))
-            continue;
-        const auto value = port(parser.value(*option));
-        if (!value) {
-            exitCode = fail(QStringLiteral("--%1 wants a port number").arg(option->names().first()));
-            return std::nullopt;
-        }
-        *target = *value;
-    }
-    for (const QString &cidr : parser.values(allow))
-        if (!options.policy.allow(cidr)) {
-            exitCode = fail(QStringLiteral("--allow-network wants a network such as 127.0.0.0/8, not %1").arg(cidr));
-            return std::nullopt;
-        }
-    if (parser.isSet(ircPorts)) {
-        const auto ports = portList(parser.value(ircPorts));
-        if (!ports) {
-            exitCode = fail(QStringLiteral("--irc-ports wants ports such as 6665-6669,6697"));
-            return std::nullopt;
-        }
-        options.irc.allowedPorts = *ports;
-    }
-    if (parser.isSet(ircCa)) {
-        options.irc.extraCertificates = QSslCertificate::fromPath(parser.value(ircCa), QSsl::Pem);
-        if (options.irc.extraCertificates.isEmpty()) {
-            exitCode = fail(QStringLiteral("no PEM certificate in %1").arg(parser.value(ircCa)));
-            return std::nullopt;
-        }
-    }
-    if (parser.isSet(cache)) {
-        bool number = false;
-        const int seconds = parser.value(cache).toInt(&number);
-        if (!number || seconds < 0 || seconds > 86400) {
-            exitCode = fail(QStringLiteral("--cache-seconds wants 0 to 86400"));
-            return std::nullopt;
-        }
-        options.irc.cacheMs = seconds * 1000;
-    }
+    for (Rule &rule : table)
+        for (const QString &value : parser.values(rule.option))
+            if (const QString error = rule.apply(options, value); !error.isEmpty())
+                return failure(error);
     options.logLookups = parser.isSet(logLookups);
-    return options;
+    return {options, 0, {}, false};
 }

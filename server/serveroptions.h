@@ -1,17 +1,18 @@
 #pragma once
 
-#include "http/connectionguard.h"
+#include "http/connectionlimits.h"
 #include "irc/addresspolicy.h"
 #include "irc/ircsettings.h"
 
 #include <QHostAddress>
+#include <QList>
 #include <QStringList>
 #include <optional>
 
 // What the command line asked for.
 struct ServerOptions
 {
-    QHostAddress listen = QHostAddress(QHostAddress::LocalHost);
+    QList<QHostAddress> listen{QHostAddress(QHostAddress::LocalHost)};
     quint16 statusPort = 6969;
     quint16 webPort = 80;
     AddressPolicy policy;
@@ -19,11 +20,20 @@ struct ServerOptions
     ConnectionLimits limits;
     bool logLookups = false;
 
-    // The options, or nothing when the program should end with the given
-    // code at once (after --help or --version: 0; a bad option: 2), having
-    // printed why.
-    static std::optional<ServerOptions> parse(const QStringList &arguments, int &exitCode);
+    // Reads a command line.
+    static struct ParsedOptions parse(const QStringList &arguments);
 
     // A port list: "6667,6697,7000" or with ranges, "6665-6669,6697".
     static std::optional<QList<quint16>> portList(const QString &text);
+};
+
+// The outcome of reading a command line: options to run with, or what to
+// print and the code to end with at once (after --help or --version 0 and the
+// text on standard output; a bad option 2 and why, on standard error).
+struct ParsedOptions
+{
+    std::optional<ServerOptions> options;
+    int exitCode = 0;
+    QString output;
+    bool isError = false;
 };

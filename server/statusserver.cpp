@@ -2,17 +2,28 @@
 
 #include "http/guardedtcpserver.h"
 #include "http/statushttpserver.h"
-#include "serverlog.h"
+#include "model/serverlog.h"
 
 #include <utility>
 
+namespace {
+
+// An address as it stands before ":port": IPv6 in brackets.
+QString shownAddress(const QHostAddress &address)
+{
+    return address.protocol() == QAbstractSocket::IPv6Protocol ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
+                                                               : address.toString();
+}
+
+} // namespace
+
 StatusServer::StatusServer(const ServerOptions &options, IrcNetwork::TransportFactory transports, QObject *parent)
-    : QObject(parent), m_options(options), m_book(options.limits), m_irc(options.irc, options.policy, std::move(transports)),
-      m_lookup(m_irc, options.irc.allowedPorts, m_stats, options.logLookups),
-      m_pages(m_stats, m_irc, options.irc.maxNetworks),
-      m_statusHttp(new StatusHttpServer(true, m_lookup, m_pages, this)),
+    : QObject(parent), m_options(options), m_book(options.limits, options.irc.lookupBoundMs),
+      m_irc(options.irc, options.policy, std::move(transports)), m_lookup(m_stats, options.logLookups),
+      m_pages(m_stats, m_lookup), m_statusHttp(new StatusHttpServer(true, m_lookup, m_pages, this)),
       m_webHttp(new StatusHttpServer(false, m_lookup, m_pages, this))
 {
+    m_lookup.setChecker(QStringLiteral("irc"), &m_irc);
     connect(&m_irc, &IrcPresence::event, this, &ServerLog::line);
 }
 
@@ -26,6 +37,12 @@ StatusServer::~StatusServer()
 
 bool StatusServer::start(const QList<SocketActivation::Socket> &activated)
 {
+    if (activated.isEmpty()) {
+        m_statusPort = listenEverywhere(m_statusHttp, m_options.statusPort, QStringLiteral("status"));
+        if (m_options.webPort != m_options.statusPort || m_options.webPort == 0)
+            m_webPort = listenEverywhere(m_webHttp, m_options.webPort, QStringLiteral("web"));
+        return m_statusPort || m_webPort;
+    }
     QTcpServer *status = nullptr, *web = nullptr;
     QList<QTcpServer *> unnamed;
     for (const SocketActivation::Socket &socket : activated) {
@@ -41,39 +58,43 @@ bool StatusServer::start(const QList<SocketActivation::Socket> &activated)
         else
             unnamed.append(server);
     }
-    if (!activated.isEmpty()) { // systemd owns the ports: unnamed sockets fill the gaps in order
-        if (!status && !unnamed.isEmpty())
-            status = unnamed.takeFirst();
-        if (!web && !unnamed.isEmpty())
-            web = unnamed.takeFirst();
-        qDeleteAll(unnamed);
-    } else {
-        status = listen(m_options.statusPort, QStringLiteral("status"));
-        if (m_options.webPort != m_options.statusPort || m_options.webPort == 0)
-            web = listen(m_options.webPort, QStringLiteral("web"));
-    }
-    if (status) {
-        m_statusHttp->bind(status);
-        m_statusPort = status->serverPort();
-        ServerLog::line(QStringLiteral("status and pages on %1:%2").arg(status->serverAddress().toString()).arg(m_statusPort));
-    }
-    if (web) {
-        m_webHttp->bind(web);
-        m_webPort = web->serverPort();
-        ServerLog::line(QStringLiteral("pages on %1:%2").arg(web->serverAddress().toString()).arg(m_webPort));
-    }
+    // systemd owns the ports: unnamed sockets fill the gaps in order.
+    if (!status && !unnamed.isEmpty())
+        status = unnamed.takeFirst();
+    if (!web && !unnamed.isEmpty())
+        web = unnamed.takeFirst();
+    qDeleteAll(unnamed);
+    if (status)
+        serve(m_statusHttp, status, QStringLiteral("status and pages"));
+    if (web)
+        serve(m_webHttp, web, QStringLiteral("pages"));
+    m_statusPort = status ? status->serverPort() : 0;
+    m_webPort = web ? web->serverPort() : 0;
     return status || web;
 }
 
-QTcpServer *StatusServer::listen(quint16 port, const QString &what)
+quint16 StatusServer::listenEverywhere(StatusHttpServer *http, quint16 port, const QString &what)
 {
-    auto *server = new GuardedTcpServer(m_book, this);
-    if (server->listen(m_options.listen, port))
-        return server;
-    ServerLog::line(QStringLiteral("cannot listen on %1:%2 for the %3 port: %4")
-                        .arg(m_options.listen.toString()).arg(port).arg(what, server->errorString()));
-    delete server;
-    return nullptr;
+    quint16 served = 0;
+    for (const QHostAddress &address : std::as_const(m_options.listen)) {
+        auto *server = new GuardedTcpServer(m_book, this);
+        const quint16 wanted = served ? served : port;
+        if (!server->listen(address, wanted)) {
+            ServerLog::line(QStringLiteral("cannot listen on %1:%2 for the %3 port: %4")
+                                .arg(shownAddress(address)).arg(wanted).arg(what, server->errorString()));
+            delete server;
+            continue;
+        }
+        served = server->serverPort();
+        serve(http, server, what == QLatin1String("status") ? QStringLiteral("status and pages") : QStringLiteral("pages"));
+    }
+    return served;
+}
+
+void StatusServer::serve(StatusHttpServer *http, QTcpServer *server, const QString &what)
+{
+    http->bind(server);
+    ServerLog::line(QStringLiteral("%1 on %2:%3").arg(what, shownAddress(server->serverAddress())).arg(server->serverPort()));
 }
 
 QTcpServer *StatusServer::adopt(const SocketActivation::Socket &socket)

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "http/connectionguard.h"
+#include "http/connectionbook.h"
 #include "http/pages.h"
 #include "irc/ircpresence.h"
+#include "model/serverstats.h"
 #include "serveroptions.h"
+#include "service/statuslookup.h"
 #include "socketactivation.h"
-#include "status/serverstats.h"
-#include "status/statuslookup.h"
 
 #include <QObject>
 
@@ -14,7 +14,8 @@ class StatusHttpServer;
 class QTcpServer;
 
 // The whole server, headless: the status and web ports with their HTTP
-// servers, the IRC side and the statistics, all in one event loop.
+// servers, the checkers of the live media and the statistics, all in one
+// event loop.
 class StatusServer : public QObject
 {
     Q_OBJECT
@@ -25,8 +26,9 @@ public:
                           QObject *parent = nullptr);
     ~StatusServer() override;
 
-    // Listens on the ports, or takes the sockets systemd passed. A port
-    // that cannot be had is logged in one line; false when none could.
+    // Listens on the ports at every address asked for, or takes the sockets
+    // systemd passed. A port that cannot be had is logged in one line;
+    // false when none could.
     bool start(const QList<SocketActivation::Socket> &activated = {});
 
     // The ports really served (when asked for port 0), 0 for none.
@@ -34,8 +36,11 @@ public:
     quint16 webPort() const { return m_webPort; }
 
 private:
-    QTcpServer *listen(quint16 port, const QString &what);
+    // Listens on the port at every address; the port picked at the first
+    // address when asked for port 0. The port served, or 0.
+    quint16 listenEverywhere(StatusHttpServer *http, quint16 port, const QString &what);
     QTcpServer *adopt(const SocketActivation::Socket &socket);
+    void serve(StatusHttpServer *http, QTcpServer *server, const QString &what);
 
     ServerOptions m_options;
     ServerStats m_stats;

@@ -27,3 +27,21 @@ check("lookup including a window header" "lookup:;windows:lookup;app:windows"
 
 file(WRITE ${WORK_DIR}/lookup/sequence.cpp "#include \"lookup/sequence.h\"\n")
 check("a cycle of parts" "lookup:app;windows:lookup;app:windows" "part lookup depends on itself")
+
+# The status server's own order, as its build declares it: its tree passes,
+# and the model reaching into the IRC checker, or the IRC checker into the
+# HTTP side, is refused.
+if(NOT SERVER_PARTS)
+    message(SEND_ERROR "the status server's parts were not passed to the test")
+else()
+    file(REMOVE_RECURSE ${WORK_DIR}/server)
+    file(COPY ${SERVER_DIR}/ DESTINATION ${WORK_DIR}/server)
+    set(WORK_DIR ${WORK_DIR}/server)
+    check("the status server's tree" "${SERVER_PARTS}" pass)
+    file(APPEND ${WORK_DIR}/model/medium.cpp "#include \"irc/ircpresence.h\"\n")
+    check("the model including the IRC checker" "${SERVER_PARTS}"
+          "model/medium.cpp: #include \"irc/ircpresence.h\": part model does not use irc")
+    file(COPY ${SERVER_DIR}/model/medium.cpp DESTINATION ${WORK_DIR}/model)
+    file(APPEND ${WORK_DIR}/irc/ircnetwork.cpp "#include \"http/pages.h\"\n")
+    check("the IRC checker including the pages" "${SERVER_PARTS}" "part irc does not use http")
+endif()

@@ -1,6 +1,7 @@
-#include "guardedtcpserver.h"
+#include "http/guardedtcpserver.h"
 
-#include "connectionguard.h"
+#include "http/connectionbook.h"
+#include "http/connectionguard.h"
 
 #include <QTcpSocket>
 

@@ -1,11 +1,11 @@
-#include "pages.h"
+#include "http/pages.h"
 
 #include "assets/picturefiles.h"
-#include "irc/ircpresence.h"
-#include "status/serverstats.h"
-#include "status/statuslookup.h"
-#include "status/statuspictures.h"
 #include "lookup/version.h"
+#include "model/medium.h"
+#include "model/serverstats.h"
+#include "model/statuspictures.h"
+#include "service/statuslookup.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -31,16 +31,32 @@ const QHash<QString, QString> &files()
 // The networks the status page lists by name; it must fit its web view.
 constexpr int listedNetworks = 5;
 
-const QHash<QString, QString> mediumNames{
-    {QStringLiteral("msn"), QStringLiteral("MSN")},     {QStringLiteral("aim"), QStringLiteral("AIM")},
-    {QStringLiteral("yahoo"), QStringLiteral("Yahoo!")}, {QStringLiteral("icq"), QStringLiteral("ICQ")},
-    {QStringLiteral("irc"), QStringLiteral("IRC")},
+// The rows of every live medium's checker, and how many it may hold.
+struct Connections
+{
+    QList<PresenceChecker::Row> rows;
+    int capacity = 0;
+    bool full = false;
 };
+
+Connections connections(const StatusLookup &lookup)
+{
+    Connections all;
+    for (const Medium &medium : Media::all())
+        if (const PresenceChecker *checker = lookup.checker(medium.name)) {
+            all.rows += checker->rows();
+            all.capacity += checker->capacity();
+            all.full = all.full || checker->full();
+        }
+    return all;
+}
 
 } // namespace
 
-Pages::Pages(const ServerStats &stats, const IrcPresence &irc, int maxNetworks)
-    : m_stats(stats), m_irc(irc), m_maxNetworks(maxNetworks)
+const QByteArray Pages::policy = "default-src 'none'; style-src 'self'; img-src 'self'; base-uri 'none'; "
+                                 "form-action 'none'; frame-ancestors 'none'";
+
+Pages::Pages(const ServerStats &stats, const StatusLookup &lookup) : m_stats(stats), m_lookup(lookup)
 {
 }
 
@@ -80,20 +96,19 @@ QString Pages::fill(const QString &text, const QHash<QString, QString> &values)
 
 QHash<QString, QString> Pages::values() const
 {
-    const int networks = int(m_irc.networks().size());
-    const bool busy = networks >= m_maxNetworks;
+    const Connections held = connections(m_lookup);
     return {
         {QStringLiteral("product"), QString::fromLatin1(Version::product).toHtmlEscaped()},
         {QStringLiteral("version"), QString::fromLatin1(Version::text).toHtmlEscaped()},
         {QStringLiteral("company"), QString::fromLatin1(Version::company).toHtmlEscaped()},
-        {QStringLiteral("ready"), busy ? QStringLiteral("Server busy: every IRC connection in use.")
-                                       : QStringLiteral("Server ready.")},
-        {QStringLiteral("readyclass"), busy ? QStringLiteral("busy") : QStringLiteral("ready")},
+        {QStringLiteral("ready"), held.full ? QStringLiteral("Server busy: every network connection in use.")
+                                            : QStringLiteral("Server ready.")},
+        {QStringLiteral("readyclass"), held.full ? QStringLiteral("busy") : QStringLiteral("ready")},
         {QStringLiteral("uptime"), uptime(m_stats.uptimeSeconds())},
         {QStringLiteral("lookups"), lookupCounts()},
         {QStringLiteral("cachehits"), QString::number(m_stats.cacheHits())},
-        {QStringLiteral("networkcount"), QString::number(networks)},
-        {QStringLiteral("maxnetworks"), QString::number(m_maxNetworks)},
+        {QStringLiteral("networkcount"), QString::number(held.rows.size())},
+        {QStringLiteral("maxnetworks"), QString::number(held.capacity)},
         {QStringLiteral("networks"), networkRows()},
         {QStringLiteral("legend"), legendRows()},
     };
@@ -102,24 +117,24 @@ QHash<QString, QString> Pages::values() const
 QString Pages::lookupCounts() const
 {
     QStringList counts;
-    for (const QString &medium : StatusLookup::media())
-        counts.append(QStringLiteral("%1 %2").arg(mediumNames.value(medium)).arg(m_stats.lookups(medium)));
+    for (const Medium &medium : Media::all())
+        counts.append(QStringLiteral("%1 %2").arg(medium.title).arg(m_stats.lookups(medium.name)));
     return counts.join(QStringLiteral(", "));
 }
 
 QString Pages::networkRows() const
 {
-    const QList<IrcPresence::NetworkState> networks = m_irc.networks();
-    if (networks.isEmpty())
-        return QStringLiteral("<tr><td>none connected</td><td></td><td></td></tr>");
-    QString rows;
-    for (const IrcPresence::NetworkState &network : networks.mid(0, listedNetworks))
-        rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td></tr>\n")
-                    .arg(network.name.toHtmlEscaped(), network.state.toHtmlEscaped())
-                    .arg(network.queueLength);
-    if (networks.size() > listedNetworks)
-        rows += QStringLiteral("<tr><td>and %1 more</td><td></td><td></td></tr>").arg(networks.size() - listedNetworks);
-    return rows;
+    const QList<PresenceChecker::Row> rows = connections(m_lookup).rows;
+    if (rows.isEmpty())
+        return QStringLiteral("<tr><td>none connected</td><td></td><td></td><td></td></tr>");
+    QString html;
+    for (const PresenceChecker::Row &row : rows.mid(0, listedNetworks))
+        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>\n")
+                    .arg(row.name.toHtmlEscaped(), row.state.toHtmlEscaped(), row.mechanism.toHtmlEscaped())
+                    .arg(row.waiting);
+    if (rows.size() > listedNetworks)
+        html += QStringLiteral("<tr><td>and %1 more</td><td></td><td></td><td></td></tr>").arg(rows.size() - listedNetworks);
+    return html;
 }
 
 // One row per medium and state, one column per picture set.
@@ -129,9 +144,9 @@ QString Pages::legendRows()
     for (int set = 1; set <= StatusPictures::sets; ++set)
         rows += QStringLiteral("<th>?set=%1</th>").arg(set);
     rows += QStringLiteral("</tr>\n");
-    for (const QString &medium : StatusLookup::media())
-        for (auto status : {StatusAnswer::Online, StatusAnswer::Offline, StatusAnswer::Unknown}) {
-            const QString name = mediumNames.value(medium) + QLatin1Char(' ') + StatusAnswer::statusName(status);
+    for (const Medium &medium : Media::all())
+        for (const Presence::Status status : StatusPictures::states(medium)) {
+            const QString name = medium.title + QLatin1Char(' ') + Presence::statusName(status);
             rows += QStringLiteral("<tr><th>%1</th>").arg(name.toHtmlEscaped());
             for (int set = 0; set <= StatusPictures::sets; ++set)
                 rows += QStringLiteral("<td><img src=\"/Msntv/pictures/%1\" alt=\"%2\"></td>")

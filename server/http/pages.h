@@ -5,16 +5,16 @@
 #include <QString>
 #include <optional>
 
-class IrcPresence;
 class ServerStats;
+class StatusLookup;
 
 // The server's pages: HTML and CSS data files bundled as resources, with
 // the live values filled in where a template names them ({{uptime}}). Every
-// value is escaped, since IRC host names in it were typed by strangers.
+// value is escaped, since network names in it were typed by strangers.
 class Pages
 {
 public:
-    Pages(const ServerStats &stats, const IrcPresence &irc, int maxNetworks);
+    Pages(const ServerStats &stats, const StatusLookup &lookup);
 
     struct Page
     {
@@ -23,6 +23,9 @@ public:
     };
     // The page at the address path ("/Msntv/msnexe6.html"), if there is one.
     std::optional<Page> page(const QString &path) const;
+
+    // The pages' policy: their own styles and pictures only, no script.
+    static const QByteArray policy;
 
 private:
     QHash<QString, QString> values() const;
@@ -33,6 +36,5 @@ private:
     static QString uptime(qint64 seconds);
 
     const ServerStats &m_stats;
-    const IrcPresence &m_irc;
-    int m_maxNetworks;
+    const StatusLookup &m_lookup;
 };

@@ -1,44 +1,37 @@
-#include "statushttpserver.h"
+#include "http/statushttpserver.h"
 
-#include "connectionguard.h"
-#include "pages.h"
-#include "statusreply.h"
-#include "status/statuslookup.h"
+#include "http/httpanswer.h"
+#include "http/pages.h"
+#include "http/statusreply.h"
+#include "model/medium.h"
+#include "service/statuslookup.h"
 
 #include <QHttpServerRequest>
-#include <QHttpServerResponder>
-#include <QPointer>
-#include <QTcpSocket>
 #include <QUrlQuery>
-#include <memory>
-
-using Status = QHttpServerResponder::StatusCode;
-
-const QByteArray StatusHttpServer::noSniff = "nosniff";
-const QByteArray StatusHttpServer::pagePolicy =
-    "default-src 'none'; style-src 'self'; img-src 'self'; base-uri 'none'; form-action 'none'; "
-    "frame-ancestors 'none'";
 
 namespace {
 
-void write(QHttpServerResponder &responder, QTcpSocket *socket, const QByteArray &body,
-           const QByteArray &type, Status status, const QByteArray &cache, bool page = false)
+// How much an Accept header wants a media type: the quality of the most
+// specific range that matches it (type/subtype, then type/*, then */*).
+double quality(const QByteArray &accept, const QByteArray &type)
 {
-    if (page)
-        responder.write(body, {{"Content-Type", type}, {"Cache-Control", cache},
-                               {"X-Content-Type-Options", StatusHttpServer::noSniff},
-                               {"Content-Security-Policy", StatusHttpServer::pagePolicy},
-                               {"Referrer-Policy", "no-referrer"}}, status);
-    else
-        responder.write(body, {{"Content-Type", type}, {"Cache-Control", cache},
-                               {"X-Content-Type-Options", StatusHttpServer::noSniff}}, status);
-    if (ConnectionGuard *guard = ConnectionGuard::of(socket))
-        guard->answered();
-}
-
-void writeText(QHttpServerResponder &responder, QTcpSocket *socket, const QByteArray &text, Status status)
-{
-    write(responder, socket, text + '\n', "text/plain; charset=utf-8", status, "no-store");
+    const QByteArray major = type.left(type.indexOf('/'));
+    int bestSpecificity = -1;
+    double best = 0;
+    for (const QByteArray &item : accept.split(',')) {
+        const QList<QByteArray> parts = item.split(';');
+        const QByteArray range = parts.first().trimmed().toLower();
+        const int specificity = range == type ? 2 : range == major + "/*" ? 1 : range == "*/*" ? 0 : -1;
+        if (specificity <= bestSpecificity)
+            continue;
+        double q = 1;
+        for (const QByteArray &parameter : parts.mid(1))
+            if (parameter.trimmed().startsWith("q="))
+                q = parameter.trimmed().mid(2).toDouble();
+        bestSpecificity = specificity;
+        best = q;
+    }
+    return best;
 }
 
 } // namespace
@@ -48,64 +41,70 @@ StatusHttpServer::StatusHttpServer(bool servesStatus, StatusLookup &lookup, cons
 {
 }
 
+bool StatusHttpServer::isNavigation(const QByteArray &fetchDestination, const QByteArray &accept)
+{
+    const QByteArray destination = fetchDestination.trimmed().toLower();
+    if (destination == "document" || destination == "iframe" || destination == "frame")
+        return true;
+    if (!destination.isEmpty() && destination != "empty")
+        return false;
+    return quality(accept, "text/html") > quality(accept, "image/png");
+}
+
 bool StatusHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
-    if (ConnectionGuard *guard = ConnectionGuard::of(socket))
-        guard->requestArrived();
-    // One responder per request, shared with an answer that may come later.
-    auto shared = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
-    QHttpServerResponder &responder = *shared;
-    if (request.method() != QHttpServerRequest::Method::Get) {
-        writeText(responder, socket, "only GET is answered here", Status::MethodNotAllowed);
+    using Method = QHttpServerRequest::Method;
+    const HttpAnswer answer(socket, request.method() == Method::Head);
+    if (request.method() != Method::Get && request.method() != Method::Head) {
+        answer.text(405, "only GET and HEAD are answered here", {{"Allow", "GET, HEAD"}});
         return true;
     }
     // The path as it came, still percent-encoded: "%2F" in an account must
     // not split it, and nothing may be decoded twice.
     const QString path = request.url().path(QUrl::FullyEncoded);
     if (path == QLatin1String("/") || path == QLatin1String("/Msntv")) {
-        responder.write({{"Location", "/Msntv/"}, {"X-Content-Type-Options", noSniff}}, Status::Found);
-        if (ConnectionGuard *guard = ConnectionGuard::of(socket))
-            guard->answered();
+        answer.send(302, {{"Location", "/Msntv/"}}, {});
         return true;
     }
     if (const auto page = m_pages.page(QUrl::fromPercentEncoding(path.toLatin1()))) {
         const bool live = page->contentType.startsWith("text/html");
-        write(responder, socket, page->body, page->contentType, Status::Ok, live ? "no-cache" : "max-age=3600", live);
+        HttpAnswer::Headers headers{{"Content-Type", page->contentType},
+                                    {"Cache-Control", live ? "no-cache" : "max-age=3600"}};
+        if (live)
+            headers += {{"Content-Security-Policy", Pages::policy}, {"Referrer-Policy", "no-referrer"}};
+        answer.send(200, headers, page->body);
         return true;
     }
     const qsizetype slash = path.indexOf(QLatin1Char('/'), 1);
-    const QString medium = path.mid(1, slash - 1);
-    if (!m_servesStatus || slash < 0 || !StatusLookup::isMedium(medium)) {
-        writeText(responder, socket, "not found", Status::NotFound);
+    const Medium *medium = slash < 0 ? nullptr : Media::find(path.mid(1, slash - 1));
+    if (!m_servesStatus || !medium) {
+        answer.text(404, "not found");
         return true;
     }
-    answerStatus(shared, request, socket, medium, QUrl::fromPercentEncoding(path.mid(slash + 1).toLatin1()));
+    answerStatus(answer, request, *medium, QUrl::fromPercentEncoding(path.mid(slash + 1).toLatin1()));
     return true;
 }
 
-void StatusHttpServer::answerStatus(const std::shared_ptr<QHttpServerResponder> &responder,
-                                    const QHttpServerRequest &request, QTcpSocket *socket,
-                                    const QString &medium, const QString &account)
+void StatusHttpServer::answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request,
+                                    const Medium &medium, const QString &account)
 {
     const QUrlQuery query(request.url());
-    const auto form = StatusReply::form(query.queryItemValue(QStringLiteral("format")));
+    const bool navigation = isNavigation(request.value("sec-fetch-dest"), request.value("accept"));
+    const auto form = StatusReply::form(query.queryItemValue(QStringLiteral("format")), navigation);
     const auto set = StatusReply::set(query.queryItemValue(QStringLiteral("set")));
     if (!form || !set)
-        return writeText(*responder, socket, "format is text or json, set is 1 to 4", Status::BadRequest);
-    // The answer may come later, from the IRC side; by then the client may be gone.
-    QPointer<QTcpSocket> alive(socket);
-    const StatusReply::Form chosenForm = *form;
-    const int chosenSet = *set;
-    m_lookup.lookup(medium, account, [responder, alive, chosenForm, chosenSet](const StatusAnswer &answer) {
-        if (!alive)
-            return;
-        const StatusReply reply = StatusReply::make(answer, chosenForm, chosenSet);
-        write(*responder, alive, reply.body, reply.contentType, Status::Ok, "no-store");
+        return answer.text(400, "format is png, text or json, set is 1 to 4");
+    m_lookup.lookup(medium, account, [answer, form = *form, set = *set](const StatusAnswer &found) {
+        const StatusReply reply = StatusReply::make(found, form, set);
+        HttpAnswer::Headers headers{{"Content-Type", reply.contentType}, {"Cache-Control", "no-store"},
+                                    {"Vary", "Accept, Sec-Fetch-Dest"}};
+        if (form == StatusReply::Page)
+            headers += {{"Content-Security-Policy", StatusReply::pagePolicy()}, {"Referrer-Policy", "no-referrer"}};
+        answer.send(200, headers, reply.body);
     });
 }
 
 void StatusHttpServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)
 {
-    QHttpServerResponder responder = makeResponder(request, socket);
-    writeText(responder, socket, "not found", Status::NotFound);
+    HttpAnswer(socket, request.method() == QHttpServerRequest::Method::Head).text(404, "not found");
 }

@@ -1,16 +1,17 @@
 #pragma once
 
 #include <QAbstractHttpServer>
-#include <memory>
 
+class HttpAnswer;
 class Pages;
 class StatusLookup;
-class QHttpServerResponder;
+struct Medium;
 
-// Answers the HTTP requests of one listening port: the pages everywhere,
-// and on the status port the status addresses "/<medium>/<account>" as a
-// picture, as text (?format=text) or as JSON (?format=json). The account is
-// everything after the medium, percent-decoded exactly once.
+// Answers the HTTP requests of one listening port, GET and HEAD: the pages
+// everywhere, and on the status port the status addresses
+// "/<medium>/<account>" as a picture, as a page a browser shows, as text
+// (?format=text) or as JSON (?format=json). The account is everything after
+// the medium, percent-decoded exactly once.
 class StatusHttpServer : public QAbstractHttpServer
 {
     Q_OBJECT
@@ -18,17 +19,17 @@ class StatusHttpServer : public QAbstractHttpServer
 public:
     StatusHttpServer(bool servesStatus, StatusLookup &lookup, const Pages &pages, QObject *parent = nullptr);
 
-    // Every answer carries these; status answers also forbid caching.
-    static const QByteArray noSniff;
-    static const QByteArray pagePolicy;
+    // Whether a request is a browser's navigation to the address as a page:
+    // it says so (Sec-Fetch-Dest), or it prefers HTML to a picture (Accept).
+    static bool isNavigation(const QByteArray &fetchDestination, const QByteArray &accept);
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
 
 private:
-    void answerStatus(const std::shared_ptr<QHttpServerResponder> &responder, const QHttpServerRequest &request,
-                      QTcpSocket *socket, const QString &medium, const QString &account);
+    void answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request, const Medium &medium,
+                      const QString &account);
 
     bool m_servesStatus;
     StatusLookup &m_lookup;

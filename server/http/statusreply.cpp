@@ -1,14 +1,48 @@
-#include "statusreply.h"
+#include "http/statusreply.h"
 
-#include "status/statuspictures.h"
+#include "model/medium.h"
+#include "model/statuspictures.h"
 
+#include <QCryptographicHash>
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-std::optional<StatusReply::Form> StatusReply::form(const QString &format)
+namespace {
+
+// The page shows the picture where a browser would show it bare, at the
+// top-left on white, and says the answer in its title and the picture's text.
+const char pageStyle[] = "html,body{margin:0;padding:0;background:#fff}img{display:block}";
+
+// The generated pictures never change while the server runs; each is read
+// from the resources once (there are a few hundred at most).
+const QByteArray &pictureBytes(const QString &path)
 {
-    if (format.isEmpty() || format == QLatin1String("png") || format == QLatin1String("image"))
+    static QHash<QString, QByteArray> read;
+    auto found = read.find(path);
+    if (found == read.end()) {
+        QFile file(path);
+        found = read.insert(path, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    return *found;
+}
+
+QByteArray page(const StatusAnswer &answer, const QByteArray &png)
+{
+    const QByteArray words = answer.inWords().toHtmlEscaped().toUtf8();
+    return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>" + words
+           + "</title>\n<style>" + pageStyle + "</style></head>\n<body><img src=\"data:image/png;base64,"
+           + png.toBase64() + "\" alt=\"" + words + "\"></body></html>\n";
+}
+
+} // namespace
+
+std::optional<StatusReply::Form> StatusReply::form(const QString &format, bool navigation)
+{
+    if (format.isEmpty())
+        return navigation ? Page : Picture;
+    if (format == QLatin1String("png") || format == QLatin1String("image"))
         return Picture;
     if (format == QLatin1String("text"))
         return Text;
@@ -28,26 +62,40 @@ std::optional<int> StatusReply::set(const QString &set)
     return value;
 }
 
+const QByteArray &StatusReply::pagePolicy()
+{
+    static const QByteArray policy =
+        "default-src 'none'; img-src data:; style-src 'sha256-"
+        + QCryptographicHash::hash(pageStyle, QCryptographicHash::Sha256).toBase64()
+        + "'; base-uri 'none'; form-action 'none'; frame-ancestors 'self'";
+    return policy;
+}
+
 StatusReply StatusReply::make(const StatusAnswer &answer, Form form, int set)
 {
-    const QString status = StatusAnswer::statusName(answer.status);
+    const QString status = Presence::statusName(answer.presence.status);
     switch (form) {
     case Text:
         return {status.toUtf8() + '\n', "text/plain; charset=utf-8"};
     case Json: {
+        const QString reason = answer.presence.reasonText();
         const QJsonObject object{
             {QStringLiteral("medium"), answer.medium},
             {QStringLiteral("account"), answer.account},
             {QStringLiteral("status"), status},
             {QStringLiteral("checked"), answer.checked.toString(Qt::ISODate)},
-            {QStringLiteral("reason"), answer.reason.isEmpty() ? QJsonValue() : QJsonValue(answer.reason)},
+            {QStringLiteral("reason"), reason.isEmpty() ? QJsonValue() : QJsonValue(reason)},
         };
         return {QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n', "application/json"};
     }
     case Picture:
+    case Page:
         break;
     }
-    QFile picture(StatusPictures::path(answer.medium, answer.status, set));
-    picture.open(QIODevice::ReadOnly);
-    return {picture.readAll(), "image/png"};
+    const Medium *medium = Media::find(answer.medium);
+    const QByteArray &png = medium ? pictureBytes(StatusPictures::path(*medium, answer.presence.status, set))
+                                   : QByteArray();
+    if (form == Page)
+        return {page(answer, png), "text/html; charset=utf-8"};
+    return {png, "image/png"};
 }

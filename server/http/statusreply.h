@@ -1,23 +1,30 @@
 #pragma once
 
-#include "status/statusanswer.h"
+#include "model/statusanswer.h"
 
 #include <QByteArray>
 #include <optional>
 
-// The body of a status answer in the form asked for.
+// The body of a status answer in the form asked for: the status picture,
+// a page that shows the same picture with the answer in words (for a
+// browser that opens the address as a page), the status word, or JSON.
 struct StatusReply
 {
-    enum Form { Picture, Text, Json };
+    enum Form { Picture, Page, Text, Json };
 
     QByteArray body;
     QByteArray contentType;
 
-    // The form a query asks for (?format=text, ?format=json, else a
-    // picture) and the picture set (?set=1..4, else 0); nothing when either
+    // The form a query asks for (?format=png or image, text, json); without
+    // one, a page when the request is a browser's navigation, else the
+    // picture. The picture set (?set=1..4, else 0). Nothing when either
     // names something that does not exist.
-    static std::optional<Form> form(const QString &format);
+    static std::optional<Form> form(const QString &format, bool navigation);
     static std::optional<int> set(const QString &set);
 
     static StatusReply make(const StatusAnswer &answer, Form form, int set);
+
+    // The page form's policy: nothing runs, nothing is fetched, its one
+    // style is the one it carries.
+    static const QByteArray &pagePolicy();
 };

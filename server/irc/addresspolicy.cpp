@@ -1,4 +1,4 @@
-#include "addresspolicy.h"
+#include "irc/addresspolicy.h"
 
 #include <QtEndian>
 

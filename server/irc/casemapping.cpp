@@ -1,4 +1,4 @@
-#include "casemapping.h"
+#include "irc/casemapping.h"
 
 CaseMapping CaseMapping::fromName(const QByteArray &name)
 {

@@ -1,4 +1,4 @@
-#include "floodbudget.h"
+#include "irc/floodbudget.h"
 
 #include <algorithm>
 

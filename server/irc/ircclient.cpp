@@ -1,8 +1,8 @@
-#include "ircclient.h"
+#include "irc/ircclient.h"
 
-#include "floodbudget.h"
-#include "ircmessage.h"
-#include "irctransport.h"
+#include "irc/floodbudget.h"
+#include "irc/ircmessage.h"
+#include "irc/irctransport.h"
 #include "lookup/version.h"
 
 #include <QRandomGenerator>
@@ -16,9 +16,9 @@ IrcClient::IrcClient(IrcTransport *transport, IsonQueue &queue, FloodBudget &bud
     for (QTimer *timer : {&m_paceTimer, &m_registerTimer, &m_silenceTimer, &m_replyTimer})
         timer->setSingleShot(true);
     connect(&m_paceTimer, &QTimer::timeout, this, &IrcClient::pump);
-    connect(&m_registerTimer, &QTimer::timeout, this, [this] { fail(QStringLiteral("no registration")); });
+    connect(&m_registerTimer, &QTimer::timeout, this, [this] { fail(Reason::NoRegistrationInTime); });
     connect(&m_silenceTimer, &QTimer::timeout, this, &IrcClient::onSilence);
-    connect(&m_replyTimer, &QTimer::timeout, this, [this] { fail(QStringLiteral("no answer to ISON")); });
+    connect(&m_replyTimer, &QTimer::timeout, this, [this] { fail(Reason::NoAnswerInTime); });
     connect(m_transport, &IrcTransport::received, this, &IrcClient::onLine);
     connect(m_transport, &IrcTransport::failed, this, &IrcClient::fail);
 }
@@ -80,9 +80,9 @@ void IrcClient::onLine(const QByteArray &line)
     } else if (!m_registered && (command == "432" || command == "433" || command == "436" || command == "437")) {
         onNickRefused();
     } else if (command == "421" && message->param(1).toUpper() == "ISON") {
-        fail(QStringLiteral("the IRC server does not answer ISON"));
+        fail(Reason::IsonNotAnswered);
     } else if (command == "ERROR") {
-        fail(QStringLiteral("closed by the IRC server"));
+        fail(Reason::ClosedByServer, QString::fromUtf8(message->param(0).left(200)));
     }
 }
 
@@ -92,7 +92,7 @@ void IrcClient::onWelcome(const IrcMessage &message)
     if (!message.param(0).isEmpty())
         m_nick = message.param(0);
     // Some networks send no end of the welcome; do not wait for it for ever.
-    QTimer::singleShot(3'000, this, &IrcClient::becomeReady);
+    QTimer::singleShot(m_settings.welcomeEndMs, this, &IrcClient::becomeReady);
 }
 
 void IrcClient::onIsupport(const IrcMessage &message)
@@ -132,7 +132,7 @@ void IrcClient::onIson(const IrcMessage &message)
 void IrcClient::onNickRefused()
 {
     if (++m_nickAttempts > 5)
-        return fail(QStringLiteral("no nick accepted"));
+        return fail(Reason::NoNickAccepted);
     m_nick = generatedNick();
     sendPaced("NICK " + m_nick);
 }
@@ -167,13 +167,13 @@ void IrcClient::sendPaced(const QByteArray &line)
 void IrcClient::onSilence()
 {
     if (m_pinged)
-        return fail(QStringLiteral("the IRC server went silent"));
+        return fail(Reason::ServerWentSilent);
     m_pinged = true;
     sendNow("PING :" + m_nick);
     m_silenceTimer.start(m_settings.pingTimeoutMs);
 }
 
-void IrcClient::fail(const QString &reason)
+void IrcClient::fail(Reason reason, const QString &detail)
 {
     if (m_done)
         return;
@@ -181,5 +181,5 @@ void IrcClient::fail(const QString &reason)
     for (QTimer *timer : {&m_paceTimer, &m_registerTimer, &m_silenceTimer, &m_replyTimer})
         timer->stop();
     m_transport->close();
-    emit lost(reason);
+    emit lost(reason, detail);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "casemapping.h"
-#include "ircsettings.h"
-#include "isonqueue.h"
+#include "irc/casemapping.h"
+#include "irc/ircsettings.h"
+#include "irc/isonqueue.h"
+#include "model/reason.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -47,7 +48,7 @@ signals:
     void answered(const QList<IsonQueue::Entry> &online, const QList<IsonQueue::Entry> &offline);
     // The connection is of no further use, for the reason given; its
     // transport is closed and the nicks still queued are the caller's to answer.
-    void lost(const QString &reason);
+    void lost(Reason reason, const QString &detail);
 
 private:
     void onLine(const QByteArray &line);
@@ -59,7 +60,7 @@ private:
     void sendNow(const QByteArray &line);
     void sendPaced(const QByteArray &line);
     void onSilence();
-    void fail(const QString &reason);
+    void fail(Reason reason, const QString &detail = {});
 
     IrcTransport *m_transport;
     IsonQueue &m_queue;

@@ -1,7 +1,7 @@
-#include "ircdialer.h"
+#include "irc/ircdialer.h"
 
-#include "addresspolicy.h"
-#include "irctransport.h"
+#include "irc/addresspolicy.h"
+#include "irc/irctransport.h"
 
 #include <QHostInfo>
 #include <QPointer>
@@ -17,7 +17,7 @@ IrcDialer::IrcDialer(const QString &host, std::optional<quint16> port, const Irc
     connect(&m_timeout, &QTimer::timeout, this, [this] {
         if (isResolving())
             return onResolveTimeout();
-        onAttemptFailed(QStringLiteral("no connection to the IRC server in time"));
+        onAttemptFailed(Reason::NoConnectionInTime, {});
     });
 }
 
@@ -61,11 +61,11 @@ void IrcDialer::onResolved(const QHostInfo &info)
     m_resolving = false;
     const QList<QHostAddress> addresses = info.addresses();
     if (addresses.isEmpty())
-        return emit failed(QStringLiteral("IRC server not found"));
+        return emit failed(Reason::IrcServerNotFound, {});
     const auto allowed = std::find_if(addresses.cbegin(), addresses.cend(),
                                       [this](const QHostAddress &address) { return m_policy.allows(address); });
     if (allowed == addresses.cend())
-        return emit failed(QStringLiteral("address not allowed"));
+        return emit failed(Reason::AddressNotAllowed, {});
     m_address = *allowed;
     m_attempts.clear();
     if (m_port) {
@@ -84,7 +84,7 @@ void IrcDialer::onResolveTimeout()
         QHostInfo::abortHostLookup(m_resolveId);
     m_resolveId = -1;
     m_resolving = false;
-    emit failed(QStringLiteral("IRC server name not resolved in time"));
+    emit failed(Reason::NameNotResolvedInTime, {});
 }
 
 void IrcDialer::tryNext()
@@ -103,7 +103,7 @@ void IrcDialer::tryNext()
     m_transport->open(m_address, attempt.port, attempt.tls, m_host);
 }
 
-void IrcDialer::onAttemptFailed(const QString &reason)
+void IrcDialer::onAttemptFailed(Reason reason, const QString &detail)
 {
     m_timeout.stop();
     drop();
@@ -111,7 +111,7 @@ void IrcDialer::onAttemptFailed(const QString &reason)
         m_tlsUnavailable = true;
     if (!m_attempts.isEmpty())
         return tryNext();
-    emit failed(reason);
+    emit failed(reason, detail);
 }
 
 void IrcDialer::drop()

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "ircsettings.h"
+#include "irc/ircsettings.h"
+#include "model/reason.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -36,7 +37,7 @@ public:
 signals:
     // The open transport, now the receiver's, parented to the dialer's parent.
     void connected(IrcTransport *transport);
-    void failed(const QString &reason);
+    void failed(Reason reason, const QString &detail);
 
 private:
     struct Attempt
@@ -47,7 +48,7 @@ private:
     void onResolved(const QHostInfo &info);
     void onResolveTimeout();
     void tryNext();
-    void onAttemptFailed(const QString &reason);
+    void onAttemptFailed(Reason reason, const QString &detail);
     void drop();
 
     QString m_host;

@@ -1,4 +1,4 @@
-#include "ircidentity.h"
+#include "irc/ircidentity.h"
 
 #include <QHostAddress>
 #include <QRegularExpression>

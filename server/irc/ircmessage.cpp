@@ -1,4 +1,4 @@
-#include "ircmessage.h"
+#include "irc/ircmessage.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "ircnetwork.h"
+#include "irc/ircnetwork.h"
 
-#include "ircclient.h"
-#include "irctransport.h"
+#include "irc/ircclient.h"
+#include "irc/irctransport.h"
 
 #include <algorithm>
 
@@ -46,14 +46,14 @@ void IrcNetwork::lookup(const QByteArray &nick, const PresenceRequest::Answer &a
     m_idleTimer.start(m_settings.idleMs);
     const QByteArray key = m_caseMapping.fold(nick);
     if (const auto online = m_cache.find(key, now()))
-        return answer({*online ? Presence::Online : Presence::Offline, {}, true});
+        return answer(Presence::known(*online ? Presence::Online : Presence::Offline, true));
     if (m_state == State::Waiting && m_reconnectTimer.remainingTime() + m_settings.connectTimeoutMs > m_settings.lookupBoundMs)
         return answer(Presence::unknown(m_lastFailure));
     if (m_queue.add(key, nick) == IsonQueue::Added::Full)
-        return answer(Presence::unknown(QStringLiteral("busy")));
+        return answer(Presence::unknown(Reason::Busy));
     QPointer<IrcNetwork> self(this);
     m_waiting.insert(key, new PresenceRequest(m_settings.lookupBoundMs, answer, [self] {
-        return self ? self->timeoutReason() : QStringLiteral("no answer from the IRC server");
+        return self ? self->timeoutReason() : Reason::NoAnswerInTime;
     }, this));
     if (m_state == State::Disconnected)
         connectNow();
@@ -92,30 +92,32 @@ void IrcNetwork::onAnswered(const QList<IsonQueue::Entry> &online, const QList<I
     for (const auto &[entries, status] : {std::pair(online, Presence::Online), std::pair(offline, Presence::Offline)})
         for (const IsonQueue::Entry &entry : entries) {
             m_cache.store(entry.key, status == Presence::Online, now());
-            answer(entry.key, {status, {}, false});
+            answer(entry.key, Presence::known(status));
         }
 }
 
-void IrcNetwork::onLost(const QString &reason)
+void IrcNetwork::onLost(Reason reason, const QString &detail)
 {
     dropConnection();
-    giveUp(reason);
+    giveUp(reason, detail);
 }
 
 // Nothing more will come of this connection: every waiting lookup is told
 // why, and a network that once answered is reconnected after a pause that
 // doubles with each failure; one that never did is left to its owner.
-void IrcNetwork::giveUp(const QString &reason)
+void IrcNetwork::giveUp(Reason reason, const QString &detail)
 {
     m_lastFailure = reason;
+    const QString why = detail.isEmpty() ? Reasons::wording(reason)
+                                         : Reasons::wording(reason) + QStringLiteral(": ") + detail;
     answerAll(reason);
     if (!m_everRegistered) {
         m_state = State::Disconnected;
-        emit unreachable(reason);
+        emit unreachable(reason, why);
         return;
     }
     m_state = State::Waiting;
-    emit event(QStringLiteral("IRC network %1 lost (%2), reconnecting in %3 s").arg(name(), reason).arg(m_backoffMs / 1000.0));
+    emit event(QStringLiteral("IRC network %1 lost (%2), reconnecting in %3 s").arg(name(), why).arg(m_backoffMs / 1000.0));
     m_reconnectTimer.start(m_backoffMs);
     m_backoffMs = std::min(m_backoffMs * 2, m_settings.backoffMaxMs);
 }
@@ -128,7 +130,7 @@ void IrcNetwork::answer(const QByteArray &key, const Presence &presence)
     m_waiting.remove(key);
 }
 
-void IrcNetwork::answerAll(const QString &reason)
+void IrcNetwork::answerAll(Reason reason)
 {
     for (const IsonQueue::Entry &entry : m_queue.takeAll())
         answer(entry.key, Presence::unknown(reason));
@@ -163,14 +165,13 @@ void IrcNetwork::onIdle()
     emit idle();
 }
 
-QString IrcNetwork::timeoutReason() const
+Reason IrcNetwork::timeoutReason() const
 {
     switch (m_state) {
     case State::Connecting:
-        return m_dialer.isResolving() ? QStringLiteral("IRC server name not resolved in time")
-                                      : QStringLiteral("no connection to the IRC server in time");
-    case State::Registering: return QStringLiteral("no registration in time");
-    case State::Ready: return QStringLiteral("no answer from the IRC server in time");
+        return m_dialer.isResolving() ? Reason::NameNotResolvedInTime : Reason::NoConnectionInTime;
+    case State::Registering: return Reason::NoRegistrationInTime;
+    case State::Ready: return Reason::NoAnswerInTime;
     case State::Waiting:
     case State::Disconnected: return m_lastFailure;
     }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "casemapping.h"
-#include "floodbudget.h"
-#include "ircdialer.h"
-#include "ircsettings.h"
-#include "isonqueue.h"
-#include "presencecache.h"
-#include "presencerequest.h"
+#include "irc/casemapping.h"
+#include "irc/floodbudget.h"
+#include "irc/ircdialer.h"
+#include "irc/ircsettings.h"
+#include "irc/isonqueue.h"
+#include "irc/presencecache.h"
+#include "irc/presencerequest.h"
 
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -44,7 +44,8 @@ public:
 
 signals:
     // Never reached: nothing waits any more and the network may be dropped.
-    void unreachable(const QString &reason);
+    // The words say why, for the log.
+    void unreachable(Reason reason, const QString &words);
     // No lookups for the idle time: the connection was closed with QUIT.
     void idle();
     // One line for the log: connected, lost.
@@ -57,13 +58,13 @@ private:
     void onConnected(IrcTransport *transport);
     void onReady();
     void onAnswered(const QList<IsonQueue::Entry> &online, const QList<IsonQueue::Entry> &offline);
-    void onLost(const QString &reason);
-    void giveUp(const QString &reason);
+    void onLost(Reason reason, const QString &detail);
+    void giveUp(Reason reason, const QString &detail);
     void answer(const QByteArray &key, const Presence &presence);
-    void answerAll(const QString &reason);
+    void answerAll(Reason reason);
     void dropConnection();
     void onIdle();
-    QString timeoutReason() const;
+    Reason timeoutReason() const;
     qint64 now() const { return m_clock.elapsed(); }
 
     QString m_host;
@@ -81,7 +82,7 @@ private:
     bool m_everRegistered = false;
     IrcTransport *m_transport = nullptr;
     IrcClient *m_client = nullptr;
-    QString m_lastFailure;
+    Reason m_lastFailure = Reason::None;
     int m_backoffMs;
 
     QElapsedTimer m_clock;

@@ -1,7 +1,7 @@
-#include "ircpresence.h"
+#include "irc/ircpresence.h"
 
-#include "ircidentity.h"
-#include "sockettransport.h"
+#include "irc/ircidentity.h"
+#include "irc/sockettransport.h"
 
 #include <utility>
 
@@ -23,11 +23,19 @@ IrcPresence::IrcPresence(const IrcSettings &settings, const AddressPolicy &polic
     m_clock.start();
 }
 
+void IrcPresence::check(const QString &account, const Done &done)
+{
+    const auto identity = IrcIdentity::parse(account, m_settings.allowedPorts);
+    if (!identity)
+        return done(Presence::unknown(Reason::NotAnIrcIdentity));
+    lookup(*identity, done);
+}
+
 void IrcPresence::lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer)
 {
     const QHostAddress literal(identity.host);
     if (!literal.isNull() && !m_policy.allows(literal))
-        return answer(Presence::unknown(QStringLiteral("address not allowed")));
+        return answer(Presence::unknown(Reason::AddressNotAllowed));
     const QString key = identity.host + QLatin1Char(':') + (identity.port ? QString::number(*identity.port) : QString());
     const auto failure = m_failures.constFind(key);
     if (failure != m_failures.cend()) {
@@ -37,7 +45,7 @@ void IrcPresence::lookup(const IrcIdentity &identity, const PresenceRequest::Ans
     }
     IrcNetwork *found = network(key, identity);
     if (!found)
-        return answer(Presence::unknown(QStringLiteral("busy")));
+        return answer(Presence::unknown(Reason::Busy));
     found->lookup(identity.nick.toLatin1(), answer);
 }
 
@@ -49,11 +57,11 @@ IrcNetwork *IrcPresence::network(const QString &key, const IrcIdentity &identity
         return nullptr;
     auto *created = new IrcNetwork(identity.host, identity.port, m_settings, m_policy, m_transports, this);
     m_networks.insert(key, created);
-    connect(created, &IrcNetwork::unreachable, this, [this, key, created](const QString &reason) {
+    connect(created, &IrcNetwork::unreachable, this, [this, key, created](Reason reason, const QString &words) {
         if (m_failures.size() >= maxFailures)
             m_failures.clear();
         m_failures.insert(key, {reason, m_clock.elapsed() + m_settings.unreachableMemoryMs});
-        emit event(QStringLiteral("IRC network %1 unreachable: %2").arg(created->name(), reason));
+        emit event(QStringLiteral("IRC network %1 unreachable: %2").arg(created->name(), words));
         forget(key, created);
     });
     connect(created, &IrcNetwork::event, this, &IrcPresence::event);
@@ -72,11 +80,11 @@ void IrcPresence::forget(const QString &key, IrcNetwork *network)
     network->deleteLater();
 }
 
-QList<IrcPresence::NetworkState> IrcPresence::networks() const
+QList<PresenceChecker::Row> IrcPresence::rows() const
 {
-    QList<NetworkState> states;
+    QList<Row> rows;
     for (const IrcNetwork *network : m_networks)
-        states.append({network->name(), network->stateText(), network->queueLength()});
-    std::sort(states.begin(), states.end(), [](const NetworkState &a, const NetworkState &b) { return a.name < b.name; });
-    return states;
+        rows.append({network->name(), network->stateText(), QStringLiteral("ISON"), network->queueLength()});
+    std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.name < b.name; });
+    return rows;
 }

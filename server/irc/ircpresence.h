@@ -1,9 +1,10 @@
 #pragma once
 
-#include "addresspolicy.h"
-#include "ircnetwork.h"
-#include "ircsettings.h"
-#include "presencerequest.h"
+#include "irc/addresspolicy.h"
+#include "irc/ircnetwork.h"
+#include "irc/ircsettings.h"
+#include "irc/presencerequest.h"
+#include "model/presencechecker.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -11,11 +12,12 @@
 
 struct IrcIdentity;
 
-// The IRC side of the server: finds or opens the network of each lookup,
-// within the bound on networks connected at once. A network that could not
-// be reached is remembered for a while, so that repeated lookups do not
-// make this server knock on a stranger's door again and again.
-class IrcPresence : public QObject
+// The IRC side of the server: checks an identity "nick@ircserver[:port]",
+// then finds or opens its network, within the bound on networks connected
+// at once. A network that could not be reached is remembered for a while,
+// so that repeated lookups do not make this server knock on a stranger's
+// door again and again.
+class IrcPresence : public QObject, public PresenceChecker
 {
     Q_OBJECT
 
@@ -23,14 +25,12 @@ public:
     IrcPresence(const IrcSettings &settings, const AddressPolicy &policy,
                 IrcNetwork::TransportFactory transports = {}, QObject *parent = nullptr);
 
-    void lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer);
+    void check(const QString &account, const Done &done) override;
+    QList<Row> rows() const override;
+    int capacity() const override { return m_settings.maxNetworks; }
+    bool full() const override { return m_networks.size() >= m_settings.maxNetworks; }
 
-    struct NetworkState
-    {
-        QString name, state;
-        int queueLength;
-    };
-    QList<NetworkState> networks() const;
+    void lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer);
 
 signals:
     // One line for the log: a network connected, failed, went idle.
@@ -39,7 +39,7 @@ signals:
 private:
     struct Failure
     {
-        QString reason;
+        Reason reason;
         qint64 until;
     };
     IrcNetwork *network(const QString &key, const IrcIdentity &identity);

@@ -1,7 +1,7 @@
-#include "ircsettings.h"
+#include "irc/ircsettings.h"
 
-#include "ircidentity.h"
-#include "ircmessage.h"
+#include "irc/ircidentity.h"
+#include "irc/ircmessage.h"
 
 #include <algorithm>
 

@@ -33,6 +33,7 @@ struct IrcSettings
     int floodIntervalMs = 2'000;
     int connectTimeoutMs = 4'000;   // per attempt, so that plain can follow TLS within the bound
     int registerTimeoutMs = 8'000;  // from connected to the end of the welcome
+    int welcomeEndMs = 3'000;       // after the welcome, for networks that never say it is over
     int silenceMs = 120'000;        // then the client asks with PING
     int pingTimeoutMs = 30'000;     // and gives up when nothing comes back
     int backoffInitialMs = 2'000;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/reason.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -25,5 +27,6 @@ public:
 signals:
     void opened();
     void received(const QByteArray &line); // without its line end
-    void failed(const QString &reason);    // could not connect, or the connection ended
+    // Could not connect, or the connection ended; the detail is for the log.
+    void failed(Reason reason, const QString &detail);
 };

@@ -1,6 +1,6 @@
-#include "isonqueue.h"
+#include "irc/isonqueue.h"
 
-#include "ircmessage.h"
+#include "irc/ircmessage.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "presencecache.h"
+#include "irc/presencecache.h"
 
 std::optional<bool> PresenceCache::find(const QByteArray &key, qint64 nowMs) const
 {

@@ -1,8 +1,8 @@
-#include "presencerequest.h"
+#include "irc/presencerequest.h"
 
 #include <utility>
 
-PresenceRequest::PresenceRequest(int boundMs, Answer answer, Reason timeoutReason, QObject *parent)
+PresenceRequest::PresenceRequest(int boundMs, Answer answer, TimeoutReason timeoutReason, QObject *parent)
     : QObject(parent), m_answer(std::move(answer)), m_timeoutReason(std::move(timeoutReason))
 {
     m_deadline.setSingleShot(true);

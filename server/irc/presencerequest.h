@@ -1,20 +1,10 @@
 #pragma once
 
+#include "model/presence.h"
+
 #include <QObject>
-#include <QString>
 #include <QTimer>
 #include <functional>
-
-// What the IRC side says about one nick.
-struct Presence
-{
-    enum Status { Online, Offline, Unknown };
-    Status status = Unknown;
-    QString reason;      // why unknown; empty otherwise
-    bool cached = false; // answered from what the network said a moment ago
-
-    static Presence unknown(const QString &why) { return {Unknown, why, false}; }
-};
 
 // One lookup waiting for its network: answered exactly once, by the
 // network or, when the bound passes first, as unknown with the reason the
@@ -25,14 +15,14 @@ class PresenceRequest : public QObject
 
 public:
     using Answer = std::function<void(const Presence &)>;
-    using Reason = std::function<QString()>;
+    using TimeoutReason = std::function<Reason()>;
 
-    PresenceRequest(int boundMs, Answer answer, Reason timeoutReason, QObject *parent = nullptr);
+    PresenceRequest(int boundMs, Answer answer, TimeoutReason timeoutReason, QObject *parent = nullptr);
 
     void finish(const Presence &presence);
 
 private:
     Answer m_answer;
-    Reason m_timeoutReason;
+    TimeoutReason m_timeoutReason;
     QTimer m_deadline;
 };

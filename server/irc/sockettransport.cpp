@@ -1,6 +1,6 @@
-#include "sockettransport.h"
+#include "irc/sockettransport.h"
 
-#include "ircmessage.h"
+#include "irc/ircmessage.h"
 
 #include <QPointer>
 #include <QSslConfiguration>
@@ -17,7 +17,7 @@ void SocketTransport::open(const QHostAddress &address, quint16 port, bool tls, 
     m_socket = new QSslSocket(this);
     connect(m_socket, &QSslSocket::readyRead, this, &SocketTransport::onReadable);
     connect(m_socket, &QSslSocket::errorOccurred, this, &SocketTransport::onError);
-    connect(m_socket, &QSslSocket::disconnected, this, [this] { fail(QStringLiteral("connection closed")); });
+    connect(m_socket, &QSslSocket::disconnected, this, [this] { fail(Reason::ConnectionClosed); });
     if (!tls) {
         connect(m_socket, &QSslSocket::connected, this, &SocketTransport::opened);
         m_socket->connectToHost(address, port);
@@ -29,7 +29,7 @@ void SocketTransport::open(const QHostAddress &address, quint16 port, bool tls, 
     m_socket->setSslConfiguration(configuration);
     // Certificate errors are never ignored: they end the attempt.
     connect(m_socket, &QSslSocket::sslErrors, this, [this](const QList<QSslError> &errors) {
-        fail(QStringLiteral("TLS certificate not trusted (%1)").arg(errors.value(0).errorString()));
+        fail(Reason::TlsNotTrusted, errors.value(0).errorString());
     });
     connect(m_socket, &QSslSocket::encrypted, this, &SocketTransport::opened);
     // The address is connected to as resolved; the name only checks the certificate.
@@ -48,7 +48,7 @@ void SocketTransport::send(const QByteArray &line)
             this,
             [this, socket = QPointer<QSslSocket>(m_socket)] {
                 if (socket && socket == m_socket)
-                    fail(QStringLiteral("the IRC server reads nothing of what is sent to it"));
+                    fail(Reason::ServerReadsNothing);
             },
             Qt::QueuedConnection);
         return;
@@ -64,7 +64,7 @@ void SocketTransport::close()
     QSslSocket *socket = std::exchange(m_socket, nullptr);
     socket->disconnect(this);
     socket->setParent(nullptr);
-    QTimer::singleShot(5'000, socket, &QObject::deleteLater);
+    QTimer::singleShot(closeLingerMs, socket, &QObject::deleteLater);
     socket->disconnectFromHost();
     if (socket->state() == QAbstractSocket::UnconnectedState)
         socket->deleteLater();
@@ -84,24 +84,24 @@ void SocketTransport::onReadable()
         emit received(line);
     }
     if (m_buffer.size() > maxLineLength)
-        fail(QStringLiteral("line too long from the IRC server"));
+        fail(Reason::LineTooLong);
 }
 
 void SocketTransport::onError()
 {
     switch (m_socket->error()) {
     case QAbstractSocket::ConnectionRefusedError:
-        return fail(QStringLiteral("connection refused"));
+        return fail(Reason::ConnectionRefused);
     case QAbstractSocket::RemoteHostClosedError:
-        return fail(QStringLiteral("connection closed"));
+        return fail(Reason::ConnectionClosed);
     case QAbstractSocket::SslHandshakeFailedError:
-        return fail(QStringLiteral("TLS handshake failed"));
+        return fail(Reason::TlsHandshakeFailed, m_socket->errorString());
     default:
-        return fail(m_socket->errorString());
+        return fail(Reason::ConnectionFailed, m_socket->errorString());
     }
 }
 
-void SocketTransport::fail(const QString &reason)
+void SocketTransport::fail(Reason reason, const QString &detail)
 {
     if (!m_socket)
         return;
@@ -110,5 +110,5 @@ void SocketTransport::fail(const QString &reason)
     m_socket->deleteLater();
     m_socket = nullptr;
     m_buffer.clear();
-    emit failed(reason);
+    emit failed(reason, detail);
 }

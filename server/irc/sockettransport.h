@@ -1,6 +1,6 @@
 #pragma once
 
-#include "irctransport.h"
+#include "irc/irctransport.h"
 
 #include <QList>
 #include <QSslCertificate>
@@ -26,11 +26,13 @@ public:
     // What may wait to be sent before the server is taken for one that reads
     // nothing: far more than the few paced lines and PONGs of a healthy one.
     static inline constexpr qint64 maxUnsentBytes = 256 * 1024;
+    // How long a closed connection may take to send what was queued (a QUIT).
+    static inline constexpr int closeLingerMs = 5'000;
 
 private:
     void onReadable();
     void onError();
-    void fail(const QString &reason);
+    void fail(Reason reason, const QString &detail = {});
 
     QList<QSslCertificate> m_extraCertificates;
     QSslSocket *m_socket = nullptr;

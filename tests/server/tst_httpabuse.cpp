@@ -135,20 +135,14 @@ void TestHttpAbuse::aThousandHeadersAreRefused()
     QCOMPARE(HttpFetch::get(url("/msn/bob?format=text")).body, QByteArray("unknown\n"));
 }
 
+// Every kind of malformed head is judged in tst_inputrules; here, that the
+// server answers one with 400 and ends the connection.
 void TestHttpAbuse::malformedRequestsAreAnswered400_data()
 {
     QTest::addColumn<QByteArray>("request");
-    QTest::newRow("no request line") << QByteArray("GARBAGE\r\n\r\n");
     QTest::newRow("no version") << QByteArray("GET /msn/bob\r\n\r\n");
-    QTest::newRow("a word too many") << QByteArray("GET /msn/bob HTTP/1.1 extra\r\nHost: x\r\n\r\n");
-    QTest::newRow("an unknown version") << QByteArray("GET /msn/bob HTTP/7.3\r\nHost: x\r\n\r\n");
-    QTest::newRow("a control character in the path") << QByteArray("GET /msn/b\x01ob HTTP/1.1\r\nHost: x\r\n\r\n");
     QTest::newRow("NUL in the path") << QByteArray::fromRawData("GET /msn/b\0ob HTTP/1.1\r\nHost: x\r\n\r\n", sizeof("GET /msn/b\0ob HTTP/1.1\r\nHost: x\r\n\r\n") - 1);
-    QTest::newRow("a header without a colon") << QByteArray("GET /msn/bob HTTP/1.1\r\nHost x\r\n\r\n");
-    QTest::newRow("a space in a header name") << QByteArray("GET /msn/bob HTTP/1.1\r\nHo st: x\r\n\r\n");
-    QTest::newRow("a bare CR") << QByteArray("GET /msn/bob HTTP/1.1\rHost: x\r\n\r\n");
     QTest::newRow("a TLS hello") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03\r\n\r\n");
-    QTest::newRow("binary") << QByteArray("\xff\xfe\xfd\x80\x81 / HTTP/1.1\r\n\r\n");
 }
 
 void TestHttpAbuse::malformedRequestsAreAnswered400()

@@ -234,7 +234,7 @@ void TestIrcClient::silenceEndsTheConnectionAfterAnUnansweredPing()
     QTRY_COMPARE(rig.transport.lines("PING").size(), 1);
     QCOMPARE(lost.size(), 0);
     QTRY_COMPARE(lost.size(), 1);
-    QCOMPARE(lost.at(0).at(0).toString(), QStringLiteral("the IRC server went silent"));
+    QCOMPARE(lost.at(0).at(0).value<Reason>(), Reason::ServerWentSilent);
     QVERIFY(rig.transport.isClosed());
 }
 
@@ -247,7 +247,7 @@ void TestIrcClient::anUnansweredIsonEndsTheConnection()
     QSignalSpy lost(&rig.client, &IrcClient::lost);
     rig.ask("Telmik");
     QTRY_COMPARE(lost.size(), 1);
-    QCOMPARE(lost.at(0).at(0).toString(), QStringLiteral("no answer to ISON"));
+    QCOMPARE(lost.at(0).at(0).value<Reason>(), Reason::NoAnswerInTime);
 }
 
 void TestIrcClient::noWelcomeInTimeEndsTheConnection()
@@ -259,7 +259,7 @@ void TestIrcClient::noWelcomeInTimeEndsTheConnection()
     rig.client.begin();
     rig.transport.deliver("NOTICE * :*** Looking up your hostname");
     QTRY_COMPARE(lost.size(), 1);
-    QCOMPARE(lost.at(0).at(0).toString(), QStringLiteral("no registration"));
+    QCOMPARE(lost.at(0).at(0).value<Reason>(), Reason::NoRegistrationInTime);
 }
 
 QTEST_GUILESS_MAIN(TestIrcClient)

@@ -130,8 +130,8 @@ void TestIrcFaults::aFaultyNetworkAnswersInTimeAndLeavesOthersWhole()
         for (const Answer &answer : answers) {
             QVERIFY2(answer.at <= boundMs + 250, qPrintable(QString::number(answer.at)));
             if (!answersRight)
-                QVERIFY2(answer.presence.status == Presence::Unknown && !answer.presence.reason.isEmpty(),
-                         qPrintable(answer.presence.reason));
+                QVERIFY2(answer.presence.status == Presence::Unknown && answer.presence.reason != Reason::None,
+                         qPrintable(answer.presence.reasonText()));
         }
         if (answersRight) {
             QCOMPARE(answers[0].presence.status, Presence::Online);
@@ -191,15 +191,15 @@ void TestIrcFaults::anUnresolvableOrHangingHostIsAnsweredInTime()
     for (int round = 0; round < rounds; ++round) {
         const QList<Answer> missing = ask(irc, QStringLiteral("nowhere.invalid"), 6667, {"Telmik"});
         QCOMPARE(missing[0].presence.status, Presence::Unknown);
-        QCOMPARE(missing[0].presence.reason, QStringLiteral("IRC server not found"));
+        QCOMPARE(missing[0].presence.reason, Reason::IrcServerNotFound);
         const QList<Answer> hanging = ask(irc, QStringLiteral("hang.invalid"), 6667, {"Telmik"});
         QCOMPARE(hanging[0].presence.status, Presence::Unknown);
-        QCOMPARE(hanging[0].presence.reason, QStringLiteral("IRC server name not resolved in time"));
+        QCOMPARE(hanging[0].presence.reason, Reason::NameNotResolvedInTime);
         QVERIFY(hanging[0].at <= boundMs + 250);
         // The name that never resolves holds no network once its lookup is answered.
         const auto holdsHanging = [&irc] {
-            const QList<IrcPresence::NetworkState> networks = irc.networks();
-            return std::any_of(networks.cbegin(), networks.cend(), [](const IrcPresence::NetworkState &network) {
+            const QList<PresenceChecker::Row> networks = irc.rows();
+            return std::any_of(networks.cbegin(), networks.cend(), [](const PresenceChecker::Row &network) {
                 return network.name.startsWith(QLatin1String("hang."));
             });
         };

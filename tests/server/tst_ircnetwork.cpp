@@ -76,8 +76,8 @@ void TestIrcNetwork::nicksReadOnlineOrOfflineAsTheNetworkSays()
     QCOMPARE(answers.all.at(0).status, Presence::Online);
     QCOMPARE(answers.all.at(1).status, Presence::Offline);
     QCOMPARE(irc.connections(), 1);
-    QCOMPARE(presence.networks().size(), 1);
-    QCOMPARE(presence.networks().at(0).state, QStringLiteral("connected"));
+    QCOMPARE(presence.rows().size(), 1);
+    QCOMPARE(presence.rows().at(0).state, QStringLiteral("connected"));
 }
 
 void TestIrcNetwork::fortyWaitingNicksCostAtMostTwoIsonLines()
@@ -147,7 +147,7 @@ void TestIrcNetwork::loopbackIsRefusedWithoutAnAllowedNetwork()
     QTRY_COMPARE(answers.all.size(), namedLoopback ? 3 : 2);
     for (const Presence &answer : answers.all) {
         QCOMPARE(answer.status, Presence::Unknown);
-        QCOMPARE(answer.reason, QStringLiteral("address not allowed"));
+        QCOMPARE(answer.reason, Reason::AddressNotAllowed);
     }
     QTest::qWait(100);
     QCOMPARE(irc.connections(), 0);
@@ -156,19 +156,19 @@ void TestIrcNetwork::loopbackIsRefusedWithoutAnAllowedNetwork()
 void TestIrcNetwork::eachBoundAnswersUnknownInTime_data()
 {
     QTest::addColumn<int>("behaviour");
-    QTest::addColumn<QString>("reason");
+    QTest::addColumn<Reason>("reason");
     QTest::addColumn<int>("withinMs");
     using B = ScriptedIrcServer::Behaviour;
-    QTest::newRow("never answers") << int(B::Silent) << "no registration" << 1000 + 300;
-    QTest::newRow("sends garbage") << int(B::Garbage) << "no registration" << 1000 + 300;
-    QTest::newRow("drops mid-line") << int(B::DropMidLine) << "connection closed" << 400;
-    QTest::newRow("refuses the connection") << -1 << "connection refused" << 400;
+    QTest::newRow("never answers") << int(B::Silent) << Reason::NoRegistrationInTime << 1000 + 300;
+    QTest::newRow("sends garbage") << int(B::Garbage) << Reason::NoRegistrationInTime << 1000 + 300;
+    QTest::newRow("drops mid-line") << int(B::DropMidLine) << Reason::ConnectionClosed << 400;
+    QTest::newRow("refuses the connection") << -1 << Reason::ConnectionRefused << 400;
 }
 
 void TestIrcNetwork::eachBoundAnswersUnknownInTime()
 {
     QFETCH(int, behaviour);
-    QFETCH(QString, reason);
+    QFETCH(Reason, reason);
     QFETCH(int, withinMs);
     quint16 port;
     std::unique_ptr<ScriptedIrcServer> irc;
@@ -241,7 +241,7 @@ void TestIrcNetwork::tlsVerifiedAgainstTheGivenCaIsUsed()
     presence.lookup({QStringLiteral("Telmik"), QStringLiteral("127.0.0.1"), std::nullopt}, answers.collect());
     QTRY_COMPARE(answers.all.size(), 1);
     QCOMPARE(answers.all.at(0).status, Presence::Online);
-    QCOMPARE(presence.networks().at(0).state, QStringLiteral("connected (TLS)"));
+    QCOMPARE(presence.rows().at(0).state, QStringLiteral("connected (TLS)"));
     QCOMPARE(plain.connections(), 1);
 }
 
@@ -259,10 +259,10 @@ void TestIrcNetwork::networksAndQueuesPastTheirBoundAreBusy()
     for (int i = 0; i <= capacity; ++i)
         presence.lookup(identity(QStringLiteral("n%1").arg(i), one.port()), answers.collect());
     QCOMPARE(answers.all.size(), 1); // the one past the queue's bound, at once
-    QCOMPARE(answers.all.at(0).reason, QStringLiteral("busy"));
+    QCOMPARE(answers.all.at(0).reason, Reason::Busy);
     presence.lookup(identity(QStringLiteral("Telmik"), two.port()), answers.collect());
     QCOMPARE(answers.all.size(), 2);
-    QCOMPARE(answers.all.at(1).reason, QStringLiteral("busy"));
+    QCOMPARE(answers.all.at(1).reason, Reason::Busy);
     QCOMPARE(two.connections(), 0);
     QTRY_COMPARE(answers.all.size(), capacity + 2); // the rest within the bound, unknown
 }
@@ -279,9 +279,9 @@ void TestIrcNetwork::aDroppedNetworkIsReconnected()
     // Closed after each welcome: reconnected after 0.2 s, 0.4 s, 0.8 s.
     QTRY_COMPARE_WITH_TIMEOUT(irc.connections(), 4, 3000);
     QTRY_COMPARE(irc.lines("NICK").size(), 4);
-    QVERIFY(presence.networks().at(0).state.startsWith(QStringLiteral("reconnecting in"))
-            || presence.networks().at(0).state.startsWith(QStringLiteral("connect"))
-            || presence.networks().at(0).state.startsWith(QStringLiteral("regist")));
+    QVERIFY(presence.rows().at(0).state.startsWith(QStringLiteral("reconnecting in"))
+            || presence.rows().at(0).state.startsWith(QStringLiteral("connect"))
+            || presence.rows().at(0).state.startsWith(QStringLiteral("regist")));
 }
 
 void TestIrcNetwork::anIdleNetworkIsLeftWithQuit()
@@ -293,9 +293,9 @@ void TestIrcNetwork::anIdleNetworkIsLeftWithQuit()
     Answers answers;
     presence.lookup(identity(QStringLiteral("Telmik"), irc.port()), answers.collect());
     QTRY_COMPARE(answers.all.size(), 1);
-    QCOMPARE(presence.networks().size(), 1);
+    QCOMPARE(presence.rows().size(), 1);
     QTRY_COMPARE(irc.lines("QUIT").size(), 1);
-    QTRY_COMPARE(presence.networks().size(), 0);
+    QTRY_COMPARE(presence.rows().size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestIrcNetwork)

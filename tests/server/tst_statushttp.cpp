@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -21,6 +22,18 @@ QByteArray picture(const QString &name)
 {
     QFile file(PictureFiles::path(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Sends raw bytes on one connection and reads what comes back for the time given.
+QByteArray exchange(quint16 port, const QByteArray &request, int forMs)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 2000))
+        return "no connection";
+    socket.write(request);
+    QTest::qWait(forMs);
+    return socket.readAll();
 }
 
 } // namespace
@@ -46,6 +59,11 @@ private slots:
     void theAccountIsDecodedOnceAndJudgedAsDecoded();
     void aLineBreakInAnIdentityNeverReachesTheWire();
     void malformedQueriesAndUnknownPathsAreRefused();
+
+    void aBrowserOpeningTheAddressGetsAPageThatSaysTheAnswer();
+    void headIsAnsweredLikeGetWithoutTheBody();
+    void pipelinedRequestsAreAnsweredInOrder();
+    void itListensOnEveryAddressAskedForIpv6Too();
 
     void anAddressOf100000CharactersIsAnswered();
     void requestsPastTheSizeBoundAreRefused();
@@ -139,7 +157,7 @@ void TestStatusHttp::theStatusPageShowsTheLiveNumbers()
     const HttpFetch page = HttpFetch::get(web("/Msntv/statusexe2.html"));
     QCOMPARE(page.header("Cache-Control"), QByteArray("no-cache"));
     QVERIFY(page.body.contains("ICQ " + QByteArray::number(icqBefore + 1)));
-    QVERIFY(page.body.contains("<td>127.0.0.1:" + QByteArray::number(m_irc.port()) + "</td><td>connected</td><td>0</td>"));
+    QVERIFY(page.body.contains("<td>127.0.0.1:" + QByteArray::number(m_irc.port()) + "</td><td>connected</td><td>ISON</td><td>0</td>"));
     QVERIFY(page.body.contains("from cache: ") && !page.body.contains("from cache: 0."));
     QVERIFY(page.body.contains(" up "));
 }
@@ -188,7 +206,7 @@ void TestStatusHttp::closedNetworksAnswerUnknownAtOnceInEveryForm()
     QCOMPARE(object.value("medium").toString(), medium);
     QCOMPARE(object.value("account").toString(), account);
     QCOMPARE(object.value("status").toString(), QStringLiteral("unknown"));
-    QCOMPARE(object.value("reason").toString(), QStringLiteral("network closed"));
+    QCOMPARE(object.value("reason").toString(), Reasons::wording(Reason::NetworkClosed));
     const QDateTime checked = QDateTime::fromString(object.value("checked").toString(), Qt::ISODate);
     QVERIFY(checked.isValid() && checked.timeSpec() == Qt::UTC);
     QVERIFY(qAbs(checked.secsTo(QDateTime::currentDateTimeUtc())) < 5);
@@ -217,7 +235,7 @@ void TestStatusHttp::pictureTextAndJsonAgreeForIrc()
     QCOMPARE(png, picture(state == QLatin1String("unknown") ? QStringLiteral("unknown") : "legend3-" + state));
     QCOMPARE(json.value("reason").isNull(), state != QLatin1String("unknown"));
     if (state == QLatin1String("unknown"))
-        QCOMPARE(json.value("reason").toString(), QStringLiteral("not a valid IRC identity"));
+        QCOMPARE(json.value("reason").toString(), Reasons::wording(Reason::NotAnIrcIdentity));
 }
 
 void TestStatusHttp::iconSetsAnswerWithTheirOwnPictures()
@@ -247,7 +265,7 @@ void TestStatusHttp::theAccountIsDecodedOnceAndJudgedAsDecoded()
     const QByteArray port = QByteArray::number(m_irc.port());
     const HttpFetch once = HttpFetch::get(status("/irc/Telmik%2540127.0.0.1:" + port + "?format=json"));
     QCOMPARE(QJsonDocument::fromJson(once.body).object().value("reason").toString(),
-             QStringLiteral("not a valid IRC identity"));
+             Reasons::wording(Reason::NotAnIrcIdentity));
     const HttpFetch encoded = HttpFetch::get(status("/irc/Telmik%40127.0.0.1%3A" + port + "?format=text"));
     QCOMPARE(encoded.body, QByteArray("online\n"));
 }
@@ -262,7 +280,7 @@ void TestStatusHttp::aLineBreakInAnIdentityNeverReachesTheWire()
                                       QByteArray("Tel%00mik@127.0.0.1:") + port,
                                       QByteArray("Tel%2Cmik@127.0.0.1:") + port}) {
         const QJsonObject json = QJsonDocument::fromJson(HttpFetch::get(status("/irc/" + account + "?format=json")).body).object();
-        QCOMPARE(json.value("reason").toString(), QStringLiteral("not a valid IRC identity"));
+        QCOMPARE(json.value("reason").toString(), Reasons::wording(Reason::NotAnIrcIdentity));
     }
     QTest::qWait(100);
     QCOMPARE(m_irc.bytes().mid(before), QByteArray());
@@ -287,7 +305,7 @@ void TestStatusHttp::anAddressOf100000CharactersIsAnswered()
     QCOMPARE(answer.status, 200);
     const QJsonObject json = QJsonDocument::fromJson(answer.body).object();
     QCOMPARE(json.value("account").toString().size(), account.size());
-    QCOMPARE(json.value("reason").toString(), QStringLiteral("not a valid IRC identity"));
+    QCOMPARE(json.value("reason").toString(), Reasons::wording(Reason::NotAnIrcIdentity));
     // Non-Latin text, every character three escapes long.
     QByteArray wide;
     for (int i = 0; i < 100'000; ++i)
@@ -342,6 +360,81 @@ void TestStatusHttp::connectionsPastTheBoundAreTurnedAway()
     QTRY_COMPARE_WITH_TIMEOUT(extra.state(), QAbstractSocket::UnconnectedState, 1000);
     held.clear();
     QTRY_COMPARE(HttpFetch::get(status("/icq/1?format=text")).body, QByteArray("unknown\n"));
+}
+
+void TestStatusHttp::aBrowserOpeningTheAddressGetsAPageThatSaysTheAnswer()
+{
+    const QByteArray path = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port());
+    const HttpFetch page = HttpFetch::get(status(path), 20'000, {{"Sec-Fetch-Dest", "document"}});
+    QCOMPARE(page.header("Content-Type"), QByteArray("text/html; charset=utf-8"));
+    QCOMPARE(page.header("Cache-Control"), QByteArray("no-store"));
+    QVERIFY(page.header("Content-Security-Policy").startsWith("default-src 'none'; img-src data:;"));
+    const QByteArray words = "Telmik on 127.0.0.1:" + QByteArray::number(m_irc.port()) + ": online";
+    QVERIFY2(page.body.contains("<title>" + words + "</title>"), page.body.constData());
+    QVERIFY(page.body.contains("alt=\"" + words + "\""));
+    QVERIFY(!page.body.contains("<script"));
+    // The same picture, byte for byte, as an <img> or curl gets.
+    const QByteArray png = picture("legend3-online");
+    QVERIFY(page.body.contains("data:image/png;base64," + png.toBase64() + "\""));
+    QCOMPARE(HttpFetch::get(status(path), 20'000, {{"Sec-Fetch-Dest", "image"}}).body, png);
+    QCOMPARE(HttpFetch::get(status(path + "?format=png"), 20'000, {{"Sec-Fetch-Dest", "document"}}).body, png);
+    // Unknown says why, and what a stranger typed is only ever text.
+    const HttpFetch unknown = HttpFetch::get(status("/msn/%3Cb%3Ebob@hotmail.com"), 20'000, {{"Sec-Fetch-Dest", "document"}});
+    QVERIFY2(unknown.body.contains("<title>&lt;b&gt;bob@hotmail.com on MSN: unknown, network closed</title>"),
+             unknown.body.constData());
+}
+
+void TestStatusHttp::headIsAnsweredLikeGetWithoutTheBody()
+{
+    // Three requests on one connection: the HEAD answers carry the length
+    // of the body they leave out, so the GET's answer follows at once.
+    const QByteArray answers = exchange(m_server->statusPort(),
+                                        "HEAD /msn/bob?format=text HTTP/1.1\r\nHost: x\r\n\r\n"
+                                        "HEAD /Msntv/msnexe6.html HTTP/1.1\r\nHost: x\r\n\r\n"
+                                        "GET /msn/bob?format=text HTTP/1.1\r\nHost: x\r\n\r\n",
+                                        500);
+    QCOMPARE(answers.count("HTTP/1.1 200 OK"), 3);
+    QVERIFY2(answers.startsWith("HTTP/1.1 200 OK\r\n"), answers.constData());
+    QVERIFY(answers.contains("Content-Length: 8\r\n\r\nHTTP/1.1 200 OK"));
+    QVERIFY(answers.endsWith("Content-Length: 8\r\n\r\nunknown\n"));
+    QCOMPARE(answers.count("unknown\n"), 1);
+    QCOMPARE(HttpFetch::get(status("/msn/bob?format=text")).status, 200);
+    QVERIFY(exchange(m_server->statusPort(), "POST /msn/bob HTTP/1.1\r\nContent-Length: 0\r\n\r\n", 300)
+                .startsWith("HTTP/1.1 405 "));
+}
+
+void TestStatusHttp::pipelinedRequestsAreAnsweredInOrder()
+{
+    // The first waits for the IRC network; the second, of a closed network,
+    // is ready at once and must still come second.
+    const QByteArray slow = "GET /irc/Pipelined@127.0.0.1:" + QByteArray::number(m_irc.port())
+                            + "?format=text HTTP/1.1\r\nHost: x\r\n\r\n";
+    const QByteArray fast = "GET /aim/bob?format=json HTTP/1.1\r\nHost: x\r\n\r\n";
+    const QByteArray answers = exchange(m_server->statusPort(), slow + fast + slow + fast, 1500);
+    QCOMPARE(answers.count("HTTP/1.1 200 OK"), 4);
+    const qsizetype first = answers.indexOf("\r\n\r\noffline\n");
+    const qsizetype second = answers.indexOf("\"medium\":\"aim\"");
+    const qsizetype third = answers.indexOf("\r\n\r\noffline\n", second);
+    const qsizetype fourth = answers.indexOf("\"medium\":\"aim\"", third);
+    QVERIFY2(first >= 0 && first < second && second < third && third < fourth, answers.constData());
+}
+
+void TestStatusHttp::itListensOnEveryAddressAskedForIpv6Too()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHostIPv6))
+        QSKIP("this machine has no IPv6 loopback address");
+    probe.close();
+    ServerOptions options = loopbackOptions(m_irc.port());
+    options.listen = {QHostAddress::LocalHostIPv6, QHostAddress::LocalHost};
+    StatusServer server(options);
+    QVERIFY(server.start());
+    const QByteArray port = QByteArray::number(server.statusPort());
+    const HttpFetch six = HttpFetch::get("http://[::1]:" + port + "/msn/bob?format=text");
+    const HttpFetch four = HttpFetch::get("http://127.0.0.1:" + port + "/msn/bob?format=text");
+    QCOMPARE(six.body, QByteArray("unknown\n"));
+    QCOMPARE(four.body, QByteArray("unknown\n"));
+    QCOMPARE(HttpFetch::get("http://[::1]:" + QByteArray::number(server.webPort()) + "/Msntv/msnexe6.html").status, 200);
 }
 
 QTEST_GUILESS_MAIN(TestStatusHttp)

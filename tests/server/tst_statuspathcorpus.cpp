@@ -84,7 +84,7 @@ void TestStatusPathCorpus::noHostilePathCrashesOrReachesAnythingItMayNot()
         auto *transport = new RecordingTransport(owner);
         QTimer::singleShot(0, transport, [transport, &attempts] {
             attempts.append({transport->openedAddress, transport->openedPort});
-            transport->drop(QStringLiteral("recorded, not connected"));
+            transport->drop();
         });
         return transport;
     };

@@ -15,12 +15,14 @@ QByteArray HttpFetch::header(const QByteArray &name) const
     return {};
 }
 
-HttpFetch HttpFetch::get(const QByteArray &encodedUrl, int timeoutMs)
+HttpFetch HttpFetch::get(const QByteArray &encodedUrl, int timeoutMs, const Headers &requestHeaders)
 {
     QNetworkAccessManager manager;
     manager.setProxy(QNetworkProxy::NoProxy); // loopback only, whatever the environment says
     QNetworkRequest request(QUrl::fromEncoded(encodedUrl, QUrl::StrictMode));
     request.setTransferTimeout(timeoutMs);
+    for (const auto &[name, value] : requestHeaders)
+        request.setRawHeader(name, value);
     QElapsedTimer clock;
     clock.start();
     QNetworkReply *reply = manager.get(request);

@@ -16,6 +16,9 @@ struct HttpFetch
 
     QByteArray header(const QByteArray &name) const;
 
-    // The address as given, percent-encoded already where it must be.
-    static HttpFetch get(const QByteArray &encodedUrl, int timeoutMs = 20'000);
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
+
+    // The address as given, percent-encoded already where it must be, with
+    // these request headers besides Qt's own.
+    static HttpFetch get(const QByteArray &encodedUrl, int timeoutMs = 20'000, const Headers &requestHeaders = {});
 };

@@ -22,7 +22,7 @@ public:
     // What the server says; each is delivered as one line.
     void deliver(const QByteArray &line) { emit received(line); }
     void accept() { emit opened(); }
-    void drop(const QString &reason) { emit failed(reason); }
+    void drop(Reason reason = Reason::ConnectionClosed) { emit failed(reason, {}); }
 
     // Everything sent, with line ends, as it would reach the wire.
     const QByteArray &wire() const { return m_wire; }

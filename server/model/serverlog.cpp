@@ -1,4 +1,4 @@
-#include "serverlog.h"
+#include "model/serverlog.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "serverstats.h"
+#include "model/serverstats.h"
 
 void ServerStats::countLookup(const QString &medium, bool cached)
 {

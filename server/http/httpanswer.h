@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QPair>
+#include <QPointer>
+
+class ConnectionGuard;
+class QTcpSocket;
+
+// The answer to one request, sent once, in one piece: status line, headers
+// and body composed into one buffer and handed to the connection's guard,
+// which writes the answers of a connection in the order of its requests. A
+// HEAD request gets the same status and headers, its body's length among
+// them, and no body. The answer may be sent later (a lookup that waits for
+// a network); by then the client may be gone, and nothing is sent.
+class HttpAnswer
+{
+public:
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
+
+    HttpAnswer(QTcpSocket *socket, bool head);
+
+    void send(int status, const Headers &headers, const QByteArray &body) const;
+    // A short text, e.g. why a request is refused.
+    void text(int status, const QByteArray &words, const Headers &extra = {}) const;
+
+    // The whole answer as written on the wire.
+    static QByteArray compose(int status, const Headers &headers, const QByteArray &body, bool head);
+
+    // Every answer carries this.
+    static const QByteArray noSniff;
+
+private:
+    QPointer<QTcpSocket> m_socket;
+    QPointer<ConnectionGuard> m_guard;
+    quint64 m_place = 0;
+    bool m_head;
+};

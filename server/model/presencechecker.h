@@ -1,0 +1,36 @@
+#pragma once
+
+#include "model/presence.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+// Checks accounts of one live medium. Each network or account the checker
+// holds a connection for is one row of the status page.
+class PresenceChecker
+{
+public:
+    using Done = std::function<void(const Presence &)>;
+
+    struct Row
+    {
+        QString name;      // the network or account
+        QString state;     // "connected", "reconnecting in 4 s"
+        QString mechanism; // how presence is learnt there, e.g. "ISON"
+        int waiting = 0;   // lookups waiting for it
+    };
+
+    virtual ~PresenceChecker() = default;
+
+    // Checks the account as it stands after the medium in the address, and
+    // calls done exactly once: at once, or when the network answers, or as
+    // unknown when the answer bound passes first.
+    virtual void check(const QString &account, const Done &done) = 0;
+
+    // The connections held now, for the status page.
+    virtual QList<Row> rows() const = 0;
+    // How many connections the checker may hold, and whether all are in use.
+    virtual int capacity() const = 0;
+    virtual bool full() const = 0;
+};
