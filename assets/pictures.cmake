@@ -52,11 +52,15 @@ endforeach()
 # Each icon of the four sets alone, as the status server answers ?set=1..4:
 # set<N>-<medium>-<state>.png, the size of the set's cells (set 1 16 x 16,
 # sets 2 and 3 22 x 22, set 4 55 x 16 with its badge).
+# Jabber has an away state besides.
 foreach(_set 1 2 3 4)
     foreach(_medium aim icq irc msn yahoo)
         foreach(_state online offline unknown)
             list(APPEND QUORVANE_PICTURES set${_set}-${_medium}-${_state}.png)
         endforeach()
+    endforeach()
+    foreach(_state online away offline unknown)
+        list(APPEND QUORVANE_PICTURES set${_set}-jabber-${_state}.png)
     endforeach()
 endforeach()
 
