@@ -37,10 +37,13 @@ set(_window_pictures
 )
 
 # Drawn at 1 x only: the pointers' other stored sizes, and the icons the
-# status server answers with (below).
+# status server answers with (the legend's Jabber icons here, the sets' below).
 set(QUORVANE_PICTURES
     ybubble-16.png      # Yahoo! speech bubble pointer, 16 x 16
     runner-16.png       # AIM running figure pointer, 16 x 16
+    legend6-online.png  # Jabber in the help window legend's style, for the
+    legend6-away.png    #   status server only (unknown is the shared
+    legend6-offline.png #   question mark), 22 x 22
 )
 foreach(_picture IN LISTS _window_pictures)
     list(APPEND QUORVANE_PICTURES ${_picture}.png ${_picture}@1.5x.png ${_picture}@2x.png)
@@ -49,11 +52,15 @@ endforeach()
 # Each icon of the four sets alone, as the status server answers ?set=1..4:
 # set<N>-<medium>-<state>.png, the size of the set's cells (set 1 16 x 16,
 # sets 2 and 3 22 x 22, set 4 55 x 16 with its badge).
+# Jabber has an away state besides.
 foreach(_set 1 2 3 4)
     foreach(_medium aim icq irc msn yahoo)
         foreach(_state online offline unknown)
             list(APPEND QUORVANE_PICTURES set${_set}-${_medium}-${_state}.png)
         endforeach()
+    endforeach()
+    foreach(_state online away offline unknown)
+        list(APPEND QUORVANE_PICTURES set${_set}-jabber-${_state}.png)
     endforeach()
 endforeach()
 

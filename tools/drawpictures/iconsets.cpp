@@ -23,11 +23,14 @@ struct SetLayout
 };
 
 // A whole set: its layout, its online, offline and unknown rows, and
-// anything its white ground bears besides.
+// anything its white ground bears besides. Its Jabber icons, online, away,
+// offline and unknown, are drawn alone only, for the status server: the
+// set's picture, which a window shows, has no Jabber column.
 struct IconSet
 {
     SetLayout layout;
     Row rows[3];
+    Row jabber;
     std::function<void(QPainter &)> ground = {};
 };
 
@@ -104,6 +107,8 @@ const Drawing hash = with(hashSign, Qt::black);
 const Drawing aimOnDisc = with(runnerOnDisc, runnerYellow, Qt::black, discBlue);
 const Drawing msnButterfly = with(butterfly, messengerButterfly);
 const Drawing yahoo = with(hattedSmiley, yahooSmiley);
+const Drawing jabber = with(jabberBalloon, balloonGreen, balloonGreenInk, Qt::white);
+const Drawing jabberAway = with(awayBalloon, balloonAmber, balloonAmberInk, Qt::white);
 
 // Small unframed icons; the unknown ones question marks in the icons' colours.
 IconSet iconSet1()
@@ -122,7 +127,10 @@ IconSet iconSet1()
     for (const QColor &colour : {QColor(205, 160, 100), QColor(30, 170, 30), QColor(110, 140, 175),
                                  QColor(240, 200, 0), QColor(40, 90, 220), red})
         unknown.push_back(with(questionMark, colour));
-    return {{{280, 100}, 4, 11, {16, 16}, 4}, {online, greyRow(online), unknown}};
+    // Jabber's question mark in its balloon's dark rim colour: in the
+    // balloon's own green it would pass for ICQ's.
+    const Row jabbers{jabber, jabberAway, inGrey(jabber), with(questionMark, balloonGreenInk)};
+    return {{{280, 100}, 4, 11, {16, 16}, 4}, {online, greyRow(online), unknown}, jabbers};
 }
 
 // Framed icons with black rims.
@@ -140,8 +148,11 @@ IconSet iconSet2()
         onTile(with(butterfly, plainButterfly(Qt::white, Qt::black)), look),
         onTile(with(hattedSmiley, SmileyLook{Qt::white, Qt::white, Qt::black, Qt::black}), look),
     };
-    const Row unknown = onTiles(Row(6, with(questionMark, QColor(0, 160, 0))), greyGround);
-    return {{{304, 120}, 4, 11, {22, 22}, 3}, {online, offline, unknown}};
+    const Drawing asking = onTile(with(questionMark, QColor(0, 160, 0)), greyGround);
+    const Row unknown(6, asking);
+    const Row jabbers{onTile(jabber, look), onTile(jabberAway, look),
+                      onTile(with(jabberBalloon, Qt::white, Qt::black, Qt::black), look), asking};
+    return {{{304, 120}, 4, 11, {22, 22}, 3}, {online, offline, unknown}, jabbers};
 }
 
 // Framed icons with brown rims, beside a grey edge down the left.
@@ -169,31 +180,51 @@ IconSet iconSet3()
         onTile(with(butterfly, plainButterfly(red, red.darker(200))), look),
         onTile(with(hattedSmiley, SmileyLook{QColor(230, 40, 40), QColor(150, 0, 10)}), look),
     };
+    const Row jabbers = onTiles(
+        {jabber, jabberAway, inGrey(jabber), with(askingBalloon, red, red.darker(200), Qt::white)},
+        look);
     const auto edge = [](QPainter &painter) {
         painter.fillRect(0, 0, 2, 122, QColor(160, 160, 160));
     };
-    return {{{315, 122}, 10, 11, {22, 22}, 4}, {online, offline, unknown}, edge};
+    return {{{315, 122}, 10, 11, {22, 22}, 4}, {online, offline, unknown}, jabbers, edge};
+}
+
+// The icon overlapping the left end of a badge bearing the word.
+Drawing badged(const Drawing &icon, const QString &word)
+{
+    return [=](QPainter &painter, const QRectF &cell) {
+        const QRectF iconRect(cell.topLeft(), QSizeF(cell.height(), cell.height()));
+        const QRectF badge(cell.left() + 9, cell.center().y() - 7, cell.width() - 9, 14);
+        pillBadge(painter, badge, word, iconRect.right() - badge.left());
+        icon(painter, iconRect);
+    };
+}
+
+// Each icon so on its badge.
+Row withBadge(const Row &icons, const QString &word)
+{
+    Row cells;
+    for (const Drawing &icon : icons)
+        cells.push_back(badged(icon, word));
+    return cells;
 }
 
 // Icons overlapping the left end of a badge naming the state.
 IconSet iconSet4()
 {
-    const auto withBadge = [](const Row &icons, const QString &word) {
-        Row cells;
-        for (const Drawing &icon : icons)
-            cells.push_back([=](QPainter &painter, const QRectF &cell) {
-                const QRectF iconRect(cell.topLeft(), QSizeF(cell.height(), cell.height()));
-                const QRectF badge(cell.left() + 9, cell.center().y() - 7, cell.width() - 9, 14);
-                pillBadge(painter, badge, word, iconRect.right() - badge.left());
-                icon(painter, iconRect);
-            });
-        return cells;
-    };
     const Row icons{with(runner, runnerOrange, runnerInk), greenFlower, hash, msnButterfly, yahoo};
+    // The unknown balloon asks instead of saying "j", in grey as the
+    // offline one, so the two differ by more than their badges.
+    const Drawing asking = with(askingBalloon, balloonGrey, balloonGreyInk, Qt::white);
+    const Row jabbers{badged(jabber, QStringLiteral("ONLINE")),
+                      badged(jabberAway, QStringLiteral("AWAY")),
+                      badged(inGrey(jabber), QStringLiteral("OFFLINE")),
+                      badged(asking, QStringLiteral("?"))};
     return {{{407, 124}, 4, 10, {55, 16}, 1},
             {withBadge(icons, QStringLiteral("ONLINE")),
              withBadge(greyRow(icons), QStringLiteral("OFFLINE")),
-             withBadge(greyRow(icons), QStringLiteral("?"))}};
+             withBadge(greyRow(icons), QStringLiteral("?"))},
+            jabbers};
 }
 
 // The whole set as one picture.
@@ -203,12 +234,12 @@ QImage composite(const IconSet &set, qreal ratio)
 }
 
 // One icon of a set, alone on the set's white ground at the size of its cell.
-QImage single(const IconSet &set, int row, int column, qreal ratio)
+QImage single(const IconSet &set, const Drawing &icon, qreal ratio)
 {
     QImage image = Canvas::blank(set.layout.cell, ratio, Qt::white);
     QPainter painter;
     Canvas::begin(painter, image);
-    set.rows[row][std::size_t(column)](painter, QRectF(QPointF(0, 0), QSizeF(set.layout.cell)));
+    icon(painter, QRectF(QPointF(0, 0), QSizeF(set.layout.cell)));
     return image;
 }
 
@@ -222,6 +253,18 @@ struct Column
 };
 const Column columns[] = {{"aim", 0, 0}, {"icq", 1, 1}, {"irc", 2, 2}, {"msn", 4, 3}, {"yahoo", 5, 4}};
 const char *const states[] = {"online", "offline", "unknown"};
+// The states of a set's Jabber icons, in the order of IconSet::jabber.
+const char *const jabberStates[] = {"online", "away", "offline", "unknown"};
+
+// The picture of one icon alone, named as the status server asks for it.
+PictureDrawing singlePicture(int set, const char *medium, const char *state,
+                             const std::function<QImage(qreal)> &draw)
+{
+    const QSize cells[] = {{16, 16}, {22, 22}, {22, 22}, {55, 16}};
+    return {QStringLiteral("set%1-%2-%3").arg(set + 1).arg(QLatin1String(medium),
+                                                          QLatin1String(state)),
+            cells[set], draw, false};
+}
 
 } // namespace
 
@@ -229,7 +272,6 @@ std::vector<PictureDrawing> iconSetPictures()
 {
     const std::function<IconSet()> sets[] = {iconSet1, iconSet2, iconSet3, iconSet4};
     const QSize sizes[] = {{280, 100}, {304, 120}, {315, 122}, {407, 124}};
-    const QSize cells[] = {{16, 16}, {22, 22}, {22, 22}, {55, 16}};
     std::vector<PictureDrawing> pictures;
     for (int set = 0; set < 4; ++set) {
         const auto draw = sets[set];
@@ -239,12 +281,20 @@ std::vector<PictureDrawing> iconSetPictures()
         // only, for the server's pages are not the program's windows.
         for (const Column &column : columns)
             for (int row = 0; row < 3; ++row) {
-                const int at = set == 3 ? column.inSet4 : column.inSets1To3;
-                const auto icon = [draw, row, at](qreal ratio) { return single(draw(), row, at, ratio); };
-                pictures.push_back({QStringLiteral("set%1-%2-%3").arg(set + 1).arg(QLatin1String(column.medium),
-                                                                       QLatin1String(states[row])),
-                                    cells[set], icon, false});
+                const std::size_t at = std::size_t(set == 3 ? column.inSet4 : column.inSets1To3);
+                const auto icon = [draw, row, at](qreal ratio) {
+                    const IconSet drawn = draw();
+                    return single(drawn, drawn.rows[row][at], ratio);
+                };
+                pictures.push_back(singlePicture(set, column.medium, states[row], icon));
             }
+        for (std::size_t state = 0; state < 4; ++state) {
+            const auto icon = [draw, state](qreal ratio) {
+                const IconSet drawn = draw();
+                return single(drawn, drawn.jabber[state], ratio);
+            };
+            pictures.push_back(singlePicture(set, "jabber", jabberStates[state], icon));
+        }
     }
     return pictures;
 }

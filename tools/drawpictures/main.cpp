@@ -50,7 +50,8 @@ int main(int argc, char *argv[])
 
     std::vector<PictureDrawing> all = framePictures();
     for (auto &&list : {pointerPictures(), logoPointerPictures(), statusPictures(),
-                        legendPictures(), iconSetPictures(), windowPictures()})
+                        legendPictures(), serverLegendPictures(), iconSetPictures(),
+                        windowPictures()})
         all.insert(all.end(), list.begin(), list.end());
 
     int failures = 0;

@@ -439,6 +439,90 @@ void spiralBubble(QPainter &painter, const QRectF &rect, const QColor &fill, con
     painter.restore();
 }
 
+namespace {
+
+// The Jabber balloon on a 16-unit grid, filled and rimmed: a box with round
+// corners, its tail pointing down and out at the lower left.
+void balloon(QPainter &painter, const Grid &grid, const QColor &fill, const QColor &ink)
+{
+    QPainterPath body;
+    body.addRoundedRect(grid.box(0.8, 0.6, 14.4, 12.2), grid.len(4.2), grid.len(4.2));
+    QPainterPath tail;
+    tail.moveTo(grid.at(2.4, 10.6));
+    tail.quadTo(grid.at(2.6, 13.8), grid.at(0.9, 15.4));
+    tail.quadTo(grid.at(5, 14.8), grid.at(7, 12.6));
+    tail.closeSubpath();
+    painter.save();
+    outlined(painter, body.united(tail).simplified(), fill, ink);
+    painter.restore();
+}
+
+// A bold lower-case "j" with its stem at x: the dot, then the stem hooking
+// to the left at its foot. Its strokes keep a pixel and a half at least, so
+// the letter still reads in a 16-pixel icon.
+void letterJ(QPainter &painter, const Grid &grid, qreal x, const QColor &colour)
+{
+    const qreal width = qMax(grid.len(2.4), 1.6);
+    QPainterPath stem;
+    stem.moveTo(grid.at(x, 5.2));
+    stem.lineTo(grid.at(x, 8.8));
+    stem.quadTo(grid.at(x, 11), grid.at(x - 2.6, 10.8));
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::FlatCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    QPainterPath j = stroker.createStroke(stem);
+    j.addEllipse(QRectF(grid.at(x, 3) - QPointF(width, width) / 2, QSizeF(width, width)));
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawPath(j.simplified());
+    painter.restore();
+}
+
+// A small clock face centred on the point, its hands at three o'clock:
+// the sign of someone gone for a while. A crescent of that size reads as
+// an "L" beside the "j".
+void clockFace(QPainter &painter, const Grid &grid, qreal x, qreal y, const QColor &face,
+               const QColor &hands)
+{
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(face);
+    painter.drawEllipse(grid.round(x, y, 2.8));
+    painter.setPen(inkPen(hands, qMax(grid.len(1), 1.0)));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(polyline(grid, {{x, y - 1.8}, {x, y}, {x + 1.5, y}}));
+    painter.restore();
+}
+
+} // namespace
+
+void jabberBalloon(QPainter &painter, const QRectF &rect, const QColor &fill, const QColor &ink,
+                   const QColor &mark)
+{
+    const Grid grid(rect, 16);
+    balloon(painter, grid, fill, ink);
+    letterJ(painter, grid, 9.2, mark);
+}
+
+void awayBalloon(QPainter &painter, const QRectF &rect, const QColor &fill, const QColor &ink,
+                 const QColor &mark)
+{
+    const Grid grid(rect, 16);
+    balloon(painter, grid, fill, ink);
+    letterJ(painter, grid, 5.8, mark);
+    clockFace(painter, grid, 11.4, 6.8, mark, fill);
+}
+
+void askingBalloon(QPainter &painter, const QRectF &rect, const QColor &fill, const QColor &ink,
+                   const QColor &mark)
+{
+    const Grid grid(rect, 16);
+    balloon(painter, grid, fill, ink);
+    questionMark(painter, grid.box(3.6, 2.2, 8.8, 9.4), mark);
+}
+
 void person(QPainter &painter, const QRectF &rect, const QColor &colour, const QColor &ink)
 {
     const Grid grid(rect, 16);

@@ -124,6 +124,23 @@ QRectF speechBubble(QPainter &painter, const QRectF &rect, const QColor &fill, c
 // A speech bubble saying a spiral.
 void spiralBubble(QPainter &painter, const QRectF &rect, const QColor &fill, const QColor &ink);
 
+// The Jabber balloon: a rounded speech balloon, its tail at the lower left,
+// saying a bold lower-case "j" in the mark's colour. Away it also shows a
+// small clock beside the "j", so that away differs from online by its shape
+// and not only by its colour; asking, it says a question mark instead.
+void jabberBalloon(QPainter &painter, const QRectF &rect, const QColor &fill, const QColor &ink,
+                   const QColor &mark);
+void awayBalloon(QPainter &painter, const QRectF &rect, const QColor &fill, const QColor &ink,
+                 const QColor &mark);
+void askingBalloon(QPainter &painter, const QRectF &rect, const QColor &fill, const QColor &ink,
+                   const QColor &mark);
+inline const QColor balloonGreen(46, 178, 72);
+inline const QColor balloonGreenInk(20, 96, 36);
+inline const QColor balloonAmber(246, 158, 20);
+inline const QColor balloonAmberInk(150, 80, 0);
+inline const QColor balloonGrey(150, 150, 150);
+inline const QColor balloonGreyInk(90, 90, 90);
+
 // A person seen from the front: a round head over rounded shoulders.
 void person(QPainter &painter, const QRectF &rect, const QColor &colour, const QColor &ink);
 

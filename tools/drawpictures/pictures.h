@@ -28,6 +28,9 @@ std::vector<PictureDrawing> logoPointerPictures();
 std::vector<PictureDrawing> statusPictures();
 // The help window's legend icons.
 std::vector<PictureDrawing> legendPictures();
+// Legend icons in the same style for media the status server answers for
+// but the help window does not show.
+std::vector<PictureDrawing> serverLegendPictures();
 // The status icon sets to choose between.
 std::vector<PictureDrawing> iconSetPictures();
 // Backgrounds of single windows.

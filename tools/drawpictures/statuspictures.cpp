@@ -70,3 +70,20 @@ std::vector<PictureDrawing> legendPictures()
         tiled("legend5-offline", narrow, brownTile, redFlower),
     };
 }
+
+std::vector<PictureDrawing> serverLegendPictures()
+{
+    const Drawing online = with(jabberBalloon, balloonGreen, balloonGreenInk, Qt::white);
+    // The status server's only, at 1 × as its other pictures; it answers
+    // for an unknown Jabber account with the shared question mark.
+    const auto alone = [](PictureDrawing picture) {
+        picture.everyRatio = false;
+        return picture;
+    };
+    return {
+        alone(tiled("legend6-online", square, markedTile, online)),
+        alone(tiled("legend6-away", square, markedTile,
+                    with(awayBalloon, balloonAmber, balloonAmberInk, Qt::white))),
+        alone(tiled("legend6-offline", square, blackTile, inGrey(online))),
+    };
+}
