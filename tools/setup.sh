@@ -13,12 +13,13 @@ packages=(
     fonts-liberation2 fonts-dejavu-core   # stand-ins for the Windows fonts
     xvfb xauth                             # a display where there is none
     openbox xdotool x11-utils              # a window manager, clicks and window states on it (tests)
+    at-spi2-core dbus python3-pyatspi      # what a screen reader hears (tests)
     qt6-image-formats-plugins              # WebP status pictures (tests)
     binutils-mingw-w64-x86-64              # checks the Windows resources
     dpkg-dev file desktop-file-utils       # builds and checks the Debian packages
     libcap2-bin                            # lets the status server bind port 80
     qt6-httpserver-dev qt6-websockets-dev  # the status server (HttpServer needs WebSockets)
-    ngircd openssl                         # a real IRC server and test certificates for its tests
+    ngircd inspircd openssl                # real IRC servers (one with MONITOR) and test certificates for its tests
 )
 
 missing=()
@@ -36,10 +37,14 @@ if ((${#missing[@]})); then
     fi
     "${sudo[@]}" apt-get update
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
-    # The tests start ngircd themselves, on loopback; the package would also
-    # run it as a system service for the whole network. Keep that off.
-    if [[ " ${missing[*]} " == *" ngircd "* ]] && [ -d /run/systemd/system ]; then
-        "${sudo[@]}" systemctl disable --now ngircd.service >/dev/null 2>&1 || true
+    # The tests start the IRC servers themselves, on loopback; the packages
+    # would also run them as system services for the whole network. Keep that off.
+    if [ -d /run/systemd/system ]; then
+        for service in ngircd inspircd; do
+            if [[ " ${missing[*]} " == *" $service "* ]]; then
+                "${sudo[@]}" systemctl disable --now "$service.service" >/dev/null 2>&1 || true
+            fi
+        done
     fi
 fi
 

@@ -36,6 +36,11 @@ public:
         // needs none, it loads nothing. A user's own setting wins.
         if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
             set("QT_XCB_GL_INTEGRATION", "none");
+        // On Linux the engine gives assistive technology nothing of a page
+        // unless told to (it does so only while a screen reader is there):
+        // the status answer, a page's words, are what a user asked to hear.
+        if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+            set("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     }
 
     ~StartEnvironment()
