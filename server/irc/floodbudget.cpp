@@ -24,6 +24,11 @@ bool FloodBudget::take(qint64 nowMs)
     return true;
 }
 
+int FloodBudget::linesWithin(qint64 nowMs, qint64 withinMs) const
+{
+    return int((credit(nowMs) + std::max<qint64>(0, withinMs)) / m_interval);
+}
+
 qint64 FloodBudget::wait(qint64 nowMs) const
 {
     return std::max<qint64>(0, m_interval - credit(nowMs));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGlobal>
+#include <algorithm>
 
 // How many lines this client may send a network, so that no network drops
 // it for flooding: a small burst, then one line per interval. Time is
@@ -14,6 +15,11 @@ public:
     bool take(qint64 nowMs);
     // Milliseconds until a line is allowed; 0 when one is allowed now.
     qint64 wait(qint64 nowMs) const;
+    // Milliseconds until it allows that many lines at once; 0 when it does.
+    qint64 untilLines(qint64 nowMs, int lines) const { return std::max<qint64>(0, lines * m_interval - credit(nowMs)); }
+    // How many lines it allows from now until the time given has passed,
+    // each sent as soon as it is allowed.
+    int linesWithin(qint64 nowMs, qint64 withinMs) const;
 
 private:
     qint64 credit(qint64 nowMs) const;

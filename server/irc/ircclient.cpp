@@ -3,16 +3,17 @@
 #include "irc/floodbudget.h"
 #include "irc/ircmessage.h"
 #include "irc/irctransport.h"
+#include "irc/monitorlist.h"
+#include "irc/steadyclock.h"
 #include "lookup/version.h"
 
 #include <QRandomGenerator>
 #include <QSet>
 
-IrcClient::IrcClient(IrcTransport *transport, IsonQueue &queue, FloodBudget &budget,
+IrcClient::IrcClient(IrcTransport *transport, IsonQueue &queue, MonitorList &monitor, FloodBudget &budget,
                      const IrcSettings &settings, QObject *parent)
-    : QObject(parent), m_transport(transport), m_queue(queue), m_budget(budget), m_settings(settings)
+    : QObject(parent), m_transport(transport), m_queue(queue), m_monitor(monitor), m_budget(budget), m_settings(settings)
 {
-    m_clock.start();
     for (QTimer *timer : {&m_paceTimer, &m_registerTimer, &m_silenceTimer, &m_replyTimer})
         timer->setSingleShot(true);
     connect(&m_paceTimer, &QTimer::timeout, this, &IrcClient::pump);
@@ -42,8 +43,10 @@ void IrcClient::begin()
     m_nick = generatedNick();
     m_registerTimer.start(m_settings.registerTimeoutMs);
     m_silenceTimer.start(m_settings.silenceMs);
-    sendPaced("NICK " + m_nick);
-    sendPaced(*IrcLine::compose("USER", {"quorvane", "0", "*"}, realName()));
+    // The registration is outside the budget, which is for the lines that
+    // lookups make: networks let a newcomer's first lines through.
+    sendNow("NICK " + m_nick);
+    sendNow(*IrcLine::compose("USER", {"quorvane", "0", "*"}, realName()));
 }
 
 void IrcClient::quit(const QByteArray &message)
@@ -77,6 +80,10 @@ void IrcClient::onLine(const QByteArray &line)
         becomeReady();
     } else if (command == "303") {
         onIson(*message);
+    } else if (command == "730" || command == "731") {
+        onMonitor(*message, command == "730");
+    } else if (command == "734") {
+        onMonitorFull(*message);
     } else if (!m_registered && (command == "432" || command == "433" || command == "436" || command == "437")) {
         onNickRefused();
     } else if (command == "421" && message->param(1).toUpper() == "ISON") {
@@ -97,9 +104,16 @@ void IrcClient::onWelcome(const IrcMessage &message)
 
 void IrcClient::onIsupport(const IrcMessage &message)
 {
-    for (const QByteArray &token : message.params)
-        if (token.toUpper().startsWith("CASEMAPPING="))
-            m_caseMapping = CaseMapping::fromName(token.mid(int(sizeof("CASEMAPPING=") - 1)));
+    // The last parameter is the text after the tokens.
+    for (const QByteArray &token : message.params.mid(1, message.params.size() - 2)) {
+        const qsizetype equals = token.indexOf('=');
+        const QByteArray name = (equals < 0 ? token : token.left(equals)).toUpper();
+        const QByteArray value = equals < 0 ? QByteArray() : token.mid(equals + 1);
+        if (name == "CASEMAPPING")
+            m_caseMapping = CaseMapping::fromName(value);
+        else if (name == "MONITOR") // without a limit: as many as this server keeps
+            m_monitor.setNetworkLimit(value.isEmpty() ? MonitorList::maxMonitored + 100 : value.toInt());
+    }
 }
 
 void IrcClient::becomeReady()
@@ -129,39 +143,94 @@ void IrcClient::onIson(const IrcMessage &message)
     pump();
 }
 
+// "730 <own nick> :nick!user@host,..." (online) or "731 <own nick> :nick,..." (offline).
+void IrcClient::onMonitor(const IrcMessage &message, bool online)
+{
+    for (const QByteArray &target : message.params.value(message.params.size() - 1).split(',')) {
+        const qsizetype mask = target.indexOf('!');
+        if (const QByteArray nick = (mask < 0 ? target : target.left(mask)).trimmed(); !nick.isEmpty())
+            m_monitor.told(m_caseMapping.fold(nick), online);
+    }
+}
+
+// "734 <own nick> <limit> <targets> :Monitor list is full."
+void IrcClient::onMonitorFull(const IrcMessage &message)
+{
+    QList<QByteArray> keys;
+    for (const QByteArray &nick : message.param(2).split(','))
+        keys.append(m_caseMapping.fold(nick));
+    m_monitor.refused(keys);
+}
+
 void IrcClient::onNickRefused()
 {
     if (++m_nickAttempts > 5)
         return fail(Reason::NoNickAccepted);
     m_nick = generatedNick();
-    sendPaced("NICK " + m_nick);
+    sendNow("NICK " + m_nick);
 }
 
 void IrcClient::pump()
 {
     if (m_done)
         return;
-    const qint64 now = m_clock.elapsed();
-    while (!m_outbox.isEmpty() && m_budget.take(now))
-        sendNow(m_outbox.takeFirst());
-    if (m_outbox.isEmpty() && m_ready && !m_queue.inFlight() && m_queue.hasWaiting() && m_budget.take(now)) {
-        sendNow(m_queue.takeLine());
-        m_replyTimer.start(m_settings.lookupBoundMs);
+    if (!m_ready)
+        return;
+    const qint64 now = steadyMs();
+    while (sendOneLine(now)) {
     }
-    const bool more = !m_outbox.isEmpty() || (m_ready && !m_queue.inFlight() && m_queue.hasWaiting());
-    if (more && !m_paceTimer.isActive())
-        m_paceTimer.start(int(std::max<qint64>(1, m_budget.wait(m_clock.elapsed()))));
+    // When to look again: an ISON line waits until the budget allows a line,
+    // and one that is not full until it is whole again or its oldest nick is
+    // due; a MONITOR line until the budget can spare one.
+    qint64 next = -1;
+    if (!m_queue.inFlight() && m_queue.hasWaiting()) {
+        const qint64 due = std::min(m_lastIsonAt + m_settings.floodIntervalMs - now,
+                                    m_queue.oldestSince() + dueAfterMs() - now);
+        next = m_queue.lineIsFull() ? m_budget.wait(now) : std::max(m_budget.wait(now), due);
+    }
+    if (m_monitor.hasChanges()) {
+        const qint64 spare = m_budget.untilLines(now, 2);
+        next = next < 0 ? spare : std::min(next, spare);
+    }
+    if (next >= 0 && (!m_paceTimer.isActive() || m_paceTimer.remainingTime() > next))
+        m_paceTimer.start(int(std::max<qint64>(1, next)));
+}
+
+// Lookups first; a change of the monitor list only with a line to spare,
+// so that it never takes the last line of the budget from a lookup.
+bool IrcClient::sendOneLine(qint64 now)
+{
+    if (!m_queue.inFlight() && m_queue.hasWaiting() && lineIsDue(now) && m_budget.take(now)) {
+        sendIsonLine();
+        return true;
+    }
+    if (m_monitor.hasChanges() && m_budget.linesWithin(now, 0) >= 2 && m_budget.take(now)) {
+        sendNow(m_monitor.takeLine());
+        return true;
+    }
+    return false;
+}
+
+// Lines are packed: while lookups keep the network asked (a line went out
+// less than an interval ago), a line that is not full waits for more nicks,
+// until an interval has passed or its oldest nick would miss the bound. A
+// lone nick on a quiet network goes at once.
+bool IrcClient::lineIsDue(qint64 now) const
+{
+    return m_queue.lineIsFull() || now - m_lastIsonAt >= m_settings.floodIntervalMs
+           || now - m_queue.oldestSince() >= dueAfterMs();
+}
+
+void IrcClient::sendIsonLine()
+{
+    m_lastIsonAt = steadyMs();
+    sendNow(m_queue.takeLine());
+    m_replyTimer.start(m_settings.lookupBoundMs);
 }
 
 void IrcClient::sendNow(const QByteArray &line)
 {
     m_transport->send(line);
-}
-
-void IrcClient::sendPaced(const QByteArray &line)
-{
-    m_outbox.append(line);
-    pump();
 }
 
 void IrcClient::onSilence()

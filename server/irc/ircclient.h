@@ -5,12 +5,13 @@
 #include "irc/isonqueue.h"
 #include "model/reason.h"
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <limits>
 
 class FloodBudget;
+class MonitorList;
 class IrcMessage;
 class IrcTransport;
 
@@ -19,13 +20,15 @@ class IrcTransport;
 // that says what it is, answers PING, joins no channel and says nothing;
 // once the welcome is over it asks ISON for the queue's nicks, one line in
 // flight, within the flood budget, and reports each nick's presence as the
-// 303 reply gives it, compared with the network's case mapping.
+// 303 reply gives it, compared with the network's case mapping. Where the
+// network offers MONITOR it keeps the monitor list's nicks there, with lines
+// the lookups can spare, and passes on what the network tells of them.
 class IrcClient : public QObject
 {
     Q_OBJECT
 
 public:
-    IrcClient(IrcTransport *transport, IsonQueue &queue, FloodBudget &budget,
+    IrcClient(IrcTransport *transport, IsonQueue &queue, MonitorList &monitor, FloodBudget &budget,
               const IrcSettings &settings, QObject *parent = nullptr);
 
     // Registers; call once the transport is open.
@@ -55,15 +58,23 @@ private:
     void onWelcome(const IrcMessage &message);
     void onIsupport(const IrcMessage &message);
     void onIson(const IrcMessage &message);
+    void onMonitor(const IrcMessage &message, bool online);
+    void onMonitorFull(const IrcMessage &message);
+    bool sendOneLine(qint64 now);
     void onNickRefused();
     void becomeReady();
     void sendNow(const QByteArray &line);
-    void sendPaced(const QByteArray &line);
+    bool lineIsDue(qint64 now) const;
+    void sendIsonLine();
+    // How long a nick may wait for a fuller line: its line must still leave
+    // early enough for the answer to come within the bound.
+    qint64 dueAfterMs() const { return m_settings.lookupBoundMs - m_settings.sendMarginMs; }
     void onSilence();
     void fail(Reason reason, const QString &detail = {});
 
     IrcTransport *m_transport;
     IsonQueue &m_queue;
+    MonitorList &m_monitor;
     FloodBudget &m_budget;
     const IrcSettings &m_settings;
     CaseMapping m_caseMapping;
@@ -73,8 +84,7 @@ private:
     bool m_ready = false;
     bool m_pinged = false;
     bool m_done = false;
-    QList<QByteArray> m_outbox;  // lines waiting for the flood budget
-    QElapsedTimer m_clock;
+    qint64 m_lastIsonAt = std::numeric_limits<qint64>::min() / 2; // when the last ISON line went out
     QTimer m_paceTimer;     // when the budget allows the next line
     QTimer m_registerTimer; // the welcome must be over by then
     QTimer m_silenceTimer;  // nothing heard for a while: PING, then give up

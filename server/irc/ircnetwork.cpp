@@ -8,11 +8,10 @@
 IrcNetwork::IrcNetwork(const QString &host, std::optional<quint16> port, const IrcSettings &settings,
                        const AddressPolicy &policy, TransportFactory transports, QObject *parent)
     : QObject(parent), m_host(host), m_port(port), m_settings(settings),
-      m_dialer(host, port, settings, policy, std::move(transports), this), m_queue(settings.queueCapacity()),
+      m_dialer(host, port, settings, policy, std::move(transports), this),
       m_budget(settings.floodBurst, settings.floodIntervalMs), m_cache(settings.cacheMs),
       m_backoffMs(settings.backoffInitialMs)
 {
-    m_clock.start();
     for (QTimer *timer : {&m_reconnectTimer, &m_idleTimer})
         timer->setSingleShot(true);
     connect(&m_dialer, &IrcDialer::connected, this, &IrcNetwork::onConnected);
@@ -25,6 +24,13 @@ QString IrcNetwork::name() const
 {
     const QString host = m_host.contains(QLatin1Char(':')) ? QLatin1Char('[') + m_host + QLatin1Char(']') : m_host;
     return m_port ? host + QLatin1Char(':') + QString::number(*m_port) : host;
+}
+
+QString IrcNetwork::mechanism() const
+{
+    if (!m_monitor.available())
+        return QStringLiteral("ISON");
+    return QStringLiteral("MONITOR %1 of %2, ISON").arg(m_monitor.size()).arg(m_monitor.limit());
 }
 
 QString IrcNetwork::stateText() const
@@ -45,12 +51,20 @@ void IrcNetwork::lookup(const QByteArray &nick, const PresenceRequest::Answer &a
 {
     m_idleTimer.start(m_settings.idleMs);
     const QByteArray key = m_caseMapping.fold(nick);
-    if (const auto online = m_cache.find(key, now()))
+    const qint64 now = steadyMs();
+    m_monitor.asked(key, nick);
+    if (m_client && m_monitor.hasChanges())
+        QTimer::singleShot(0, m_client, &IrcClient::pump);
+    // What the network told of a monitored nick is always fresh.
+    if (const auto online = m_monitor.state(key))
+        return answer(Presence::known(*online ? Presence::Online : Presence::Offline));
+    if (const auto online = m_cache.find(key, now))
         return answer(Presence::known(*online ? Presence::Online : Presence::Offline, true));
     if (m_state == State::Waiting && m_reconnectTimer.remainingTime() + m_settings.connectTimeoutMs > m_settings.lookupBoundMs)
         return answer(Presence::unknown(m_lastFailure));
-    if (m_queue.add(key, nick) == IsonQueue::Added::Full)
+    if (!m_queue.contains(key) && m_queue.linesWith(nick) > roomLines())
         return answer(Presence::unknown(Reason::Busy));
+    m_queue.add(key, nick, now);
     QPointer<IrcNetwork> self(this);
     m_waiting.insert(key, new PresenceRequest(m_settings.lookupBoundMs, answer, [self] {
         return self ? self->timeoutReason() : Reason::NoAnswerInTime;
@@ -59,6 +73,12 @@ void IrcNetwork::lookup(const QByteArray &nick, const PresenceRequest::Answer &a
         connectNow();
     else if (m_client)
         QTimer::singleShot(0, m_client, &IrcClient::pump); // lookups of this moment share the line
+}
+
+int IrcNetwork::roomLines(const FloodBudget &budget, qint64 nowMs, const IrcSettings &settings, bool lineInFlight)
+{
+    const int lines = budget.linesWithin(nowMs, settings.lookupBoundMs - settings.sendMarginMs) - (lineInFlight ? 1 : 0);
+    return std::max(lines, 0);
 }
 
 void IrcNetwork::connectNow()
@@ -71,7 +91,7 @@ void IrcNetwork::onConnected(IrcTransport *transport)
 {
     m_transport = transport;
     m_state = State::Registering;
-    m_client = new IrcClient(m_transport, m_queue, m_budget, m_settings, this);
+    m_client = new IrcClient(m_transport, m_queue, m_monitor, m_budget, m_settings, this);
     connect(m_client, &IrcClient::ready, this, &IrcNetwork::onReady);
     connect(m_client, &IrcClient::answered, this, &IrcNetwork::onAnswered);
     connect(m_client, &IrcClient::lost, this, &IrcNetwork::onLost);
@@ -91,7 +111,7 @@ void IrcNetwork::onAnswered(const QList<IsonQueue::Entry> &online, const QList<I
 {
     for (const auto &[entries, status] : {std::pair(online, Presence::Online), std::pair(offline, Presence::Offline)})
         for (const IsonQueue::Entry &entry : entries) {
-            m_cache.store(entry.key, status == Presence::Online, now());
+            m_cache.store(entry.key, status == Presence::Online, steadyMs());
             answer(entry.key, Presence::known(status));
         }
 }
@@ -141,6 +161,7 @@ void IrcNetwork::answerAll(Reason reason)
 
 void IrcNetwork::dropConnection()
 {
+    m_monitor.clear();
     if (m_client) {
         m_client->deleteLater();
         m_client = nullptr;

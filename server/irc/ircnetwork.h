@@ -5,10 +5,11 @@
 #include "irc/ircdialer.h"
 #include "irc/ircsettings.h"
 #include "irc/isonqueue.h"
+#include "irc/monitorlist.h"
 #include "irc/presencecache.h"
 #include "irc/presencerequest.h"
+#include "irc/steadyclock.h"
 
-#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QMultiHash>
 #include <QObject>
@@ -40,7 +41,15 @@ public:
 
     QString name() const;
     QString stateText() const;
+    // How the network is asked: "ISON", or "MONITOR 12 of 90, ISON".
+    QString mechanism() const;
     int queueLength() const { return m_queue.waitingCount() + (m_queue.inFlight() ? 1 : 0); }
+
+    // How many lines of nicks may wait for a network (its waiting room):
+    // what the flood budget can still send within a newcomer's bound, less
+    // the line in flight. The lines are packed full, so short nicks find
+    // many more places than long ones.
+    static int roomLines(const FloodBudget &budget, qint64 nowMs, const IrcSettings &settings, bool lineInFlight);
 
 signals:
     // Never reached: nothing waits any more and the network may be dropped.
@@ -65,7 +74,7 @@ private:
     void dropConnection();
     void onIdle();
     Reason timeoutReason() const;
-    qint64 now() const { return m_clock.elapsed(); }
+    int roomLines() const { return roomLines(m_budget, steadyMs(), m_settings, m_queue.inFlight()); }
 
     QString m_host;
     std::optional<quint16> m_port;
@@ -73,6 +82,7 @@ private:
     IrcDialer m_dialer;
 
     IsonQueue m_queue;
+    MonitorList m_monitor;
     FloodBudget m_budget;
     PresenceCache m_cache;
     CaseMapping m_caseMapping;
@@ -85,7 +95,6 @@ private:
     Reason m_lastFailure = Reason::None;
     int m_backoffMs;
 
-    QElapsedTimer m_clock;
     QTimer m_reconnectTimer;
     QTimer m_idleTimer;
 };

@@ -84,7 +84,7 @@ QList<PresenceChecker::Row> IrcPresence::rows() const
 {
     QList<Row> rows;
     for (const IrcNetwork *network : m_networks)
-        rows.append({network->name(), network->stateText(), QStringLiteral("ISON"), network->queueLength()});
+        rows.append({network->name(), network->stateText(), network->mechanism(), network->queueLength()});
     std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.name < b.name; });
     return rows;
 }

@@ -27,6 +27,7 @@ struct IrcSettings
 
     int maxNetworks = 16;
     int lookupBoundMs = 10'000;     // every lookup is answered within this
+    int sendMarginMs = 1'000;       // a line and its reply, before a lookup's bound
     int cacheMs = 60'000;
     int idleMs = 10 * 60'000;       // a network without lookups this long is left
     int floodBurst = 4;
@@ -39,11 +40,4 @@ struct IrcSettings
     int backoffInitialMs = 2'000;
     int backoffMaxMs = 5 * 60'000;
     int unreachableMemoryMs = 30'000; // a network never reached is answered from memory this long
-
-    // Waiting nicks one network may hold: as many as the flood budget can
-    // still ask about within the bound. With nicks of the longest allowed
-    // size one ISON line carries (510 - 5) / 31 = 16 of them; within a 10 s
-    // bound at one line per 2 s, 5 lines could leave, less the one slot a
-    // newcomer may spend waiting for the line already in flight: 4 x 16 = 64.
-    int queueCapacity() const;
 };

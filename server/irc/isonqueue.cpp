@@ -1,20 +1,40 @@
 #include "irc/isonqueue.h"
 
-#include "irc/ircmessage.h"
+#include "irc/ircidentity.h"
 
 #include <algorithm>
 #include <utility>
 
-IsonQueue::Added IsonQueue::add(const QByteArray &key, const QByteArray &nick)
+IsonQueue::Added IsonQueue::add(const QByteArray &key, const QByteArray &nick, qint64 nowMs)
+{
+    if (contains(key))
+        return Added::Joined;
+    m_waiting.append({key, nick, nowMs});
+    m_waitingBytes += bytesOf(nick);
+    if (m_lines > 0 && m_lastLineBytes + bytesOf(nick) <= lineBytes) {
+        m_lastLineBytes += bytesOf(nick);
+    } else {
+        ++m_lines;
+        m_lastLineBytes = bytesOf(nick);
+    }
+    return Added::Queued;
+}
+
+int IsonQueue::linesWith(const QByteArray &nick) const
+{
+    return m_lines > 0 && m_lastLineBytes + bytesOf(nick) <= lineBytes ? m_lines : m_lines + 1;
+}
+
+bool IsonQueue::contains(const QByteArray &key) const
 {
     const auto same = [&](const Entry &entry) { return entry.key == key; };
-    if (std::any_of(m_waiting.cbegin(), m_waiting.cend(), same)
-        || std::any_of(m_inFlight.cbegin(), m_inFlight.cend(), same))
-        return Added::Joined;
-    if (m_waiting.size() >= m_capacity)
-        return Added::Full;
-    m_waiting.append({key, nick});
-    return Added::Queued;
+    return std::any_of(m_waiting.cbegin(), m_waiting.cend(), same)
+           || std::any_of(m_inFlight.cbegin(), m_inFlight.cend(), same);
+}
+
+bool IsonQueue::lineIsFull() const
+{
+    return m_waitingBytes + IrcIdentity::maxNickLength + 1 > lineBytes;
 }
 
 QByteArray IsonQueue::takeLine()
@@ -22,10 +42,14 @@ QByteArray IsonQueue::takeLine()
     if (inFlight() || !hasWaiting())
         return {};
     QByteArray line = "ISON";
-    while (!m_waiting.isEmpty() && line.size() + 1 + m_waiting.front().nick.size() <= IrcLine::maxLength) {
+    while (!m_waiting.isEmpty() && line.size() + bytesOf(m_waiting.front().nick) <= IrcLine::maxLength) {
         line += ' ' + m_waiting.front().nick;
+        m_waitingBytes -= bytesOf(m_waiting.front().nick);
         m_inFlight.append(m_waiting.takeFirst());
     }
+    // The first of the packed lines is gone; the others stay as they were.
+    if (--m_lines == 0)
+        m_lastLineBytes = 0;
     return m_inFlight.isEmpty() ? QByteArray() : line;
 }
 
@@ -38,5 +62,8 @@ QList<IsonQueue::Entry> IsonQueue::takeAll()
 {
     QList<Entry> all = std::exchange(m_inFlight, {});
     all += std::exchange(m_waiting, {});
+    m_waitingBytes = 0;
+    m_lines = 0;
+    m_lastLineBytes = 0;
     return all;
 }

@@ -7,6 +7,8 @@
 #include "irc/floodbudget.h"
 #include "irc/ircclient.h"
 #include "irc/ircidentity.h"
+#include "irc/monitorlist.h"
+#include "irc/steadyclock.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -18,8 +20,8 @@ namespace {
 struct Rig
 {
     explicit Rig(IrcSettings given = fastSettings())
-        : settings(given), queue(settings.queueCapacity()), budget(settings.floodBurst, settings.floodIntervalMs),
-          client(&transport, queue, budget, settings)
+        : settings(given), budget(settings.floodBurst, settings.floodIntervalMs),
+          client(&transport, queue, monitor, budget, settings)
     {
     }
 
@@ -42,12 +44,13 @@ struct Rig
 
     void ask(const QByteArray &nick)
     {
-        queue.add(client.caseMapping().fold(nick), nick);
+        queue.add(client.caseMapping().fold(nick), nick, steadyMs());
         client.pump();
     }
 
     IrcSettings settings;
     IsonQueue queue;
+    MonitorList monitor;
     FloodBudget budget;
     RecordingTransport transport;
     IrcClient client;
@@ -65,7 +68,8 @@ private slots:
     void asksNothingBeforeTheWelcomeIsOver();
     void fortyWaitingNicksGoOutInAtMostTwoLinesOneInFlight();
     void theReplyIsMatchedWithTheNetworksCaseMapping();
-    void linesAfterTheBurstArePacedByTheBudget();
+    void linesArePackedWhileTheBudgetIsLowAndPacedByIt();
+    void aNickDueForItsBoundLeavesInALineNotFull();
     void aRefusedNickIsReplacedByAnother();
     void neverJoinsSpeaksOrSendsALineBreakOfAStranger();
     void silenceEndsTheConnectionAfterAnUnansweredPing();
@@ -170,22 +174,66 @@ void TestIrcClient::theReplyIsMatchedWithTheNetworksCaseMapping()
     }
 }
 
-void TestIrcClient::linesAfterTheBurstArePacedByTheBudget()
+void TestIrcClient::linesArePackedWhileTheBudgetIsLowAndPacedByIt()
 {
-    Rig rig; // burst 4, then one line per 200 ms; NICK and USER take two
+    IrcSettings settings = Rig::fastSettings(); // burst 4, then one line per 200 ms
+    settings.lookupBoundMs = 1500;
+    settings.sendMarginMs = 500;
+    Rig rig(settings);
     rig.welcome();
-    for (int i = 0; i < 5; ++i) {
-        rig.ask("n" + QByteArray::number(i));
-        QTRY_COMPARE(rig.transport.lines("ISON").size(), i + 1);
-        rig.transport.deliver(":irc.test 303 x :");
-    }
+    const auto answer = [&] { rig.transport.deliver(":irc.test 303 x :"); };
+    // A lone nick on a quiet network goes at once.
+    rig.ask("first");
+    QCOMPARE(rig.transport.lines("ISON"), QByteArrayList{"ISON first"});
+    answer();
+    // The next lone nicks wait for company while the budget is low: they
+    // leave together once the budget is whole again, an interval later.
+    rig.ask("second");
+    rig.ask("third");
+    QCOMPARE(rig.transport.lines("ISON").size(), 1);
+    QTRY_COMPARE(rig.transport.lines("ISON").size(), 2);
+    QCOMPARE(rig.transport.lines("ISON").at(1), QByteArray("ISON second third"));
     const QList<qint64> sentAt = rig.transport.sendTimes("ISON");
-    const qint64 start = rig.transport.sendTimes("NICK").at(0);
-    QVERIFY2(sentAt.at(1) - start < 100, "the burst is not paced");
-    // Then the budget refills at one line per interval: line i no sooner
-    // than (i - 1) intervals after the start.
-    for (int i = 2; i < 5; ++i)
-        QVERIFY2(sentAt.at(i) - start >= (i - 1) * 200 - 2, qPrintable(QString::number(sentAt.at(i) - start)));
+    QVERIFY2(sentAt.at(1) - sentAt.at(0) >= 200 - 2, qPrintable(QString::number(sentAt.at(1) - sentAt.at(0))));
+    answer();
+    // A full line goes as soon as the budget allows one.
+    for (int i = 0; i < 100; ++i)
+        rig.ask("n" + QByteArray::number(1000 + i));
+    QTRY_COMPARE(rig.transport.lines("ISON").size(), 3);
+    QCOMPARE(rig.transport.lines("ISON").at(2).size() > 480, true);
+    answer();
+    // With the budget spent, no line goes before it allows one, however full.
+    for (int i = 0; i < 400; ++i)
+        rig.ask("m" + QByteArray::number(1000 + i));
+    for (int line = 3; line < 6; ++line) {
+        QTRY_COMPARE(rig.transport.lines("ISON").size(), line + 1);
+        answer();
+    }
+    // In any stretch of time, no more lines than the burst and one per interval.
+    const QList<qint64> times = rig.transport.sendTimes("ISON");
+    for (int first = 0; first < times.size(); ++first)
+        for (int last = first; last < times.size(); ++last)
+            QVERIFY2(last - first + 1 <= 4 + (times.at(last) - times.at(first) + 2) / 200,
+                     qPrintable(QStringLiteral("lines %1 to %2").arg(first).arg(last)));
+}
+
+void TestIrcClient::aNickDueForItsBoundLeavesInALineNotFull()
+{
+    IrcSettings settings = Rig::fastSettings();
+    settings.floodIntervalMs = 2000; // the budget will not be whole again in time
+    settings.lookupBoundMs = 600;
+    settings.sendMarginMs = 200;
+    Rig rig(settings);
+    rig.welcome();
+    rig.ask("first");
+    rig.transport.deliver(":irc.test 303 x :");
+    rig.ask("late");
+    QTest::qWait(200);
+    QCOMPARE(rig.transport.lines("ISON").size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.transport.lines("ISON").size(), 2, 1000);
+    const QList<qint64> times = rig.transport.sendTimes("ISON");
+    QVERIFY2(times.at(1) - times.at(0) >= 400 - 50 && times.at(1) - times.at(0) < 600,
+             qPrintable(QString::number(times.at(1) - times.at(0))));
 }
 
 void TestIrcClient::aRefusedNickIsReplacedByAnother()

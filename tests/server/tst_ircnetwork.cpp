@@ -252,19 +252,21 @@ void TestIrcNetwork::networksAndQueuesPastTheirBoundAreBusy()
     IrcSettings settings = fastSettings(one.port());
     settings.allowedPorts = {one.port(), two.port()};
     settings.maxNetworks = 1;
-    settings.lookupBoundMs = 2 * settings.floodIntervalMs; // room for one line of 16 long nicks
+    // A bound that leaves the budget time for its burst of 4 lines and no more.
+    settings.lookupBoundMs = settings.sendMarginMs + settings.floodIntervalMs / 2;
     IrcPresence presence(settings, loopbackAllowed());
     Answers answers;
-    const int capacity = settings.queueCapacity();
-    for (int i = 0; i <= capacity; ++i)
-        presence.lookup(identity(QStringLiteral("n%1").arg(i), one.port()), answers.collect());
-    QCOMPARE(answers.all.size(), 1); // the one past the queue's bound, at once
+    // Nicks of 30 characters: 16 to a line, 4 lines.
+    int asked = 0;
+    for (; answers.all.isEmpty() && asked < 200; ++asked)
+        presence.lookup(identity(QStringLiteral("n%1").arg(asked, 29, 10, QLatin1Char('0')), one.port()), answers.collect());
+    QCOMPARE(asked, 4 * 16 + 1); // the one past the room, at once
     QCOMPARE(answers.all.at(0).reason, Reason::Busy);
     presence.lookup(identity(QStringLiteral("Telmik"), two.port()), answers.collect());
     QCOMPARE(answers.all.size(), 2);
     QCOMPARE(answers.all.at(1).reason, Reason::Busy);
     QCOMPARE(two.connections(), 0);
-    QTRY_COMPARE(answers.all.size(), capacity + 2); // the rest within the bound, unknown
+    QTRY_COMPARE(answers.all.size(), asked + 1); // the rest within the bound, unknown
 }
 
 void TestIrcNetwork::aDroppedNetworkIsReconnected()

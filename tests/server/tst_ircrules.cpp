@@ -7,6 +7,7 @@
 #include "irc/ircidentity.h"
 #include "irc/ircmessage.h"
 #include "irc/ircsettings.h"
+#include "irc/ircnetwork.h"
 #include "irc/isonqueue.h"
 #include "irc/presencecache.h"
 
@@ -33,7 +34,7 @@ private slots:
 
     void waitingNicksShareAsFewLinesAsFit();
     void aNickAlreadyAskedIsJoinedNotQueuedAgain();
-    void theQueueHoldsWhatTheBudgetCanAskWithinTheBound();
+    void theRoomHoldsWhatTheBudgetCanSendWithinTheBound();
 
     void theFloodBudgetAllowsABurstThenOneLinePerInterval();
     void cachedAnswersExpire();
@@ -190,13 +191,14 @@ void TestIrcRules::specialRangesAreRefusedUnlessAllowed()
 
 void TestIrcRules::waitingNicksShareAsFewLinesAsFit()
 {
-    IsonQueue queue(1000);
+    IsonQueue queue;
     QByteArrayList nicks;
     for (int i = 0; i < 40; ++i) {
         const QByteArray nick = QByteArray(29, 'a' + char(i % 26)) + QByteArray::number(i % 10);
         nicks.append(nick);
-        QCOMPARE(queue.add(nick + QByteArray::number(i), nick), IsonQueue::Added::Queued);
+        QCOMPARE(queue.add(nick + QByteArray::number(i), nick, 0), IsonQueue::Added::Queued);
     }
+    QCOMPARE(queue.waitingBytes(), 40 * 31);
     // 40 nicks of 30 characters: 16 fit in one line of at most 510 bytes.
     QByteArrayList sent;
     for (QByteArray line = queue.takeLine(); !line.isEmpty(); line = queue.takeLine()) {
@@ -212,34 +214,60 @@ void TestIrcRules::waitingNicksShareAsFewLinesAsFit()
 
 void TestIrcRules::aNickAlreadyAskedIsJoinedNotQueuedAgain()
 {
-    IsonQueue queue(2);
-    QCOMPARE(queue.add("telmik", "Telmik"), IsonQueue::Added::Queued);
-    QCOMPARE(queue.add("telmik", "TELMIK"), IsonQueue::Added::Joined);
+    IsonQueue queue;
+    QCOMPARE(queue.add("telmik", "Telmik", 0), IsonQueue::Added::Queued);
+    QCOMPARE(queue.add("telmik", "TELMIK", 0), IsonQueue::Added::Joined);
     QCOMPARE(queue.takeLine(), QByteArray("ISON Telmik"));
-    QCOMPARE(queue.add("telmik", "telmik"), IsonQueue::Added::Joined); // in flight: joins the answer
-    QCOMPARE(queue.add("a", "a"), IsonQueue::Added::Queued);
-    QCOMPARE(queue.add("b", "b"), IsonQueue::Added::Queued);
-    QCOMPARE(queue.add("c", "c"), IsonQueue::Added::Full);
-    QCOMPARE(queue.takeAll().size(), 3);
+    QCOMPARE(queue.add("telmik", "telmik", 0), IsonQueue::Added::Joined); // in flight: joins the answer
+    QCOMPARE(queue.add("a", "a", 0), IsonQueue::Added::Queued);
+    QCOMPARE(queue.waitingBytes(), 2);
+    QCOMPARE(queue.takeAll().size(), 2);
+    QCOMPARE(queue.waitingBytes(), 0);
 }
 
-void TestIrcRules::theQueueHoldsWhatTheBudgetCanAskWithinTheBound()
+namespace {
+
+// How many nicks of the length find a place in the lines of the room, and
+// the lines they then really take.
+QPair<int, int> fill(int roomLines, int nickLength)
 {
-    const IrcSettings settings;
-    const int capacity = settings.queueCapacity();
-    QVERIFY(capacity >= 40);
-    // A full queue of the longest nicks, asked one line per interval after
-    // waiting for a line already in flight, is done within the bound.
-    IsonQueue queue(capacity);
-    for (int i = 0; i < capacity; ++i)
-        queue.add(QByteArray::number(i), QByteArray(24, 'n') + QByteArray::number(100000 + i));
-    QCOMPARE(queue.add("one", "more"), IsonQueue::Added::Full);
+    IsonQueue queue;
+    int nicks = 0;
+    const auto nickNumber = [nickLength](int n) { return QByteArray::number(n).rightJustified(nickLength, 'n'); };
+    for (; queue.linesWith(nickNumber(nicks)) <= roomLines; ++nicks)
+        queue.add(nickNumber(nicks), nickNumber(nicks), 0);
     int lines = 0;
-    while (!queue.takeLine().isEmpty()) {
+    for (; !queue.takeLine().isEmpty(); ++lines)
         queue.finishLine();
-        ++lines;
-    }
-    QVERIFY2((lines + 1) * settings.floodIntervalMs <= settings.lookupBoundMs, qPrintable(QString::number(lines)));
+    return {nicks, lines};
+}
+
+} // namespace
+
+void TestIrcRules::theRoomHoldsWhatTheBudgetCanSendWithinTheBound()
+{
+    const IrcSettings settings; // a burst of 4, then one line per 2 s; a bound of 10 s, 1 s of it for the answer
+    FloodBudget budget(settings.floodBurst, settings.floodIntervalMs);
+    // A quiet network: the burst and what 9 s bring, 4 + 4 lines.
+    QCOMPARE(IrcNetwork::roomLines(budget, 0, settings, false), 8);
+    // Short nicks take many more places than long ones; every line packed
+    // (84 nicks of 5 characters to a line of 510 bytes, 16 of 30).
+    QCOMPARE(fill(8, 5), qMakePair(672, 8));
+    QCOMPARE(fill(8, 30), qMakePair(128, 8));
+    // A busy one, its burst spent and a line in flight: 4 lines less that
+    // one, as many long nicks as before lines were counted full: 3 x 16.
+    for (int i = 0; i < settings.floodBurst; ++i)
+        QVERIFY(budget.take(0));
+    QCOMPARE(IrcNetwork::roomLines(budget, 0, settings, true), 3);
+    QCOMPARE(fill(3, 30), qMakePair(48, 3));
+    // Every line of the room leaves within the bound, one per interval.
+    QVERIFY(4 * settings.floodIntervalMs <= settings.lookupBoundMs - settings.sendMarginMs);
+    // At the edge of an interval one line more, and never fewer than none.
+    QCOMPARE(IrcNetwork::roomLines(budget, 999, settings, true), 3);
+    QCOMPARE(IrcNetwork::roomLines(budget, 1000, settings, true), 4);
+    IrcSettings instant = settings;
+    instant.lookupBoundMs = settings.sendMarginMs;
+    QCOMPARE(IrcNetwork::roomLines(budget, 0, instant, true), 0);
 }
 
 void TestIrcRules::theFloodBudgetAllowsABurstThenOneLinePerInterval()
