@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The status server benchmark: quorvane-server against Prosody's
-# mod_webpresence (cached picture, wrk), and 1,000 uncached IRC lookups at
-# once against a real ngircd with flood control on. Everything on loopback.
+# mod_webpresence and Qt's HTTP server alone (cached picture, wrk), 1,000
+# uncached IRC lookups at once and 41 at a quiet network against a real
+# ngircd with flood control on. Everything on loopback.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
@@ -12,5 +13,6 @@ done
 [ -d /usr/lib/prosody/modules/mod_webpresence ] || [ -e /usr/share/prosody-modules ] || missing+=(prosody-modules)
 if [ ${#missing[@]} -gt 0 ]; then $sudo apt-get install -y "${missing[@]}" prosody-modules; fi
 build=${QUORVANE_BUILD_DIR:-build}
-[ -x "$build/quorvane-server" ] || cmake --build "$build" --target quorvane-server
-PATH=/usr/sbin:$PATH exec python3 bench/server.py "$build/quorvane-server" "${QUORVANE_BENCH_OUT:-bench/results.md}"
+cmake --build "$build" --target quorvane-server quorvane_httpfloor
+PATH=/usr/sbin:$PATH exec python3 bench/server.py "$build/quorvane-server" "$build/bench/quorvane_httpfloor" \
+    "$build/pictures/legend3-online.png" "${QUORVANE_BENCH_OUT:-bench/results.md}"

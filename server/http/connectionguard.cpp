@@ -10,11 +10,8 @@ ConnectionGuard::ConnectionGuard(QTcpSocket *socket, ConnectionBook &book)
 {
     setObjectName(QStringLiteral("connectionguard"));
     m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this, [this] {
-        m_socket->abort();
-        m_socket->deleteLater();
-    });
-    m_deadline.start(m_book.limits().requestMs);
+    connect(&m_deadline, &QTimer::timeout, this, &ConnectionGuard::onDeadline);
+    setDeadline(m_book.limits().requestMs);
     // Connected before the HTTP server's own handler, so this sees each
     // piece of a request before the server reads it.
     connect(socket, &QTcpSocket::readyRead, this, &ConnectionGuard::onReadable);
@@ -51,7 +48,7 @@ void ConnectionGuard::refuse(const QByteArray &status)
     m_socket->write("HTTP/1.1 " + status + "\r\nContent-Length: 0\r\n"
                     "X-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n");
     m_socket->disconnectFromHost();
-    m_deadline.start(m_book.limits().refusalLingerMs);
+    setDeadline(m_book.limits().refusalLingerMs);
 }
 
 quint64 ConnectionGuard::requestArrived()
@@ -91,5 +88,20 @@ void ConnectionGuard::answer(quint64 place, const QByteArray &bytes)
 void ConnectionGuard::restartDeadline()
 {
     const bool waiting = m_nextToWrite != m_nextPlace;
-    m_deadline.start(waiting ? m_book.handlerAbortMs() : m_book.limits().requestMs);
+    setDeadline(waiting ? m_book.handlerAbortMs() : m_book.limits().requestMs);
+}
+
+void ConnectionGuard::setDeadline(int ms)
+{
+    m_until.setRemainingTime(ms);
+    if (!m_deadline.isActive() || m_deadline.remainingTime() > ms)
+        m_deadline.start(ms);
+}
+
+void ConnectionGuard::onDeadline()
+{
+    if (!m_until.hasExpired())
+        return m_deadline.start(int(m_until.remainingTime()));
+    m_socket->abort();
+    m_socket->deleteLater();
 }

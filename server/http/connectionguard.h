@@ -3,6 +3,7 @@
 #include "http/requesthead.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QMap>
 #include <QObject>
@@ -37,6 +38,8 @@ private:
     void onReadable();
     void refuse(const QByteArray &status);
     void restartDeadline();
+    void setDeadline(int ms);
+    void onDeadline();
 
     QTcpSocket *m_socket;
     ConnectionBook &m_book;
@@ -46,5 +49,9 @@ private:
     quint64 m_nextPlace = 0;     // given to the next request
     quint64 m_nextToWrite = 0;   // the place whose answer goes out next
     QMap<quint64, QByteArray> m_readyEarly; // answers waiting for an earlier one
+    // The connection ends at m_until. The timer is restarted only when the
+    // end comes sooner than it would fire: most requests move the end later,
+    // and the timer then looks again when it fires.
+    QDeadlineTimer m_until;
     QTimer m_deadline;
 };

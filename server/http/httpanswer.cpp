@@ -44,13 +44,17 @@ QByteArray HttpAnswer::compose(int status, const Headers &headers, const QByteAr
 
 void HttpAnswer::send(int status, const Headers &headers, const QByteArray &body) const
 {
+    sendComposed(compose(status, headers, body, m_head));
+}
+
+void HttpAnswer::sendComposed(const QByteArray &whole) const
+{
     if (!m_socket)
         return;
-    const QByteArray bytes = compose(status, headers, body, m_head);
     if (m_guard)
-        m_guard->answer(m_place, bytes);
+        m_guard->answer(m_place, whole);
     else
-        m_socket->write(bytes);
+        m_socket->write(whole);
 }
 
 void HttpAnswer::text(int status, const QByteArray &words, const Headers &extra) const

@@ -22,6 +22,9 @@ public:
     HttpAnswer(QTcpSocket *socket, bool head);
 
     void send(int status, const Headers &headers, const QByteArray &body) const;
+    // An answer composed already (a GET's, with its body).
+    void sendComposed(const QByteArray &whole) const;
+    bool isHead() const { return m_head; }
     // A short text, e.g. why a request is refused.
     void text(int status, const QByteArray &words, const Headers &extra = {}) const;
 

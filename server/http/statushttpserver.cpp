@@ -88,19 +88,19 @@ bool StatusHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSock
 void StatusHttpServer::answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request,
                                     const Medium &medium, const QString &account)
 {
-    const QUrlQuery query(request.url());
+    const QUrl url = request.url();
+    const QUrlQuery query = url.hasQuery() ? QUrlQuery(url) : QUrlQuery();
     const bool navigation = isNavigation(request.value("sec-fetch-dest"), request.value("accept"));
     const auto form = StatusReply::form(query.queryItemValue(QStringLiteral("format")), navigation);
     const auto set = StatusReply::set(query.queryItemValue(QStringLiteral("set")));
     if (!form || !set)
         return answer.text(400, "format is png, text or json, set is 1 to 4");
     m_lookup.lookup(medium, account, [answer, form = *form, set = *set](const StatusAnswer &found) {
+        // The picture answers are the same bytes every time: composed once.
+        if (form == StatusReply::Picture && !answer.isHead())
+            return answer.sendComposed(StatusReply::pictureAnswer(found, set));
         const StatusReply reply = StatusReply::make(found, form, set);
-        HttpAnswer::Headers headers{{"Content-Type", reply.contentType}, {"Cache-Control", "no-store"},
-                                    {"Vary", "Accept, Sec-Fetch-Dest"}};
-        if (form == StatusReply::Page)
-            headers += {{"Content-Security-Policy", StatusReply::pagePolicy()}, {"Referrer-Policy", "no-referrer"}};
-        answer.send(200, headers, reply.body);
+        answer.send(200, StatusReply::headers(reply, form), reply.body);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "http/statusreply.h"
 
+#include "http/httpanswer.h"
 #include "model/medium.h"
 #include "model/statuspictures.h"
 
@@ -60,6 +61,30 @@ std::optional<int> StatusReply::set(const QString &set)
     if (!number || value < 1 || value > StatusPictures::sets || set.size() != 1)
         return std::nullopt;
     return value;
+}
+
+QList<QPair<QByteArray, QByteArray>> StatusReply::headers(const StatusReply &reply, Form form)
+{
+    // Every form of a status answer is fresh; the page and the picture
+    // depend on what the request said it wants.
+    QList<QPair<QByteArray, QByteArray>> headers{
+        {"Content-Type", reply.contentType}, {"Cache-Control", "no-store"}, {"Vary", "Accept, Sec-Fetch-Dest"}};
+    if (form == Page)
+        headers += {{"Content-Security-Policy", pagePolicy()}, {"Referrer-Policy", "no-referrer"}};
+    return headers;
+}
+
+const QByteArray &StatusReply::pictureAnswer(const StatusAnswer &answer, int set)
+{
+    static QHash<QString, QByteArray> composed;
+    const Medium *medium = Media::find(answer.medium);
+    const QString path = medium ? StatusPictures::path(*medium, answer.presence.status, set) : QString();
+    auto found = composed.find(path);
+    if (found == composed.end()) {
+        const StatusReply reply = make(answer, Picture, set);
+        found = composed.insert(path, HttpAnswer::compose(200, headers(reply, Picture), reply.body, false));
+    }
+    return *found;
 }
 
 const QByteArray &StatusReply::pagePolicy()

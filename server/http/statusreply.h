@@ -23,6 +23,11 @@ struct StatusReply
     static std::optional<int> set(const QString &set);
 
     static StatusReply make(const StatusAnswer &answer, Form form, int set);
+    // The headers of a status answer in that form.
+    static QList<QPair<QByteArray, QByteArray>> headers(const StatusReply &reply, Form form);
+    // The whole HTTP answer of a status picture, composed once for each
+    // picture (there are a few hundred at most).
+    static const QByteArray &pictureAnswer(const StatusAnswer &answer, int set);
 
     // The page form's policy: nothing runs, nothing is fetched, its one
     // style is the one it carries.

@@ -53,8 +53,8 @@ void IrcNetwork::lookup(const QByteArray &nick, const PresenceRequest::Answer &a
     const QByteArray key = m_caseMapping.fold(nick);
     const qint64 now = steadyMs();
     m_monitor.asked(key, nick);
-    if (m_client && m_monitor.hasChanges())
-        QTimer::singleShot(0, m_client, &IrcClient::pump);
+    if (m_monitor.hasChanges())
+        pumpSoon();
     // What the network told of a monitored nick is always fresh.
     if (const auto online = m_monitor.state(key))
         return answer(Presence::known(*online ? Presence::Online : Presence::Offline));
@@ -72,13 +72,30 @@ void IrcNetwork::lookup(const QByteArray &nick, const PresenceRequest::Answer &a
     if (m_state == State::Disconnected)
         connectNow();
     else if (m_client)
-        QTimer::singleShot(0, m_client, &IrcClient::pump); // lookups of this moment share the line
+        pumpSoon();
 }
 
-int IrcNetwork::roomLines(const FloodBudget &budget, qint64 nowMs, const IrcSettings &settings, bool lineInFlight)
+// The client asks once the event loop has taken in everything that arrived
+// together with this lookup (all the requests that one wait for the sockets
+// brought): lookups of one moment share a line.
+void IrcNetwork::pumpSoon()
 {
-    const int lines = budget.linesWithin(nowMs, settings.lookupBoundMs - settings.sendMarginMs) - (lineInFlight ? 1 : 0);
-    return std::max(lines, 0);
+    if (!m_client || m_pumpPosted)
+        return;
+    m_pumpPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_pumpPosted = false;
+            if (m_client)
+                m_client->pump();
+        },
+        Qt::QueuedConnection);
+}
+
+int IrcNetwork::roomLines(const FloodBudget &budget, qint64 nowMs, const IrcSettings &settings)
+{
+    return std::max(budget.linesWithin(nowMs, settings.lookupBoundMs - settings.sendMarginMs), 0);
 }
 
 void IrcNetwork::connectNow()

@@ -46,10 +46,11 @@ public:
     int queueLength() const { return m_queue.waitingCount() + (m_queue.inFlight() ? 1 : 0); }
 
     // How many lines of nicks may wait for a network (its waiting room):
-    // what the flood budget can still send within a newcomer's bound, less
-    // the line in flight. The lines are packed full, so short nicks find
-    // many more places than long ones.
-    static int roomLines(const FloodBudget &budget, qint64 nowMs, const IrcSettings &settings, bool lineInFlight);
+    // what the flood budget can still send before a newcomer's bound, less
+    // the time a line and its answer take. (The line in flight only delays
+    // the next by its answer's round trip, which that margin holds.) The
+    // lines are packed full, so short nicks find many more places than long ones.
+    static int roomLines(const FloodBudget &budget, qint64 nowMs, const IrcSettings &settings);
 
 signals:
     // Never reached: nothing waits any more and the network may be dropped.
@@ -64,6 +65,7 @@ private:
     enum class State { Disconnected, Connecting, Registering, Ready, Waiting };
 
     void connectNow();
+    void pumpSoon();
     void onConnected(IrcTransport *transport);
     void onReady();
     void onAnswered(const QList<IsonQueue::Entry> &online, const QList<IsonQueue::Entry> &offline);
@@ -74,7 +76,7 @@ private:
     void dropConnection();
     void onIdle();
     Reason timeoutReason() const;
-    int roomLines() const { return roomLines(m_budget, steadyMs(), m_settings, m_queue.inFlight()); }
+    int roomLines() const { return roomLines(m_budget, steadyMs(), m_settings); }
 
     QString m_host;
     std::optional<quint16> m_port;
@@ -92,6 +94,7 @@ private:
     bool m_everRegistered = false;
     IrcTransport *m_transport = nullptr;
     IrcClient *m_client = nullptr;
+    bool m_pumpPosted = false;
     Reason m_lastFailure = Reason::None;
     int m_backoffMs;
 

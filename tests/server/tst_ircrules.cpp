@@ -246,28 +246,28 @@ QPair<int, int> fill(int roomLines, int nickLength)
 
 void TestIrcRules::theRoomHoldsWhatTheBudgetCanSendWithinTheBound()
 {
-    const IrcSettings settings; // a burst of 4, then one line per 2 s; a bound of 10 s, 1 s of it for the answer
+    const IrcSettings settings; // a burst of 4, then one line per 2 s; a bound of 10 s, 0.5 s of it for the answer
     FloodBudget budget(settings.floodBurst, settings.floodIntervalMs);
-    // A quiet network: the burst and what 9 s bring, 4 + 4 lines.
-    QCOMPARE(IrcNetwork::roomLines(budget, 0, settings, false), 8);
+    // A quiet network: the burst and what 9.5 s bring, 4 + 4 lines.
+    QCOMPARE(IrcNetwork::roomLines(budget, 0, settings), 8);
     // Short nicks take many more places than long ones; every line packed
     // (84 nicks of 5 characters to a line of 510 bytes, 16 of 30).
     QCOMPARE(fill(8, 5), qMakePair(672, 8));
     QCOMPARE(fill(8, 30), qMakePair(128, 8));
-    // A busy one, its burst spent and a line in flight: 4 lines less that
-    // one, as many long nicks as before lines were counted full: 3 x 16.
+    // A busy one, its burst spent: one line per interval, 4 before the
+    // bound, as many long nicks as before lines were counted full: 4 x 16.
     for (int i = 0; i < settings.floodBurst; ++i)
         QVERIFY(budget.take(0));
-    QCOMPARE(IrcNetwork::roomLines(budget, 0, settings, true), 3);
-    QCOMPARE(fill(3, 30), qMakePair(48, 3));
-    // Every line of the room leaves within the bound, one per interval.
+    QCOMPARE(IrcNetwork::roomLines(budget, 0, settings), 4);
+    QCOMPARE(fill(4, 30), qMakePair(64, 4));
+    // Every line of the room leaves before the bound, one per interval.
     QVERIFY(4 * settings.floodIntervalMs <= settings.lookupBoundMs - settings.sendMarginMs);
     // At the edge of an interval one line more, and never fewer than none.
-    QCOMPARE(IrcNetwork::roomLines(budget, 999, settings, true), 3);
-    QCOMPARE(IrcNetwork::roomLines(budget, 1000, settings, true), 4);
+    QCOMPARE(IrcNetwork::roomLines(budget, 499, settings), 4);
+    QCOMPARE(IrcNetwork::roomLines(budget, 500, settings), 5);
     IrcSettings instant = settings;
     instant.lookupBoundMs = settings.sendMarginMs;
-    QCOMPARE(IrcNetwork::roomLines(budget, 0, instant, true), 0);
+    QCOMPARE(IrcNetwork::roomLines(budget, 0, instant), 0);
 }
 
 void TestIrcRules::theFloodBudgetAllowsABurstThenOneLinePerInterval()
