@@ -41,6 +41,17 @@ QString setPort(quint16 &target, const QString &value, const char *name)
     return {};
 }
 
+// A count of at least 1 and at most a million.
+QString setCount(int &target, const QString &value, const char *name)
+{
+    bool number = false;
+    const int count = value.toInt(&number);
+    if (!number || count < 1 || count > 1'000'000)
+        return QStringLiteral("--%1 wants a number from 1 to 1000000").arg(QLatin1String(name));
+    target = count;
+    return {};
+}
+
 QList<Rule> rules()
 {
     return {
@@ -81,6 +92,20 @@ QList<Rule> rules()
              return options.irc.extraCertificates.isEmpty() ? QStringLiteral("no PEM certificate in %1").arg(value)
                                                             : QString();
          }},
+        {valued("trusted-proxy", "Believe X-Forwarded-For and Forwarded from this network (a load balancer); repeatable.",
+                "CIDR"),
+         [](ServerOptions &options, const QString &value) {
+             return options.trustedProxies.add(value) ? QString() : QStringLiteral("--trusted-proxy wants a network, not %1").arg(value);
+         }},
+        {valued("metrics-allow", "Let this network read /metrics besides this machine; repeatable.", "CIDR"),
+         [](ServerOptions &options, const QString &value) {
+             return options.metricsAllowed.add(value) ? QString() : QStringLiteral("--metrics-allow wants a network, not %1").arg(value);
+         }},
+        {valued("max-connections", "Connections at once, in all (default 512).", "N"),
+         [](ServerOptions &options, const QString &value) { return setCount(options.limits.maxConnections, value, "max-connections"); }},
+        {valued("max-per-client", "Connections of one client address at once, or behind a trusted proxy its requests "
+                                  "at once (default 32).", "N"),
+         [](ServerOptions &options, const QString &value) { return setCount(options.limits.maxPerClient, value, "max-per-client"); }},
         {valued("cache-seconds", "How long an IRC answer is reused (default 60; 0: never).", "N"),
          [](ServerOptions &options, const QString &value) {
              bool number = false;

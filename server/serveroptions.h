@@ -1,6 +1,7 @@
 #pragma once
 
 #include "http/connectionlimits.h"
+#include "http/networklist.h"
 #include "irc/addresspolicy.h"
 #include "irc/ircsettings.h"
 
@@ -18,6 +19,8 @@ struct ServerOptions
     AddressPolicy policy;
     IrcSettings irc;
     ConnectionLimits limits;
+    NetworkList trustedProxies; // load balancers whose forwarded addresses are believed
+    NetworkList metricsAllowed; // who may read /metrics besides this machine
     bool logLookups = false;
 
     // Reads a command line.

@@ -18,13 +18,19 @@ QString shownAddress(const QHostAddress &address)
 } // namespace
 
 StatusServer::StatusServer(const ServerOptions &options, IrcNetwork::TransportFactory transports, QObject *parent)
-    : QObject(parent), m_options(options), m_book(options.limits, options.irc.lookupBoundMs),
+    : QObject(parent), m_options(options), m_book(options.limits, options.irc.lookupBoundMs, options.trustedProxies),
       m_irc(options.irc, options.policy, std::move(transports)), m_lookup(m_stats, options.logLookups),
-      m_pages(m_stats, m_lookup), m_statusHttp(new StatusHttpServer(true, m_lookup, m_pages, this)),
-      m_webHttp(new StatusHttpServer(false, m_lookup, m_pages, this))
+      m_pages(m_stats, m_lookup),
+      m_statusHttp(new StatusHttpServer(true, httpContext(), this)),
+      m_webHttp(new StatusHttpServer(false, httpContext(), this))
 {
     m_lookup.setChecker(QStringLiteral("irc"), &m_irc);
     connect(&m_irc, &IrcPresence::event, this, &ServerLog::line);
+}
+
+HttpContext StatusServer::httpContext()
+{
+    return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, {}};
 }
 
 StatusServer::~StatusServer()

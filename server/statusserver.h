@@ -40,6 +40,7 @@ private:
     // address when asked for port 0. The port served, or 0.
     quint16 listenEverywhere(StatusHttpServer *http, quint16 port, const QString &what);
     QTcpServer *adopt(const SocketActivation::Socket &socket);
+    struct HttpContext httpContext();
     void serve(StatusHttpServer *http, QTcpServer *server, const QString &what);
 
     ServerOptions m_options;

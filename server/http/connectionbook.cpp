@@ -1,17 +1,47 @@
 #include "http/connectionbook.h"
 
-bool ConnectionBook::admit(const QHostAddress &client)
+bool ConnectionBook::admit(const QHostAddress &peer)
 {
-    if (m_open >= m_limits.maxConnections || m_perAddress.value(client) >= m_limits.maxPerAddress)
+    if (m_open >= m_limits.maxConnections) {
+        ++m_refusedInAll;
+        return false;
+    }
+    if (!m_trustedProxies.contains(peer) && !take(m_perAddress, peer))
         return false;
     ++m_open;
-    ++m_perAddress[client];
     return true;
 }
 
-void ConnectionBook::release(const QHostAddress &client)
+void ConnectionBook::release(const QHostAddress &peer)
 {
     --m_open;
-    if (--m_perAddress[client] <= 0)
-        m_perAddress.remove(client);
+    if (!m_trustedProxies.contains(peer))
+        give(m_perAddress, peer);
+}
+
+bool ConnectionBook::admitRequest(const QHostAddress &client)
+{
+    return take(m_requestsPerClient, client);
+}
+
+void ConnectionBook::releaseRequest(const QHostAddress &client)
+{
+    give(m_requestsPerClient, client);
+}
+
+bool ConnectionBook::take(QHash<QHostAddress, int> &counts, const QHostAddress &client)
+{
+    int &count = counts[client];
+    if (count >= m_limits.maxPerClient) {
+        ++m_refusedPerClient;
+        return false;
+    }
+    ++count;
+    return true;
+}
+
+void ConnectionBook::give(QHash<QHostAddress, int> &counts, const QHostAddress &client)
+{
+    if (--counts[client] <= 0)
+        counts.remove(client);
 }

@@ -10,8 +10,10 @@
 // server has none of these (later versions have QHttpServerConfiguration).
 struct ConnectionLimits
 {
-    int maxConnections = 512;
-    int maxPerAddress = 32;
+    int maxConnections = 512;   // --max-connections
+    // Connections of one client address; behind a trusted proxy, requests
+    // of one forwarded client at once (the proxy's connections carry many).
+    int maxPerClient = 32;      // --max-per-client
     int requestMs = 10'000;
     // 100,000 characters of the Basic Multilingual Plane, percent-encoded UTF-8 (900,000 bytes), and
     // headers; a request line of 1 MiB is past it.

@@ -1,5 +1,6 @@
 #include "http/httpanswer.h"
 
+#include "http/connectionbook.h"
 #include "http/connectionguard.h"
 
 #include <QTcpSocket>
@@ -40,6 +41,14 @@ QByteArray HttpAnswer::compose(int status, const Headers &headers, const QByteAr
     if (!head)
         bytes.append(body);
     return bytes;
+}
+
+bool HttpAnswer::holdFor(ConnectionBook &book, const QHostAddress &client)
+{
+    if (!book.admitRequest(client))
+        return false;
+    m_held = std::shared_ptr<void>(nullptr, [&book, client](void *) { book.releaseRequest(client); });
+    return true;
 }
 
 void HttpAnswer::send(int status, const Headers &headers, const QByteArray &body) const

@@ -4,8 +4,11 @@
 #include <QList>
 #include <QPair>
 #include <QPointer>
+#include <memory>
 
+class ConnectionBook;
 class ConnectionGuard;
+class QHostAddress;
 class QTcpSocket;
 
 // The answer to one request, sent once, in one piece: status line, headers
@@ -25,6 +28,10 @@ public:
     // An answer composed already (a GET's, with its body).
     void sendComposed(const QByteArray &whole) const;
     bool isHead() const { return m_head; }
+    // Counts the request for its client in the book until it is answered
+    // (and every copy of this answer is gone); false when the client has
+    // as many in hand as it may.
+    bool holdFor(ConnectionBook &book, const QHostAddress &client);
     // A short text, e.g. why a request is refused.
     void text(int status, const QByteArray &words, const Headers &extra = {}) const;
 
@@ -39,4 +46,5 @@ private:
     QPointer<ConnectionGuard> m_guard;
     quint64 m_place = 0;
     bool m_head;
+    std::shared_ptr<void> m_held; // the client's place in the book, given back with the last copy
 };

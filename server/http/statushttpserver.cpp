@@ -1,12 +1,17 @@
 #include "http/statushttpserver.h"
 
+#include "http/clientaddress.h"
+#include "http/connectionbook.h"
 #include "http/httpanswer.h"
+#include "http/metrics.h"
 #include "http/pages.h"
 #include "http/statusreply.h"
 #include "model/medium.h"
+#include "model/serverstats.h"
 #include "service/statuslookup.h"
 
 #include <QHttpServerRequest>
+#include <QTcpSocket>
 #include <QUrlQuery>
 
 namespace {
@@ -34,10 +39,21 @@ double quality(const QByteArray &accept, const QByteArray &type)
     return best;
 }
 
+const char *formName(StatusReply::Form form)
+{
+    switch (form) {
+    case StatusReply::Picture: return "picture";
+    case StatusReply::Page: return "page";
+    case StatusReply::Text: return "text";
+    case StatusReply::Json: return "json";
+    }
+    return "";
+}
+
 } // namespace
 
-StatusHttpServer::StatusHttpServer(bool servesStatus, StatusLookup &lookup, const Pages &pages, QObject *parent)
-    : QAbstractHttpServer(parent), m_servesStatus(servesStatus), m_lookup(lookup), m_pages(pages)
+StatusHttpServer::StatusHttpServer(bool servesStatus, const HttpContext &context, QObject *parent)
+    : QAbstractHttpServer(parent), m_servesStatus(servesStatus), m_context(context)
 {
 }
 
@@ -54,7 +70,14 @@ bool StatusHttpServer::isNavigation(const QByteArray &fetchDestination, const QB
 bool StatusHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
     using Method = QHttpServerRequest::Method;
-    const HttpAnswer answer(socket, request.method() == Method::Head);
+    HttpAnswer answer(socket, request.method() == Method::Head);
+    const QHostAddress client = ClientAddress::of(socket->peerAddress(), request.value("x-forwarded-for"),
+                                                  request.value("forwarded"), m_context.book.trustedProxies());
+    // A proxy's connection carries many clients: each counts by its requests in hand.
+    if (m_context.book.trustedProxies().contains(socket->peerAddress()) && !answer.holdFor(m_context.book, client)) {
+        answer.text(429, "too many requests at once from one client");
+        return true;
+    }
     if (request.method() != Method::Get && request.method() != Method::Head) {
         answer.text(405, "only GET and HEAD are answered here", {{"Allow", "GET, HEAD"}});
         return true;
@@ -62,11 +85,9 @@ bool StatusHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSock
     // The path as it came, still percent-encoded: "%2F" in an account must
     // not split it, and nothing may be decoded twice.
     const QString path = request.url().path(QUrl::FullyEncoded);
-    if (path == QLatin1String("/") || path == QLatin1String("/Msntv")) {
-        answer.send(302, {{"Location", "/Msntv/"}}, {});
+    if (answerOwnPaths(answer, path, client))
         return true;
-    }
-    if (const auto page = m_pages.page(QUrl::fromPercentEncoding(path.toLatin1()))) {
+    if (const auto page = m_context.pages.page(QUrl::fromPercentEncoding(path.toLatin1()))) {
         const bool live = page->contentType.startsWith("text/html");
         HttpAnswer::Headers headers{{"Content-Type", page->contentType},
                                     {"Cache-Control", live ? "no-cache" : "max-age=3600"}};
@@ -95,13 +116,43 @@ void StatusHttpServer::answerStatus(const HttpAnswer &answer, const QHttpServerR
     const auto set = StatusReply::set(query.queryItemValue(QStringLiteral("set")));
     if (!form || !set)
         return answer.text(400, "format is png, text or json, set is 1 to 4");
-    m_lookup.lookup(medium, account, [answer, form = *form, set = *set](const StatusAnswer &found) {
+    m_context.stats.countRequest(medium.name, QLatin1String(formName(*form)));
+    m_context.lookup.lookup(medium, account, [answer, form = *form, set = *set](const StatusAnswer &found) {
         // The picture answers are the same bytes every time: composed once.
         if (form == StatusReply::Picture && !answer.isHead())
             return answer.sendComposed(StatusReply::pictureAnswer(found, set));
         const StatusReply reply = StatusReply::make(found, form, set);
         answer.send(200, StatusReply::headers(reply, form), reply.body);
     });
+}
+
+// The paths of the server itself: the redirect to the legend, the health
+// check of a load balancer, and the operator's metrics (this machine, or the
+// networks the operator allowed, by the client's address behind a proxy).
+bool StatusHttpServer::answerOwnPaths(const HttpAnswer &answer, const QString &path, const QHostAddress &client)
+{
+    if (path == QLatin1String("/") || path == QLatin1String("/Msntv")) {
+        answer.send(302, {{"Location", "/Msntv/"}}, {});
+        return true;
+    }
+    if (!m_servesStatus)
+        return false;
+    if (path == QLatin1String("/health")) {
+        const QByteArray store = !m_context.storeUp ? "none" : m_context.storeUp() ? "up" : "down";
+        answer.text(200, "ok\nstore " + store);
+        return true;
+    }
+    if (path == QLatin1String("/metrics")) {
+        if (!client.isLoopback() && !m_context.metricsAllowed.contains(client)) {
+            answer.text(403, "metrics are for this machine and the networks allowed");
+            return true;
+        }
+        const Metrics::Sources sources{m_context.stats, m_context.lookup, m_context.book, m_context.storeUp};
+        answer.send(200, {{"Content-Type", "text/plain; version=0.0.4; charset=utf-8"}, {"Cache-Control", "no-store"}},
+                    Metrics::render(sources));
+        return true;
+    }
+    return false;
 }
 
 void StatusHttpServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)

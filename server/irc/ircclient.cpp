@@ -231,6 +231,7 @@ void IrcClient::sendIsonLine()
 void IrcClient::sendNow(const QByteArray &line)
 {
     m_transport->send(line);
+    emit sent(line.left(line.indexOf(' ')));
 }
 
 void IrcClient::onSilence()

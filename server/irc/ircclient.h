@@ -48,6 +48,8 @@ public:
 
 signals:
     void ready();
+    // A line went to the network, with its command ("ISON", "MONITOR", "PONG").
+    void sent(const QByteArray &command);
     void answered(const QList<IsonQueue::Entry> &online, const QList<IsonQueue::Entry> &offline);
     // The connection is of no further use, for the reason given; its
     // transport is closed and the nicks still queued are the caller's to answer.

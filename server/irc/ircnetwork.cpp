@@ -112,6 +112,7 @@ void IrcNetwork::onConnected(IrcTransport *transport)
     connect(m_client, &IrcClient::ready, this, &IrcNetwork::onReady);
     connect(m_client, &IrcClient::answered, this, &IrcNetwork::onAnswered);
     connect(m_client, &IrcClient::lost, this, &IrcNetwork::onLost);
+    connect(m_client, &IrcClient::sent, this, &IrcNetwork::lineSent);
     m_client->begin();
 }
 

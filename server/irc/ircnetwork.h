@@ -60,6 +60,8 @@ signals:
     void idle();
     // One line for the log: connected, lost.
     void event(const QString &text);
+    // A line went to the network, with its command.
+    void lineSent(const QByteArray &command);
 
 private:
     enum class State { Disconnected, Connecting, Registering, Ready, Waiting };

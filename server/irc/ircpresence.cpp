@@ -65,6 +65,11 @@ IrcNetwork *IrcPresence::network(const QString &key, const IrcIdentity &identity
         forget(key, created);
     });
     connect(created, &IrcNetwork::event, this, &IrcPresence::event);
+    connect(created, &IrcNetwork::lineSent, this, [this](const QByteArray &command) {
+        // Only the commands lookups cost; a stranger's server names none of them.
+        if (command == "ISON" || command == "MONITOR")
+            ++m_linesSent[command];
+    });
     connect(created, &IrcNetwork::idle, this, [this, key, created] {
         emit event(QStringLiteral("IRC network %1 idle, closed").arg(created->name()));
         forget(key, created);
@@ -80,11 +85,17 @@ void IrcPresence::forget(const QString &key, IrcNetwork *network)
     network->deleteLater();
 }
 
+QList<QPair<QByteArray, qint64>> IrcPresence::counters() const
+{
+    return {{"quorvane_irc_lines_total{command=\"ISON\"}", m_linesSent.value("ISON")},
+            {"quorvane_irc_lines_total{command=\"MONITOR\"}", m_linesSent.value("MONITOR")}};
+}
+
 QList<PresenceChecker::Row> IrcPresence::rows() const
 {
     QList<Row> rows;
     for (const IrcNetwork *network : m_networks)
-        rows.append({network->name(), network->stateText(), network->mechanism(), network->queueLength()});
+        rows.append({network->name(), network->stateText(), network->mechanism(), network->queueLength(), {}});
     std::sort(rows.begin(), rows.end(), [](const Row &a, const Row &b) { return a.name < b.name; });
     return rows;
 }

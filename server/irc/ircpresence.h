@@ -29,6 +29,7 @@ public:
     QList<Row> rows() const override;
     int capacity() const override { return m_settings.maxNetworks; }
     bool full() const override { return m_networks.size() >= m_settings.maxNetworks; }
+    QList<QPair<QByteArray, qint64>> counters() const override;
 
     void lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer);
 
@@ -50,5 +51,6 @@ private:
     IrcNetwork::TransportFactory m_transports;
     QHash<QString, IrcNetwork *> m_networks;
     QHash<QString, Failure> m_failures;
+    QHash<QByteArray, qint64> m_linesSent; // by command
     QElapsedTimer m_clock;
 };

@@ -2,7 +2,9 @@
 
 #include "model/presence.h"
 
+#include <QByteArray>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <functional>
 
@@ -19,6 +21,7 @@ public:
         QString state;     // "connected", "reconnecting in 4 s"
         QString mechanism; // how presence is learnt there, e.g. "ISON"
         int waiting = 0;   // lookups waiting for it
+        QString holder;    // which instance of a cluster holds its connection; empty for this one
     };
 
     virtual ~PresenceChecker() = default;
@@ -30,6 +33,10 @@ public:
 
     // The connections held now, for the status page.
     virtual QList<Row> rows() const = 0;
+    // What the checker counts for the operator's metrics: a name of the form
+    // "quorvane_irc_lines_total{command=\"ISON\"}" and its value.
+    virtual QList<QPair<QByteArray, qint64>> counters() const { return {}; }
+
     // How many connections the checker may hold, and whether all are in use.
     virtual int capacity() const = 0;
     virtual bool full() const = 0;

@@ -1,8 +1,9 @@
 #include "model/serverstats.h"
 
-void ServerStats::countLookup(const QString &medium, bool cached)
+void ServerStats::countLookup(const QString &medium, Cache cache, bool busy)
 {
     ++m_lookups[medium];
-    if (cached)
-        ++m_cacheHits;
+    m_nearHits += cache == Cache::Near;
+    m_sharedHits += cache == Cache::Shared;
+    m_busy += busy;
 }

@@ -1,23 +1,38 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMap>
 #include <QString>
 
-// What the live status page shows of this server's own work.
+// What this server counts of its own work, for the live status page and the
+// operator's metrics.
 class ServerStats
 {
 public:
+    // Where an answer came from when it was not asked of the network then.
+    enum class Cache { None, Near, Shared };
+
     ServerStats() { m_started.start(); }
 
-    void countLookup(const QString &medium, bool cached);
+    void countLookup(const QString &medium, Cache cache, bool busy);
+    // A status request answered in a form ("picture", "page", "text", "json").
+    void countRequest(const QString &medium, const QString &form) { ++m_requests[medium + QLatin1Char('/') + form]; }
 
     qint64 uptimeSeconds() const { return m_started.elapsed() / 1000; }
     qint64 lookups(const QString &medium) const { return m_lookups.value(medium); }
-    qint64 cacheHits() const { return m_cacheHits; }
+    qint64 cacheHits() const { return m_nearHits + m_sharedHits; }
+    qint64 nearHits() const { return m_nearHits; }
+    qint64 sharedHits() const { return m_sharedHits; }
+    qint64 busyAnswers() const { return m_busy; }
+    // Requests by "medium/form".
+    const QMap<QString, qint64> &requests() const { return m_requests; }
 
 private:
     QElapsedTimer m_started;
     QMap<QString, qint64> m_lookups;
-    qint64 m_cacheHits = 0;
+    QMap<QString, qint64> m_requests;
+    qint64 m_nearHits = 0;
+    qint64 m_sharedHits = 0;
+    qint64 m_busy = 0;
 };

@@ -82,6 +82,10 @@ void TestInputRules::commandLinesThatEndAtOnce_data()
     QTest::newRow("an unknown option") << QStringList{"--frobnicate"} << 2 << "frobnicate";
     QTest::newRow("a stray argument") << QStringList{"extra"} << 2 << "unexpected argument extra";
     QTest::newRow("a value missing") << QStringList{"--web-port"} << 2 << "web-port";
+    QTest::newRow("no proxy network") << QStringList{"--trusted-proxy", "nginx"} << 2 << "--trusted-proxy";
+    QTest::newRow("no metrics network") << QStringList{"--metrics-allow", "10.0.0.0/33"} << 2 << "--metrics-allow";
+    QTest::newRow("no connections at all") << QStringList{"--max-connections", "0"} << 2 << "--max-connections";
+    QTest::newRow("a limit in words") << QStringList{"--max-per-client", "many"} << 2 << "--max-per-client";
 }
 
 void TestInputRules::commandLinesThatEndAtOnce()

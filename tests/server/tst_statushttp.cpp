@@ -64,6 +64,8 @@ private slots:
     void headIsAnsweredLikeGetWithoutTheBody();
     void pipelinedRequestsAreAnsweredInOrder();
     void itListensOnEveryAddressAskedForIpv6Too();
+    void metricsAreForThisMachineAndAllowedNetworksOnly();
+    void behindATrustedProxyEachForwardedClientHasItsOwnLimit();
 
     void anAddressOf100000CharactersIsAnswered();
     void requestsPastTheSizeBoundAreRefused();
@@ -82,7 +84,7 @@ void TestStatusHttp::initTestCase()
 {
     ServerOptions options = loopbackOptions(m_irc.port());
     options.limits.requestMs = 500;
-    options.limits.maxPerAddress = 40;
+    options.limits.maxPerClient = 40;
     m_irc.setOnline({"Telmik"});
     m_server = std::make_unique<StatusServer>(options);
     QVERIFY(m_server->start());
@@ -435,6 +437,63 @@ void TestStatusHttp::itListensOnEveryAddressAskedForIpv6Too()
     QCOMPARE(six.body, QByteArray("unknown\n"));
     QCOMPARE(four.body, QByteArray("unknown\n"));
     QCOMPARE(HttpFetch::get("http://[::1]:" + QByteArray::number(server.webPort()) + "/Msntv/msnexe6.html").status, 200);
+}
+
+void TestStatusHttp::metricsAreForThisMachineAndAllowedNetworksOnly()
+{
+    HttpFetch::get(status("/aim/bob?format=json"));
+    const HttpFetch metrics = HttpFetch::get(status("/metrics"));
+    QCOMPARE(metrics.status, 200);
+    QVERIFY(metrics.header("Content-Type").startsWith("text/plain; version=0.0.4"));
+    QVERIFY(metrics.body.contains("# TYPE quorvane_requests_total counter\n"));
+    QVERIFY(metrics.body.contains("quorvane_requests_total{medium=\"aim\",form=\"json\"} "));
+    QVERIFY(metrics.body.contains("quorvane_irc_lines_total{command=\"ISON\"} "));
+    QVERIFY(metrics.body.contains("quorvane_connections_refused_total{limit=\"per_client\"} "));
+    // Said by a client that is not a trusted proxy, a forwarded address means nothing.
+    QCOMPARE(HttpFetch::get(status("/metrics"), 20'000, {{"X-Forwarded-For", "203.0.113.7"}}).status, 200);
+    QCOMPARE(HttpFetch::get(web("/metrics")).status, 404);
+
+    // Behind a trusted proxy the forwarded client counts: a stranger is refused.
+    ServerOptions options = loopbackOptions(m_irc.port());
+    options.trustedProxies.add(QStringLiteral("127.0.0.0/8"));
+    options.metricsAllowed.add(QStringLiteral("198.51.100.0/24"));
+    StatusServer proxied(options);
+    QVERIFY(proxied.start());
+    const QByteArray metricsBehind = "http://127.0.0.1:" + QByteArray::number(proxied.statusPort()) + "/metrics";
+    QCOMPARE(HttpFetch::get(metricsBehind, 20'000, {{"X-Forwarded-For", "203.0.113.7"}}).status, 403);
+    QCOMPARE(HttpFetch::get(metricsBehind, 20'000, {{"X-Forwarded-For", "203.0.113.7, 127.0.0.9"}}).status, 403);
+    QCOMPARE(HttpFetch::get(metricsBehind, 20'000, {{"X-Forwarded-For", "198.51.100.4"}}).status, 200);
+    QCOMPARE(HttpFetch::get(metricsBehind, 20'000, {{"Forwarded", "for=\"[2001:db8::1]:4711\""}}).status, 403);
+    QCOMPARE(HttpFetch::get(metricsBehind).status, 200); // the proxy's own machine
+}
+
+void TestStatusHttp::behindATrustedProxyEachForwardedClientHasItsOwnLimit()
+{
+    ScriptedIrcServer silent(ScriptedIrcServer::Behaviour::Silent);
+    ServerOptions options = loopbackOptions(silent.port());
+    options.irc.lookupBoundMs = 1000;
+    options.trustedProxies.add(QStringLiteral("127.0.0.0/8"));
+    options.limits.maxPerClient = 2;
+    StatusServer proxied(options);
+    QVERIFY(proxied.start());
+    // One proxied connection, three requests of one client that wait for a
+    // network that never answers: the third is one too many for that client.
+    const QByteArray waiting = "GET /irc/nick@127.0.0.1:" + QByteArray::number(silent.port())
+                               + "?format=text HTTP/1.1\r\nX-Forwarded-For: 198.51.100.1\r\n\r\n";
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, proxied.statusPort());
+    QVERIFY(QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 2000));
+    socket.write(waiting + waiting + waiting);
+    // Meanwhile another client through the same proxy is answered at once.
+    const HttpFetch other = HttpFetch::get("http://127.0.0.1:" + QByteArray::number(proxied.statusPort())
+                                               + "/msn/bob?format=text",
+                                           20'000, {{"X-Forwarded-For", "198.51.100.2"}});
+    QCOMPARE(other.body, QByteArray("unknown\n"));
+    QVERIFY2(other.elapsedMs < 500, qPrintable(QString::number(other.elapsedMs)));
+    QByteArray answers;
+    QTRY_VERIFY_WITH_TIMEOUT((answers += socket.readAll()).count("HTTP/1.1 ") == 3, 5000);
+    QCOMPARE(answers.count("HTTP/1.1 200 OK"), 2);
+    QCOMPARE(answers.count("HTTP/1.1 429 "), 1);
 }
 
 QTEST_GUILESS_MAIN(TestStatusHttp)

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <functional>
+
+class ConnectionBook;
+class ServerStats;
+class StatusLookup;
+
+// The operator's metrics, in the Prometheus text format: what this instance
+// answered (by medium and form), where answers came from (near and shared
+// cache), busy answers, connections turned away by limit, and each checker's
+// counters and connections (state, mechanism, holder); the store's state
+// when there is one.
+namespace Metrics {
+
+struct Sources
+{
+    const ServerStats &stats;
+    const StatusLookup &lookup;
+    const ConnectionBook &book;
+    // 1 up, 0 down; nothing when the server runs without a store.
+    std::function<int()> storeUp;
+};
+
+QByteArray render(const Sources &sources);
+
+} // namespace Metrics
