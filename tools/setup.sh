@@ -20,6 +20,9 @@ packages=(
     libcap2-bin                            # lets the status server bind port 80
     qt6-httpserver-dev qt6-websockets-dev  # the status server (HttpServer needs WebSockets)
     ngircd inspircd openssl                # real IRC servers (one with MONITOR) and test certificates for its tests
+    libhiredis-dev redis-server            # the store a cluster of status servers shares (and its tests)
+    nginx-light curl                       # a TLS load balancer in front of a cluster (tests)
+    libstrophe-dev prosody                 # Jabber presence, and a real XMPP server for its tests
 )
 
 missing=()
@@ -40,7 +43,7 @@ if ((${#missing[@]})); then
     # The tests start the IRC servers themselves, on loopback; the packages
     # would also run them as system services for the whole network. Keep that off.
     if [ -d /run/systemd/system ]; then
-        for service in ngircd inspircd; do
+        for service in ngircd inspircd redis-server nginx prosody; do
             if [[ " ${missing[*]} " == *" $service "* ]]; then
                 "${sudo[@]}" systemctl disable --now "$service.service" >/dev/null 2>&1 || true
             fi
