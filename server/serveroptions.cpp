@@ -3,11 +3,16 @@
 #include "lookup/version.h"
 
 #include <QCommandLineParser>
+#include <QFile>
+#include <QRegularExpression>
 #include <QSslCertificate>
 #include <functional>
 #include <utility>
 
 namespace {
+
+// A password line longer than this is not a password file.
+constexpr qint64 maxPasswordLength = 1024;
 
 std::optional<quint16> port(const QString &text)
 {
@@ -106,6 +111,30 @@ QList<Rule> rules()
         {valued("max-per-client", "Connections of one client address at once, or behind a trusted proxy its requests "
                                   "at once (default 32).", "N"),
          [](ServerOptions &options, const QString &value) { return setCount(options.limits.maxPerClient, value, "max-per-client"); }},
+        {valued("redis", "Share presence and the IRC connections with the other instances of a cluster through "
+                         "this store: redis://host:port/db or unix:/path.", "URL"),
+         [](ServerOptions &options, const QString &value) {
+             QString why;
+             options.store = StoreAddress::parse(value, &why);
+             return options.store ? QString() : QStringLiteral("--redis: %1").arg(why);
+         }},
+        {valued("redis-password-file", "Read the store's password from this file (its first line).", "FILE"),
+         [](ServerOptions &options, const QString &value) {
+             if (!options.store)
+                 return QStringLiteral("--redis-password-file goes with --redis");
+             QFile file(value);
+             if (!file.open(QIODevice::ReadOnly))
+                 return QStringLiteral("cannot read the store's password from %1").arg(value);
+             options.store->password = file.readLine(maxPasswordLength).trimmed();
+             return options.store->password.isEmpty() ? QStringLiteral("no password in %1").arg(value) : QString();
+         }},
+        {valued("instance", "This instance's name in a cluster (default: host name and status port).", "NAME"),
+         [](ServerOptions &options, const QString &value) {
+             if (value.isEmpty() || value.size() > 64 || value.contains(QRegularExpression(QStringLiteral("[^A-Za-z0-9._:-]"))))
+                 return QStringLiteral("--instance wants up to 64 letters, digits and . _ : -");
+             options.instance = value;
+             return QString();
+         }},
         {valued("cache-seconds", "How long an IRC answer is reused (default 60; 0: never).", "N"),
          [](ServerOptions &options, const QString &value) {
              bool number = false;

@@ -4,6 +4,7 @@
 #include "http/networklist.h"
 #include "irc/addresspolicy.h"
 #include "irc/ircsettings.h"
+#include "store/storeaddress.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -22,6 +23,8 @@ struct ServerOptions
     NetworkList trustedProxies; // load balancers whose forwarded addresses are believed
     NetworkList metricsAllowed; // who may read /metrics besides this machine
     bool logLookups = false;
+    std::optional<StoreAddress> store; // a cluster's shared store; none for one server alone
+    QString instance;                  // this instance's name in the cluster
 
     // Reads a command line.
     static struct ParsedOptions parse(const QStringList &arguments);

@@ -1,8 +1,13 @@
 #include "statusserver.h"
 
+#include "cluster/clustercounters.h"
+#include "cluster/clusterirc.h"
 #include "http/guardedtcpserver.h"
 #include "http/statushttpserver.h"
 #include "model/serverlog.h"
+#include "store/store.h"
+
+#include <QHostInfo>
 
 #include <utility>
 
@@ -13,6 +18,13 @@ QString shownAddress(const QHostAddress &address)
 {
     return address.protocol() == QAbstractSocket::IPv6Protocol ? QLatin1Char('[') + address.toString() + QLatin1Char(']')
                                                                : address.toString();
+}
+
+// Instances are named by their host and status port unless told otherwise:
+// the name is in the store's leases and on the status page.
+QString instanceName(const QString &asked, quint16 statusPort)
+{
+    return asked.isEmpty() ? QHostInfo::localHostName() + QLatin1Char(':') + QString::number(statusPort) : asked;
 }
 
 } // namespace
@@ -28,9 +40,27 @@ StatusServer::StatusServer(const ServerOptions &options, IrcNetwork::TransportFa
     connect(&m_irc, &IrcPresence::event, this, &ServerLog::line);
 }
 
+void StatusServer::joinCluster()
+{
+    m_store = std::make_unique<Store>(*m_options.store);
+    const QString instance = instanceName(m_options.instance, m_statusPort);
+    m_cluster = std::make_unique<ClusterIrc>(m_irc, *m_store, m_options.irc, instance);
+    m_lookup.setChecker(QStringLiteral("irc"), m_cluster.get());
+    m_clusterCounters = std::make_unique<ClusterCounters>(m_stats, *m_store, instance);
+    connect(m_store.get(), &Store::upChanged, m_clusterCounters.get(), [this](bool up) {
+        if (up)
+            m_clusterCounters->flush();
+    });
+    ServerLog::line(QStringLiteral("instance %1 of a cluster, sharing through %2").arg(instance, m_store->address()));
+    m_store->start();
+}
+
 HttpContext StatusServer::httpContext()
 {
-    return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, {}};
+    std::function<int()> storeUp;
+    if (m_options.store)
+        storeUp = [this] { return m_store && m_store->up() ? 1 : 0; };
+    return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, storeUp};
 }
 
 StatusServer::~StatusServer()
@@ -42,6 +72,14 @@ StatusServer::~StatusServer()
 }
 
 bool StatusServer::start(const QList<SocketActivation::Socket> &activated)
+{
+    const bool serving = openPorts(activated);
+    if (serving && m_options.store)
+        joinCluster();
+    return serving;
+}
+
+bool StatusServer::openPorts(const QList<SocketActivation::Socket> &activated)
 {
     if (activated.isEmpty()) {
         m_statusPort = listenEverywhere(m_statusHttp, m_options.statusPort, QStringLiteral("status"));

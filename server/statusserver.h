@@ -9,8 +9,12 @@
 #include "socketactivation.h"
 
 #include <QObject>
+#include <memory>
 
+class ClusterCounters;
+class ClusterIrc;
 class StatusHttpServer;
+class Store;
 class QTcpServer;
 
 // The whole server, headless: the status and web ports with their HTTP
@@ -42,11 +46,16 @@ private:
     QTcpServer *adopt(const SocketActivation::Socket &socket);
     struct HttpContext httpContext();
     void serve(StatusHttpServer *http, QTcpServer *server, const QString &what);
+    bool openPorts(const QList<SocketActivation::Socket> &activated);
+    void joinCluster();
 
     ServerOptions m_options;
     ServerStats m_stats;
     ConnectionBook m_book;
     IrcPresence m_irc;
+    std::unique_ptr<Store> m_store;       // with --redis only
+    std::unique_ptr<ClusterIrc> m_cluster; // asks IRC for the cluster, through the store
+    std::unique_ptr<ClusterCounters> m_clusterCounters;
     StatusLookup m_lookup;
     Pages m_pages;
     StatusHttpServer *m_statusHttp;

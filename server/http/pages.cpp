@@ -107,6 +107,7 @@ QHash<QString, QString> Pages::values() const
         {QStringLiteral("uptime"), uptime(m_stats.uptimeSeconds())},
         {QStringLiteral("lookups"), lookupCounts()},
         {QStringLiteral("cachehits"), QString::number(m_stats.cacheHits())},
+        {QStringLiteral("cluster"), clusterCounts()},
         {QStringLiteral("networkcount"), QString::number(held.rows.size())},
         {QStringLiteral("maxnetworks"), QString::number(held.capacity)},
         {QStringLiteral("networks"), networkRows()},
@@ -120,6 +121,21 @@ QString Pages::lookupCounts() const
     for (const Medium &medium : Media::all())
         counts.append(QStringLiteral("%1 %2").arg(medium.title).arg(m_stats.lookups(medium.name)));
     return counts.join(QStringLiteral(", "));
+}
+
+QString Pages::clusterCounts() const
+{
+    const ServerStats::Cluster &cluster = m_stats.cluster();
+    if (cluster.instances == 0)
+        return {};
+    QStringList counts;
+    for (const Medium &medium : Media::all())
+        counts.append(QStringLiteral("%1 %2").arg(medium.title).arg(cluster.lookups.value(medium.name)));
+    return QStringLiteral("<p>By the whole cluster of %1 (the line above is this instance's): %2; "
+                          "from cache: %3.</p>")
+        .arg(cluster.instances == 1 ? QStringLiteral("1 instance") : QStringLiteral("%1 instances").arg(cluster.instances),
+             counts.join(QStringLiteral(", ")))
+        .arg(cluster.cacheHits);
 }
 
 QString Pages::networkRows() const

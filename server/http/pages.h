@@ -31,6 +31,7 @@ private:
     QHash<QString, QString> values() const;
     QString networkRows() const;
     QString lookupCounts() const;
+    QString clusterCounts() const;
     static QString legendRows();
     static QString fill(const QString &text, const QHash<QString, QString> &values);
     static QString uptime(qint64 seconds);

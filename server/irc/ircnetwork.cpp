@@ -192,6 +192,16 @@ void IrcNetwork::dropConnection()
     }
 }
 
+void IrcNetwork::leave()
+{
+    answerAll(Reason::NoAnswerInTime);
+    if (m_client)
+        m_client->quit("handed over");
+    m_reconnectTimer.stop();
+    dropConnection();
+    m_state = State::Disconnected;
+}
+
 void IrcNetwork::onIdle()
 {
     if (!m_waiting.isEmpty())

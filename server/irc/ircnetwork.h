@@ -43,6 +43,8 @@ public:
     QString stateText() const;
     // How the network is asked: "ISON", or "MONITOR 12 of 90, ISON".
     QString mechanism() const;
+    // Says goodbye with QUIT and closes; waiting lookups are told why.
+    void leave();
     int queueLength() const { return m_queue.waitingCount() + (m_queue.inFlight() ? 1 : 0); }
 
     // How many lines of nicks may wait for a network (its waiting room):

@@ -36,7 +36,7 @@ void IrcPresence::lookup(const IrcIdentity &identity, const PresenceRequest::Ans
     const QHostAddress literal(identity.host);
     if (!literal.isNull() && !m_policy.allows(literal))
         return answer(Presence::unknown(Reason::AddressNotAllowed));
-    const QString key = identity.host + QLatin1Char(':') + (identity.port ? QString::number(*identity.port) : QString());
+    const QString key = keyOf(identity);
     const auto failure = m_failures.constFind(key);
     if (failure != m_failures.cend()) {
         if (failure->until > m_clock.elapsed())
@@ -78,10 +78,26 @@ IrcNetwork *IrcPresence::network(const QString &key, const IrcIdentity &identity
     return created;
 }
 
+QString IrcPresence::keyOf(const IrcIdentity &identity)
+{
+    return identity.host + QLatin1Char(':') + (identity.port ? QString::number(*identity.port) : QString());
+}
+
+void IrcPresence::leave(const QString &key)
+{
+    if (IrcNetwork *network = m_networks.value(key)) {
+        emit event(QStringLiteral("IRC network %1 left to another instance").arg(network->name()));
+        network->leave();
+        forget(key, network);
+    }
+}
+
 void IrcPresence::forget(const QString &key, IrcNetwork *network)
 {
-    if (m_networks.value(key) == network)
+    if (m_networks.value(key) == network) {
         m_networks.remove(key);
+        emit closed(key);
+    }
     network->deleteLater();
 }
 

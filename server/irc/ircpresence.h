@@ -33,9 +33,16 @@ public:
 
     void lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer);
 
+    // The network of an identity, as this side tells networks apart.
+    static QString keyOf(const IrcIdentity &identity);
+    // Closes the network's connection with QUIT (another instance takes it).
+    void leave(const QString &key);
+
 signals:
     // One line for the log: a network connected, failed, went idle.
     void event(const QString &text);
+    // The network's connection is gone (idle, unreachable or left).
+    void closed(const QString &key);
 
 private:
     struct Failure

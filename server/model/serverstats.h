@@ -28,6 +28,18 @@ public:
     // Requests by "medium/form".
     const QMap<QString, qint64> &requests() const { return m_requests; }
 
+    // What every instance of a cluster counted together, as last read from
+    // the store; instances 0 for a server alone.
+    struct Cluster
+    {
+        int instances = 0;
+        QMap<QString, qint64> lookups; // by medium
+        qint64 cacheHits = 0;
+        qint64 busyAnswers = 0;
+    };
+    void setCluster(const Cluster &cluster) { m_cluster = cluster; }
+    const Cluster &cluster() const { return m_cluster; }
+
 private:
     QElapsedTimer m_started;
     QMap<QString, qint64> m_lookups;
@@ -35,4 +47,5 @@ private:
     qint64 m_nearHits = 0;
     qint64 m_sharedHits = 0;
     qint64 m_busy = 0;
+    Cluster m_cluster;
 };

@@ -16,7 +16,9 @@ void StatusLookup::lookup(const Medium &medium, const QString &account, const Do
 {
     const auto finish = [this, done, name = medium.name, account](const Presence &presence) {
         const StatusAnswer answer{name, account, presence, QDateTime::currentDateTimeUtc()};
-        m_stats.countLookup(answer.medium, presence.cached ? ServerStats::Cache::Near : ServerStats::Cache::None,
+        m_stats.countLookup(answer.medium, presence.shared   ? ServerStats::Cache::Shared
+                            : presence.cached ? ServerStats::Cache::Near
+                                              : ServerStats::Cache::None,
                             presence.reason == Reason::Busy);
         if (m_logLookups)
             ServerLog::line(QStringLiteral("lookup %1/%2: %3%4")

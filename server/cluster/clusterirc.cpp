@@ -1,0 +1,289 @@
+#include "cluster/clusterirc.h"
+
+#include "irc/casemapping.h"
+#include "irc/ircpresence.h"
+#include "irc/ircsettings.h"
+#include "store/store.h"
+
+const QByteArray ClusterIrc::askChannel = QByteArrayLiteral("quorvane:ask:irc");
+const QByteArray ClusterIrc::answerChannel = QByteArrayLiteral("quorvane:answer:irc");
+
+namespace {
+
+// Takes the lease when it is free and says who holds it now.
+const QByteArray claimScript = QByteArrayLiteral(
+    "if redis.call('SET', KEYS[1], ARGV[1], 'NX', 'PX', ARGV[2]) then return ARGV[1] end "
+    "return redis.call('GET', KEYS[1])");
+// Keeps a lease this instance holds, or takes it again when it ran out
+// (the store was away); 0 when another instance holds it now.
+const QByteArray renewScript = QByteArrayLiteral(
+    "local holder = redis.call('GET', KEYS[1]) "
+    "if holder == ARGV[1] then return redis.call('PEXPIRE', KEYS[1], ARGV[2]) end "
+    "if not holder then redis.call('SET', KEYS[1], ARGV[1], 'PX', ARGV[2]) return 1 end "
+    "return 0");
+// Gives a lease back, if it is still this instance's.
+const QByteArray releaseScript = QByteArrayLiteral(
+    "if redis.call('GET', KEYS[1]) == ARGV[1] then return redis.call('DEL', KEYS[1]) end return 0");
+
+// A presence as the instances pass it: "status reason about".
+QByteArray encode(const Presence &presence)
+{
+    return QByteArray::number(int(presence.status)) + ' ' + QByteArray::number(int(presence.reason)) + ' '
+        + presence.about.toUtf8();
+}
+
+std::optional<Presence> decode(const QByteArray &text)
+{
+    const QList<QByteArray> fields = text.split(' ');
+    if (fields.size() < 3)
+        return std::nullopt;
+    bool statusOk = false;
+    bool reasonOk = false;
+    const int status = fields.at(0).toInt(&statusOk);
+    const int reason = fields.at(1).toInt(&reasonOk);
+    if (!statusOk || !reasonOk || status < Presence::Online || status > Presence::Unknown
+        || reason < int(Reason::None) || reason > int(Reasons::all().last()))
+        return std::nullopt;
+    Presence presence;
+    presence.status = Presence::Status(status);
+    presence.reason = Reason(reason);
+    presence.about = QString::fromUtf8(text.mid(fields.at(0).size() + fields.at(1).size() + 2));
+    return presence;
+}
+
+} // namespace
+
+ClusterIrc::ClusterIrc(IrcPresence &local, Store &store, const IrcSettings &settings, const QString &instance,
+                       QObject *parent)
+    : QObject(parent), m_local(local), m_store(store), m_settings(settings), m_instance(instance),
+      m_near(qMin<qint64>(nearMs, settings.cacheMs))
+{
+    m_clock.start();
+    m_store.subscribe({askChannel, answerChannel});
+    connect(&m_store, &Store::message, this, &ClusterIrc::onMessage);
+    connect(&m_store, &Store::upChanged, this, [this](bool up) {
+        if (!up)
+            askWaitingHere();
+    });
+    connect(&m_local, &IrcPresence::closed, this, &ClusterIrc::release);
+    m_renewal.setInterval(renewMs);
+    connect(&m_renewal, &QTimer::timeout, this, &ClusterIrc::renewLeases);
+    m_renewal.start();
+    m_expiry.setInterval(250);
+    connect(&m_expiry, &QTimer::timeout, this, &ClusterIrc::expireWaiting);
+}
+
+void ClusterIrc::check(const QString &account, const Done &done)
+{
+    const auto identity = IrcIdentity::parse(account, m_settings.allowedPorts);
+    if (!identity || !m_store.up())
+        return m_local.check(account, done);
+    const QByteArray key = sharedKey(*identity);
+    if (const auto online = m_near.find(key, m_clock.elapsed())) {
+        Presence presence = Presence::known(*online ? Presence::Online : Presence::Offline, true);
+        return done(presence);
+    }
+    fromStore(*identity, account, done);
+}
+
+void ClusterIrc::fromStore(const IrcIdentity &identity, const QString &account, const Done &done)
+{
+    const QByteArray key = sharedKey(identity);
+    m_store.command({QByteArrayLiteral("GET"), key}, [=](const StoreReply &reply) {
+        if (!reply.ok)
+            return m_local.lookup(identity, done);
+        if (reply.nil)
+            return route(identity, account, done);
+        std::optional<Presence> presence = decode(reply.text);
+        if (!presence || presence->status == Presence::Unknown)
+            return route(identity, account, done);
+        m_near.store(key, presence->status == Presence::Online, m_clock.elapsed());
+        presence->cached = true;
+        presence->shared = true;
+        done(*presence);
+    });
+}
+
+void ClusterIrc::route(const IrcIdentity &identity, const QString &account, const Done &done)
+{
+    const QString network = IrcPresence::keyOf(identity);
+    if (m_held.contains(network))
+        return askHere(identity, done);
+    m_store.command({QByteArrayLiteral("EVAL"), claimScript, "1", leaseKey(network), m_instance.toUtf8(),
+                     QByteArray::number(leaseMs)},
+                    [=](const StoreReply &reply) {
+                        if (!reply.ok)
+                            return m_local.lookup(identity, done);
+                        const QString holder = QString::fromUtf8(reply.text);
+                        if (holder == m_instance) {
+                            m_held.insert(network);
+                            m_holders.remove(network);
+                            return askHere(identity, done);
+                        }
+                        if (m_holders.size() >= maxKnownHolders)
+                            m_holders.clear();
+                        m_holders.insert(network, holder);
+                        handOver(network, account, done);
+                    });
+}
+
+void ClusterIrc::askHere(const IrcIdentity &identity, const Done &done)
+{
+    const QByteArray key = sharedKey(identity);
+    m_local.lookup(identity, [this, key, done](const Presence &presence) {
+        if (!presence.cached)
+            share(key, presence);
+        if (done)
+            done(presence);
+    });
+}
+
+void ClusterIrc::share(const QByteArray &key, const Presence &presence)
+{
+    const QByteArray value = encode(presence);
+    if (presence.status != Presence::Unknown) {
+        m_near.store(key, presence.status == Presence::Online, m_clock.elapsed());
+        m_store.command({QByteArrayLiteral("SET"), key, value, "PX", QByteArray::number(m_settings.cacheMs)});
+    }
+    m_store.command({QByteArrayLiteral("PUBLISH"), answerChannel, key + '\n' + value});
+}
+
+void ClusterIrc::handOver(const QString &network, const QString &account, const Done &done)
+{
+    if (m_handedOver.size() >= maxHandedOver)
+        return done(Presence::unknown(Reason::Busy));
+    const auto identity = IrcIdentity::parse(account, m_settings.allowedPorts);
+    const qint64 until = m_clock.elapsed() + m_settings.lookupBoundMs - m_settings.sendMarginMs;
+    m_handedOver.insert(sharedKey(*identity), {account, done, until});
+    ++m_handedOverTotal;
+    m_expiry.start();
+    m_store.command({QByteArrayLiteral("PUBLISH"), askChannel, network.toUtf8() + '\n' + account.toUtf8()});
+}
+
+void ClusterIrc::onMessage(const QByteArray &channel, const QByteArray &payload)
+{
+    if (channel == askChannel)
+        onAsk(payload);
+    else if (channel == answerChannel)
+        onAnswer(payload);
+}
+
+void ClusterIrc::onAsk(const QByteArray &payload)
+{
+    const qsizetype newline = payload.indexOf('\n');
+    const QString network = QString::fromUtf8(payload.left(newline));
+    if (newline < 0 || !m_held.contains(network))
+        return;
+    const auto identity = IrcIdentity::parse(QString::fromUtf8(payload.mid(newline + 1)), m_settings.allowedPorts);
+    if (!identity || IrcPresence::keyOf(*identity) != network)
+        return;
+    ++m_askedForOthers;
+    // Answered from this instance's cache too: the asker found nothing shared.
+    m_local.lookup(*identity, [this, key = sharedKey(*identity)](const Presence &presence) { share(key, presence); });
+}
+
+void ClusterIrc::onAnswer(const QByteArray &payload)
+{
+    const qsizetype newline = payload.indexOf('\n');
+    const QByteArray key = payload.left(newline);
+    const auto presence = decode(payload.mid(newline + 1));
+    if (newline < 0 || !presence)
+        return;
+    if (presence->status != Presence::Unknown)
+        m_near.store(key, presence->status == Presence::Online, m_clock.elapsed());
+    const QList<Waiting> waiting = m_handedOver.values(key);
+    m_handedOver.remove(key);
+    for (const Waiting &lookup : waiting)
+        lookup.done(*presence);
+}
+
+void ClusterIrc::expireWaiting()
+{
+    const qint64 now = m_clock.elapsed();
+    QList<Done> late;
+    for (auto it = m_handedOver.begin(); it != m_handedOver.end();) {
+        if (it->until <= now) {
+            late.append(it->done);
+            it = m_handedOver.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (m_handedOver.isEmpty())
+        m_expiry.stop();
+    for (const Done &done : late)
+        done(Presence::unknown(Reason::NoAnswerInTime));
+}
+
+void ClusterIrc::askWaitingHere()
+{
+    // Their holder cannot hear them now: ask here, within what is left of the bound.
+    const QList<Waiting> waiting = m_handedOver.values();
+    m_handedOver.clear();
+    m_expiry.stop();
+    for (const Waiting &lookup : waiting)
+        m_local.check(lookup.account, lookup.done);
+}
+
+void ClusterIrc::renewLeases()
+{
+    for (const QString &network : std::as_const(m_held)) {
+        m_store.command({QByteArrayLiteral("EVAL"), renewScript, "1", leaseKey(network), m_instance.toUtf8(),
+                         QByteArray::number(leaseMs)},
+                        [this, network](const StoreReply &reply) {
+                            if (reply.ok && reply.number == 0 && m_held.remove(network))
+                                m_local.leave(network); // another instance holds it now
+                        });
+    }
+}
+
+void ClusterIrc::release(const QString &network)
+{
+    if (!m_held.remove(network))
+        return;
+    m_store.command({QByteArrayLiteral("EVAL"), releaseScript, "1", leaseKey(network), m_instance.toUtf8()});
+}
+
+QList<PresenceChecker::Row> ClusterIrc::rows() const
+{
+    QList<Row> rows = m_local.rows();
+    for (auto it = m_holders.cbegin(); it != m_holders.cend(); ++it) {
+        Row row;
+        row.name = it.key().endsWith(QLatin1Char(':')) ? it.key().chopped(1) : it.key();
+        row.state = QStringLiteral("held by %1").arg(it.value());
+        row.holder = it.value();
+        rows.append(row);
+    }
+    return rows;
+}
+
+int ClusterIrc::capacity() const
+{
+    return m_local.capacity();
+}
+
+bool ClusterIrc::full() const
+{
+    return m_local.full();
+}
+
+QList<QPair<QByteArray, qint64>> ClusterIrc::counters() const
+{
+    QList<QPair<QByteArray, qint64>> counters = m_local.counters();
+    counters.append({QByteArrayLiteral("quorvane_cluster_handed_over_total"), m_handedOverTotal});
+    counters.append({QByteArrayLiteral("quorvane_cluster_asked_for_others_total"), m_askedForOthers});
+    return counters;
+}
+
+QByteArray ClusterIrc::sharedKey(const IrcIdentity &identity) const
+{
+    // Folded as most networks fold nicks; a network with another mapping at
+    // worst keeps two entries for one nick.
+    return "quorvane:presence:irc:" + IrcPresence::keyOf(identity).toUtf8() + ':'
+        + CaseMapping(CaseMapping::Rfc1459).fold(identity.nick.toUtf8());
+}
+
+QByteArray ClusterIrc::leaseKey(const QString &network)
+{
+    return "quorvane:lease:irc:" + network.toUtf8();
+}
