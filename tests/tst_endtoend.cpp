@@ -116,6 +116,11 @@ private:
 
 void TestEndToEnd::initTestCase()
 {
+    // Run by the load balancer's test, in front of a cluster it started.
+    if (qEnvironmentVariableIsSet("QUORVANE_TEST_SERVER_RUNNING")) {
+        QVERIFY(answers(6969));
+        return;
+    }
     if (answers(80) || answers(6969))
         QSKIP("ports 80 or 6969 of 127.0.0.1 are in use: the program's own ports are needed");
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# A cluster as the README runs it, on loopback: two instances of the server
-# program sharing the test store, behind nginx with the example site file
-# (ports and certificate changed to the test's). A client speaks HTTP/2 over
-# TLS to nginx, and plain HTTP on the status port as the program does; an
-# instance that dies is passed over.
+# A cluster as the README runs it, on loopback: three instances of the
+# server program sharing the test store, behind nginx with the example site
+# file (ports and certificate changed to the test's). A client speaks HTTP/2
+# over TLS to nginx; the program itself looks nicks up through nginx's plain
+# status port 6969, as it composes its addresses; an instance that dies is
+# passed over.
 #
-#   tst_loadbalancer.sh SERVER SITE CERTDIR DIR STOREPORT IRCPORT NICK FIRSTPORT
+#   tst_loadbalancer.sh SERVER SITE CERTDIR DIR STOREPORT IRCPORT NICK FIRSTPORT PROGRAMTEST
 set -euo pipefail
 
-server=$1 site=$2 certificates=$3 dir=$4 store=$5 irc=$6 nick=$7 first=$8
-one=$first two=$((first + 1)) tls=$((first + 2)) plain=$((first + 3))
+server=$1 site=$2 certificates=$3 dir=$4 store=$5 irc=$6 nick=$7 first=$8 programtest=$9
+one=$first two=$((first + 1)) three=$((first + 2)) tls=$((first + 3)) plain=6969
 rm -rf "$dir" && mkdir -p "$dir/temp"
 pids=()
 finish() {
@@ -24,14 +25,14 @@ fail() {
 }
 
 redis-cli -p "$store" FLUSHALL >/dev/null
-for port in "$one" "$two"; do
-    timeout 120 "$server" --status-port "$port" --web-port 0 --allow-network 127.0.0.0/8 --irc-ports "$irc" \
+for port in "$one" "$two" "$three"; do
+    timeout 300 "$server" --status-port "$port" --web-port 0 --allow-network 127.0.0.0/8 --irc-ports "$irc" \
         --redis "redis://127.0.0.1:$store/0" --trusted-proxy 127.0.0.1/32 --instance "i$port" \
         >"$dir/instance-$port.log" 2>&1 &
     pids+=($!)
 done
 
-sed -e "s/127\.0\.0\.1:7001/127.0.0.1:$one/; s/127\.0\.0\.1:7002/127.0.0.1:$two/; /127\.0\.0\.1:7003/d" \
+sed -e "s/127\.0\.0\.1:7001/127.0.0.1:$one/; s/127\.0\.0\.1:7002/127.0.0.1:$two/; s/127\.0\.0\.1:7003/127.0.0.1:$three/" \
     -e "s/listen 443 ssl http2;/listen 127.0.0.1:$tls ssl http2;/; /listen \[::\]/d" \
     -e "s/listen 6969;/listen 127.0.0.1:$plain;/" \
     -e "s|/etc/ssl/certs/status.example.org.pem|$certificates/irc.crt|" \
@@ -56,7 +57,7 @@ CONF
 nginx -t -p "$dir" -c "$dir/nginx.conf" 2>"$dir/nginx-check.log" || fail "nginx refuses the example site"
 nginx -p "$dir" -c "$dir/nginx.conf" 2>>"$dir/nginx-error.log"
 
-for port in "$one" "$two"; do
+for port in "$one" "$two" "$three"; do
     for _ in $(seq 50); do
         curl -s "http://127.0.0.1:$port/health" | grep -q "store up" && break
         sleep 0.2
@@ -68,21 +69,26 @@ lookup="/irc/$nick@127.0.0.1:$irc"
 answer=$(curl -s --http2 --cacert "$certificates/irc.crt" -w ' %{http_version}' "https://127.0.0.1:$tls$lookup?format=text")
 [ "$answer" = "online
  2" ] || fail "HTTP/2 over TLS answered '$answer'"
-picture=$(curl -s "http://127.0.0.1:$plain$lookup" | head -c 4 | od -An -c | tr -d ' ')
-[ "$picture" = "211PNG" ] || fail "the status port did not answer with the picture ($picture)"
+curl -s --http2 --cacert "$certificates/irc.crt" -o "$dir/picture.png" "https://127.0.0.1:$tls$lookup"
+curl -s -o "$dir/direct.png" "http://127.0.0.1:$one$lookup"
+cmp -s "$dir/picture.png" "$dir/direct.png" || fail "the picture through nginx is not the instance's"
 code=$(curl -s -o /dev/null -w '%{http_code}' --cacert "$certificates/irc.crt" "https://127.0.0.1:$tls/metrics")
 [ "$code" = 404 ] || fail "/metrics reached through the balancer ($code)"
 
-# Both instances served, and the network was asked once for the cluster.
-for _ in 1 2 3 4; do curl -s "http://127.0.0.1:$plain/irc/other@127.0.0.1:$irc?format=text" >/dev/null; done
+# The program, through nginx: its IRC window shows the pictures.
+"$programtest" ircLookupsTellOnlineFromOffline >"$dir/program.log" 2>&1 ||
+    { cat "$dir/program.log" >&2; fail "the program's lookups through nginx"; }
+
+# Every instance served, and the network was asked once per nick for the cluster.
+for _ in 1 2 3 4 5 6; do curl -s "http://127.0.0.1:$plain/irc/other@127.0.0.1:$irc?format=text" >/dev/null; done
 lines=0
-for port in "$one" "$two"; do
+for port in "$one" "$two" "$three"; do
     count=$(curl -s "http://127.0.0.1:$port/metrics" | sed -n 's/^quorvane_irc_lines_total{command="ISON"} //p')
     lines=$((lines + ${count:-0}))
     served=$(curl -s "http://127.0.0.1:$port/metrics" | sed -n 's/^quorvane_lookups_total{medium="irc"} //p')
     [ "${served:-0}" -gt 0 ] || fail "the instance on $port was never asked"
 done
-[ "$lines" = 2 ] || fail "$lines ISON lines for two nicks"
+[ "$lines" = 3 ] || fail "$lines ISON lines for three nicks"
 
 # An instance dies: nginx passes it over and every lookup is still answered.
 pkill -9 -P "${pids[0]}" # the instance itself, not the timeout around it
@@ -94,4 +100,4 @@ for i in 1 2 3; do
     answer=$(curl -s --max-time 15 --http2 --cacert "$certificates/irc.crt" "https://127.0.0.1:$tls/irc/gone$i@127.0.0.1:$irc?format=text")
     [ "$answer" = offline ] || [ "$answer" = unknown ] || fail "after an instance died: '$answer'"
 done
-echo "PASS: HTTP/2 and TLS through nginx to a cluster of two, one network line per nick, an instance's death passed over"
+echo "PASS: HTTP/2 and TLS through nginx to a cluster of three, the program's pictures, one network line per nick, an instance's death passed over"
