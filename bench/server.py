@@ -5,6 +5,7 @@ import asyncio, json, os, re, socket, subprocess, sys, tempfile, threading, time
 server_bin, floor_bin, picture, out = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
 tmp = tempfile.mkdtemp(prefix="qv-bench-")
 IRC, PROXY, STATUS, XMPP_HTTP, FLOOR = 26690, 26691, 26692, 26693, 26695
+STORE, INSTANCES, BALANCER = 26696, (26697, 26698, 26699), 26700
 procs = []
 
 def start(args, **kw):
@@ -135,6 +136,56 @@ few_lines = stats["ison"] - before
 kf, lastf = summary(few)
 final_rss = rss(srv.pid)
 flood_errors = len(stats["errors"])  # before the server leaves: its QUIT is answered with an ERROR line
+# A cluster: redis-server, three instances sharing it, nginx in front (plain HTTP/1.1 with keep-alive
+# to the instances, as the example site file has it)
+start(["redis-server", "--bind", "127.0.0.1", "--port", str(STORE), "--save", "", "--appendonly", "no", "--dir", tmp])
+wait_port(STORE)
+instances = [start([server_bin, "--status-port", str(port), "--web-port", "0", "--allow-network", "127.0.0.0/8",
+                    "--irc-ports", str(PROXY), "--redis", f"redis://127.0.0.1:{STORE}/0", "--trusted-proxy", "127.0.0.1/32",
+                    "--instance", f"bench{port}"]) for port in INSTANCES]
+for port in INSTANCES: wait_port(port)
+def balancer(name, ports):
+    conf = os.path.join(tmp, f"nginx-{name}.conf")
+    upstream = "".join(f"server 127.0.0.1:{p};" for p in ports)
+    open(conf, "w").write(f"""daemon on; worker_processes 1; pid {tmp}/nginx-{name}.pid; error_log {tmp}/nginx-{name}.err;
+events {{ worker_connections 1024; }}
+http {{ access_log off; client_body_temp_path {tmp}/nb; proxy_temp_path {tmp}/np; fastcgi_temp_path {tmp}/nf;
+uwsgi_temp_path {tmp}/nu; scgi_temp_path {tmp}/ns;
+upstream quorvane {{ {upstream} keepalive 32; }}
+server {{ listen 127.0.0.1:{BALANCER}; location / {{ proxy_pass http://quorvane; proxy_http_version 1.1;
+proxy_set_header Connection ""; proxy_set_header X-Forwarded-For $proxy_add_x_forwarded_for; }} }} }}""")
+    subprocess.run(["nginx", "-p", tmp, "-c", conf], check=True); wait_port(BALANCER)
+    return int(open(f"{tmp}/nginx-{name}.pid").read())
+time.sleep(1)  # the instances join the store
+path = f"/irc/Telmik@127.0.0.1:{PROXY}"
+assert urllib.request.urlopen(f"http://127.0.0.1:{INSTANCES[0]}{path}?format=text", timeout=15).read() == b"online\n"
+nginx_pid = balancer("three", INSTANCES)
+cluster = wrk(f"http://127.0.0.1:{BALANCER}{path}")
+os.kill(nginx_pid, 15); time.sleep(0.5)
+nginx_pid = balancer("one", INSTANCES[:1])
+single = wrk(f"http://127.0.0.1:{BALANCER}{path}")
+os.kill(nginx_pid, 15)
+
+# What a hit costs an instance: one nick asked again and again (near, in the instance) against a
+# new nick each time whose answer another instance put in the store (shared: one GET). The store is
+# filled beforehand as the instances fill it; one connection, so that the latency is the cost.
+hits = 200_000
+filler = subprocess.Popen(["redis-cli", "-p", str(STORE), "--pipe"], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
+filler.communicate("".join(f"SET quorvane:presence:irc:127.0.0.1:{PROXY}:s{i} \"2 0 \" PX 600000\r\n"
+                           for i in range(hits)).encode())
+script = os.path.join(tmp, "shared.lua")
+open(script, "w").write(f"""n = 0\nrequest = function() n = n + 1; return wrk.format("GET", "/irc/s" .. (n % {hits}) .. "@127.0.0.1:{PROXY}?format=text") end\n""")
+def one_connection(url, *extra):
+    text = subprocess.run(["wrk", "-t1", "-c1", "-d5s", "--latency", *extra, url], capture_output=True, text=True).stdout
+    m = re.search(r"^\s+50%\s+([\d.]+)(us|ms)", text, re.M)
+    p50 = float(m.group(1)) * (1000 if m.group(2) == "ms" else 1)
+    return p50, float(re.search(r"Requests/sec:\s+([\d.]+)", text).group(1))
+metrics = lambda port: urllib.request.urlopen(f"http://127.0.0.1:{port}/metrics", timeout=5).read().decode()
+shared_before = int(re.search(r'cache="shared"} (\d+)', metrics(INSTANCES[1])).group(1))
+near_p50, near_rps = one_connection(f"http://127.0.0.1:{INSTANCES[1]}{path}?format=text")
+shared_p50, shared_rps = one_connection(f"http://127.0.0.1:{INSTANCES[1]}/", "-s", script)
+shared_hits = int(re.search(r'cache="shared"} (\d+)', metrics(INSTANCES[1])).group(1)) - shared_before
+
 for p in procs: p.terminate()
 os.kill(prosody_pid, 15) if os.path.exists(f"/proc/{prosody_pid}") else None
 for p in procs:
@@ -169,6 +220,17 @@ table = f"""## Status server (bench/server.sh, {time.strftime('%Y-%m-%d')}, wrk 
 | last answer after | {lastf * 1000:.0f} ms |
 
 Server resident memory after both rounds: {final_rss:.1f} MiB.
+
+| cached status picture through nginx (wrk -t2 -c32 -d10s) | requests/s | p50 | p99 |
+|---|---|---|---|
+| one instance alone, no balancer (above) | {ours['rps']:,.0f} | {ours['p50']:.2f} ms | {ours['p99']:.2f} ms |
+| nginx → one instance | {single['rps']:,.0f} | {single['p50']:.2f} ms | {single['p99']:.2f} ms |
+| nginx → three instances sharing one Redis | {cluster['rps']:,.0f} | {cluster['p50']:.2f} ms | {cluster['p99']:.2f} ms |
+
+| a cache hit in an instance of the cluster (one connection, wrk -t1 -c1 -d5s) | p50 latency | requests/s |
+|---|---|---|
+| near: the instance's own memory | {near_p50:.0f} µs | {near_rps:,.0f} |
+| shared: one GET to Redis ({shared_hits:,} hits, each a new nick) | {shared_p50:.0f} µs | {shared_rps:,.0f} |
 """
 print(table)
 old = open(out).read() if os.path.exists(out) else ""

@@ -2,12 +2,14 @@
 # The status server benchmark: quorvane-server against Prosody's
 # mod_webpresence and Qt's HTTP server alone (cached picture, wrk), 1,000
 # uncached IRC lookups at once and 41 at a quiet network against a real
-# ngircd with flood control on. Everything on loopback.
+# ngircd with flood control on; the cached picture through nginx to one
+# instance and to three sharing Redis, and what a near and a shared cache
+# hit cost. Everything on loopback.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
 missing=()
-for pair in wrk:wrk prosody:prosody ngircd:ngircd; do
+for pair in wrk:wrk prosody:prosody ngircd:ngircd redis-server:redis-server nginx:nginx-light; do
     command -v "${pair%%:*}" >/dev/null || [ -x "/usr/sbin/${pair%%:*}" ] || missing+=("${pair#*:}")
 done
 [ -d /usr/lib/prosody/modules/mod_webpresence ] || [ -e /usr/share/prosody-modules ] || missing+=(prosody-modules)
