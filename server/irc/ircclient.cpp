@@ -184,8 +184,8 @@ void IrcClient::pump()
     // due; a MONITOR line until the budget can spare one.
     qint64 next = -1;
     if (!m_queue.inFlight() && m_queue.hasWaiting()) {
-        const qint64 due = std::min(m_lastIsonAt + m_settings.floodIntervalMs - now,
-                                    m_queue.oldestSince() + dueAfterMs() - now);
+        const qint64 quiet = std::max(m_lastIsonAt + m_settings.floodIntervalMs, m_queue.oldestSince() + m_settings.gatherMs);
+        const qint64 due = std::min(quiet, m_queue.oldestSince() + dueAfterMs()) - now;
         next = m_queue.lineIsFull() ? m_budget.wait(now) : std::max(m_budget.wait(now), due);
     }
     if (m_monitor.hasChanges()) {
@@ -214,11 +214,14 @@ bool IrcClient::sendOneLine(qint64 now)
 // Lines are packed: while lookups keep the network asked (a line went out
 // less than an interval ago), a line that is not full waits for more nicks,
 // until an interval has passed or its oldest nick would miss the bound. A
-// lone nick on a quiet network goes at once.
+// lone nick on a quiet network goes at once, after the few milliseconds in
+// which lookups that arrive together (a burst of requests read over several
+// turns of the event loop) join it rather than wait for the next line.
 bool IrcClient::lineIsDue(qint64 now) const
 {
-    return m_queue.lineIsFull() || now - m_lastIsonAt >= m_settings.floodIntervalMs
-           || now - m_queue.oldestSince() >= dueAfterMs();
+    const qint64 waited = now - m_queue.oldestSince();
+    return m_queue.lineIsFull() || (now - m_lastIsonAt >= m_settings.floodIntervalMs && waited >= m_settings.gatherMs)
+           || waited >= dueAfterMs();
 }
 
 void IrcClient::sendIsonLine()

@@ -28,6 +28,7 @@ struct IrcSettings
     int maxNetworks = 16;
     int lookupBoundMs = 10'000;     // every lookup is answered within this
     int sendMarginMs = 500;         // a line and its reply, before a lookup's bound
+    int gatherMs = 20;              // a quiet network's line waits this long for lookups arriving together
     int cacheMs = 60'000;
     int idleMs = 10 * 60'000;       // a network without lookups this long is left
     int floodBurst = 4;

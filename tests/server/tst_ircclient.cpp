@@ -30,6 +30,7 @@ struct Rig
         IrcSettings settings;
         settings.floodBurst = 4;
         settings.floodIntervalMs = 200;
+        settings.gatherMs = 0; // a quiet network's line at once, unless a test says otherwise
         return settings;
     }
 
@@ -69,6 +70,7 @@ private slots:
     void fortyWaitingNicksGoOutInAtMostTwoLinesOneInFlight();
     void theReplyIsMatchedWithTheNetworksCaseMapping();
     void linesArePackedWhileTheBudgetIsLowAndPacedByIt();
+    void lookupsArrivingTogetherShareAQuietNetworksLine();
     void aNickDueForItsBoundLeavesInALineNotFull();
     void aRefusedNickIsReplacedByAnother();
     void neverJoinsSpeaksOrSendsALineBreakOfAStranger();
@@ -172,6 +174,25 @@ void TestIrcClient::theReplyIsMatchedWithTheNetworksCaseMapping()
         const auto online = answered.at(0).at(0).value<QList<IsonQueue::Entry>>();
         QCOMPARE(online.size(), braceIsBracket ? 1 : 0);
     }
+}
+
+void TestIrcClient::lookupsArrivingTogetherShareAQuietNetworksLine()
+{
+    IrcSettings settings = Rig::fastSettings();
+    settings.gatherMs = 60;
+    Rig rig(settings);
+    rig.welcome();
+    rig.ask("first");
+    QTest::qWait(20); // read in a later turn of the event loop
+    rig.ask("second");
+    QCOMPARE(rig.transport.lines("ISON").size(), 0);
+    QTRY_COMPARE(rig.transport.lines("ISON"), QByteArrayList{"ISON first second"});
+    // A full line does not wait for company.
+    rig.transport.deliver(":irc.test 303 x :");
+    QTest::qWait(250); // the budget whole again: the network is quiet
+    for (int i = 0; i < 100; ++i)
+        rig.ask("n" + QByteArray::number(1000 + i));
+    QCOMPARE(rig.transport.lines("ISON").size(), 2);
 }
 
 void TestIrcClient::linesArePackedWhileTheBudgetIsLowAndPacedByIt()
