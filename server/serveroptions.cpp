@@ -1,8 +1,10 @@
 #include "serveroptions.h"
 
 #include "lookup/version.h"
+#include "xmpp/jabberid.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QSslCertificate>
 #include <functional>
 #include <utility>
@@ -50,6 +52,33 @@ QString setCount(int &target, const QString &value, const char *name)
         return QStringLiteral("--%1 wants a number from 1 to 1000000").arg(QLatin1String(name));
     target = count;
     return {};
+}
+
+// A password file's first line; nothing when it cannot be read or is empty.
+std::optional<QByteArray> passwordIn(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray password = file.readLine(4096).trimmed();
+    return password.isEmpty() ? std::nullopt : std::optional(password);
+}
+
+// Jabber wants its account's password, from a file or systemd's credential
+// "xmpp-password"; an account needs one and the other options an account.
+QString completeXmpp(XmppSettings &xmpp)
+{
+    if (xmpp.jid.isEmpty())
+        return xmpp.password.isEmpty() && xmpp.caFile.isEmpty() && xmpp.host.isEmpty() && xmpp.port == 0
+                   ? QString()
+                   : QStringLiteral("the --xmpp options want --xmpp-jid");
+    if (xmpp.password.isEmpty()) {
+        const QString credentials = qEnvironmentVariable("CREDENTIALS_DIRECTORY");
+        if (!credentials.isEmpty())
+            xmpp.password = passwordIn(credentials + QStringLiteral("/xmpp-password")).value_or(QByteArray());
+    }
+    return xmpp.password.isEmpty() ? QStringLiteral("--xmpp-jid wants --xmpp-password-file (or the credential xmpp-password)")
+                                   : QString();
 }
 
 QList<Rule> rules()
@@ -106,6 +135,43 @@ QList<Rule> rules()
         {valued("max-per-client", "Connections of one client address at once, or behind a trusted proxy its requests "
                                   "at once (default 32).", "N"),
          [](ServerOptions &options, const QString &value) { return setCount(options.limits.maxPerClient, value, "max-per-client"); }},
+        {valued("xmpp-jid", "Answer Jabber lookups through this account of the server's own, which people add "
+                            "as a contact to show their status.", "JID"),
+         [](ServerOptions &options, const QString &value) {
+             const auto id = JabberId::parse(value);
+             if (!id)
+                 return QStringLiteral("--xmpp-jid wants an address such as quorvane@example.org, not %1").arg(value);
+             options.xmpp.jid = id->bare();
+             return QString();
+         }},
+        {valued("xmpp-password-file", "The Jabber account's password: the first line of this file (default: the "
+                                      "systemd credential xmpp-password).", "PATH"),
+         [](ServerOptions &options, const QString &value) {
+             const auto password = passwordIn(value);
+             if (!password)
+                 return QStringLiteral("no password in %1").arg(value);
+             options.xmpp.password = *password;
+             return QString();
+         }},
+        {valued("xmpp-ca", "Also trust this CA certificate (PEM) for the Jabber account's server.", "FILE"),
+         [](ServerOptions &options, const QString &value) {
+             if (QSslCertificate::fromPath(value, QSsl::Pem).isEmpty())
+                 return QStringLiteral("no PEM certificate in %1").arg(value);
+             options.xmpp.caFile = value;
+             return QString();
+         }},
+        {valued("xmpp-host", "Reach the Jabber account's server at this host instead of its domain's.", "HOST"),
+         [](ServerOptions &options, const QString &value) {
+             options.xmpp.host = value;
+             return value.isEmpty() ? QStringLiteral("--xmpp-host wants a host") : QString();
+         }},
+        {valued("xmpp-port", "Reach the Jabber account's server on this port.", "PORT"),
+         [](ServerOptions &options, const QString &value) {
+             const QString error = setPort(options.xmpp.port, value, "xmpp-port");
+             return error.isEmpty() && options.xmpp.port == 0 ? QStringLiteral("--xmpp-port wants a port number") : error;
+         }},
+        {valued("xmpp-max-contacts", "People who may add the Jabber account (default 5000).", "N"),
+         [](ServerOptions &options, const QString &value) { return setCount(options.xmpp.maxContacts, value, "xmpp-max-contacts"); }},
         {valued("cache-seconds", "How long an IRC answer is reused (default 60; 0: never).", "N"),
          [](ServerOptions &options, const QString &value) {
              bool number = false;
@@ -144,7 +210,7 @@ ParsedOptions ServerOptions::parse(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The Quorvane status server: answers http://HOST:6969/<medium>/<account> with a status\n"
-        "picture (or ?format=text, ?format=json), checks IRC nicks live, and serves the program's pages."));
+        "picture (or ?format=text, ?format=json), checks IRC nicks and Jabber contacts live, and serves the program's pages."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
     const QCommandLineOption logLookups(QStringLiteral("log-lookups"),
@@ -168,6 +234,8 @@ ParsedOptions ServerOptions::parse(const QStringList &arguments)
         for (const QString &value : parser.values(rule.option))
             if (const QString error = rule.apply(options, value); !error.isEmpty())
                 return failure(error);
+    if (const QString error = completeXmpp(options.xmpp); !error.isEmpty())
+        return failure(error);
     options.logLookups = parser.isSet(logLookups);
     return {options, 0, {}, false};
 }

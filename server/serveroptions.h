@@ -4,6 +4,7 @@
 #include "http/networklist.h"
 #include "irc/addresspolicy.h"
 #include "irc/ircsettings.h"
+#include "xmpp/xmppsettings.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -18,6 +19,7 @@ struct ServerOptions
     quint16 webPort = 80;
     AddressPolicy policy;
     IrcSettings irc;
+    XmppSettings xmpp;
     ConnectionLimits limits;
     NetworkList trustedProxies; // load balancers whose forwarded addresses are believed
     NetworkList metricsAllowed; // who may read /metrics besides this machine

@@ -7,8 +7,10 @@
 #include "serveroptions.h"
 #include "service/statuslookup.h"
 #include "socketactivation.h"
+#include "xmpp/jabberpresence.h"
 
 #include <QObject>
+#include <memory>
 
 class StatusHttpServer;
 class QTcpServer;
@@ -47,6 +49,7 @@ private:
     ServerStats m_stats;
     ConnectionBook m_book;
     IrcPresence m_irc;
+    std::unique_ptr<JabberPresence> m_jabber; // with --xmpp-jid only
     StatusLookup m_lookup;
     Pages m_pages;
     StatusHttpServer *m_statusHttp;

@@ -292,7 +292,7 @@ void TestStatusHttp::aLineBreakInAnIdentityNeverReachesTheWire()
 void TestStatusHttp::malformedQueriesAndUnknownPathsAreRefused()
 {
     QCOMPARE(HttpFetch::get(status("/msn/bob?format=xml")).status, 400);
-    QCOMPARE(HttpFetch::get(status("/jabber/bob@example.org")).status, 404);
+    QCOMPARE(HttpFetch::get(status("/gadu/bob@example.org")).status, 404);
     QCOMPARE(HttpFetch::get(status("/msn")).status, 404);
     QCOMPARE(HttpFetch::get(status("/Msntv/nothing.html")).status, 404);
     const HttpFetch missing = HttpFetch::get(status("/Msntv/../../etc/passwd"));
