@@ -6,9 +6,12 @@
 #include "http/statushttpserver.h"
 #include "model/reason.h"
 #include "serveroptions.h"
+#include "xmpp/jabberid.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestInputRules : public QObject
@@ -20,6 +23,7 @@ private slots:
     void commandLinesThatRun();
     void commandLinesThatEndAtOnce_data();
     void commandLinesThatEndAtOnce();
+    void theJabberPasswordComesFromItsFileOrTheCredential();
 
     void requestHeads_data();
     void requestHeads();
@@ -30,6 +34,9 @@ private slots:
     void browsersNavigatingGetThePageOthersThePicture();
 
     void everyReasonHasWordsOfItsOwnListedForOperators();
+
+    void jabberAddresses_data();
+    void jabberAddresses();
 };
 
 void TestInputRules::commandLinesThatRun_data()
@@ -86,6 +93,15 @@ void TestInputRules::commandLinesThatEndAtOnce_data()
     QTest::newRow("no metrics network") << QStringList{"--metrics-allow", "10.0.0.0/33"} << 2 << "--metrics-allow";
     QTest::newRow("no connections at all") << QStringList{"--max-connections", "0"} << 2 << "--max-connections";
     QTest::newRow("a limit in words") << QStringList{"--max-per-client", "many"} << 2 << "--max-per-client";
+    QTest::newRow("a Jabber account without a password")
+        << QStringList{"--xmpp-jid", "quorvane@example.org"} << 2 << "--xmpp-password-file";
+    QTest::newRow("a Jabber account with a resource")
+        << QStringList{"--xmpp-jid", "quorvane@example.org/server"} << 2 << "--xmpp-jid wants";
+    QTest::newRow("no password file") << QStringList{"--xmpp-password-file", "/nonexistent"} << 2 << "no password in";
+    QTest::newRow("Jabber options without an account") << QStringList{"--xmpp-host", "127.0.0.1"} << 2 << "--xmpp-jid";
+    QTest::newRow("no Jabber certificate") << QStringList{"--xmpp-ca", "/nonexistent.pem"} << 2 << "no PEM certificate";
+    QTest::newRow("Jabber on port 0") << QStringList{"--xmpp-port", "0"} << 2 << "--xmpp-port";
+    QTest::newRow("no contacts at all") << QStringList{"--xmpp-max-contacts", "0"} << 2 << "--xmpp-max-contacts";
 }
 
 void TestInputRules::commandLinesThatEndAtOnce()
@@ -100,6 +116,29 @@ void TestInputRules::commandLinesThatEndAtOnce()
     QVERIFY2(parsed.output.contains(said), qPrintable(parsed.output));
     if (parsed.isError) // one line, for the journal
         QCOMPARE(parsed.output.count('\n'), 1);
+}
+
+void TestInputRules::theJabberPasswordComesFromItsFileOrTheCredential()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const auto write = [&dir](const QString &name, const QByteArray &text) {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+    };
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("credentials")));
+    QVERIFY(write(QStringLiteral("password"), "from the file\nsecond line\n"));
+    QVERIFY(write(QStringLiteral("credentials/xmpp-password"), "from systemd\n"));
+    qputenv("CREDENTIALS_DIRECTORY", dir.filePath(QStringLiteral("credentials")).toLocal8Bit());
+    const QStringList account{"quorvane-server", "--xmpp-jid", "Quorvane@Example.org"};
+    const ParsedOptions credential = ServerOptions::parse(account);
+    const ParsedOptions file = ServerOptions::parse(account + QStringList{"--xmpp-password-file", dir.filePath("password")});
+    qunsetenv("CREDENTIALS_DIRECTORY");
+    QVERIFY2(credential.options && file.options, qPrintable(credential.output + file.output));
+    QCOMPARE(credential.options->xmpp.password, QByteArray("from systemd"));
+    QCOMPARE(file.options->xmpp.password, QByteArray("from the file"));
+    QCOMPARE(file.options->xmpp.jid, QStringLiteral("quorvane@example.org"));
+    QCOMPARE(file.options->xmpp.maxContacts, 5000);
 }
 
 void TestInputRules::requestHeads_data()
@@ -209,6 +248,46 @@ void TestInputRules::everyReasonHasWordsOfItsOwnListedForOperators()
         QVERIFY2(listed.contains(QStringLiteral("| ") + words + QStringLiteral(" |")), qPrintable(words));
     }
     QVERIFY(Reasons::wording(Reason::None).isEmpty());
+}
+
+void TestInputRules::jabberAddresses_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("bare"); // empty: refused
+    QTest::newRow("plain") << "alice@example.org" << "alice@example.org";
+    QTest::newRow("in capitals") << "Alice@Example.ORG" << "alice@example.org";
+    QTest::newRow("a final dot") << "alice@example.org." << "alice@example.org";
+    QTest::newRow("other scripts") << u"Élodie@bücher.de"_qs << u"élodie@bücher.de"_qs;
+    QTest::newRow("an IPv6 address") << "alice@[::1]" << "alice@[::1]";
+    QTest::newRow("the longest local part") << QString(1023, 'a') + "@x.org" << QString(1023, 'a') + "@x.org";
+    QTest::newRow("a local part a byte too long") << QString(1024, 'a') + "@x.org" << "";
+    QTest::newRow("512 characters of two bytes") << QString(512, u'é') + "@x.org" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("a domain alone") << "example.org" << "";
+    QTest::newRow("no local part") << "@example.org" << "";
+    QTest::newRow("no domain") << "alice@" << "";
+    QTest::newRow("a resource") << "alice@example.org/phone" << "";
+    QTest::newRow("a space") << "al ice@example.org" << "";
+    QTest::newRow("a colon") << "al:ice@example.org" << "";
+    QTest::newRow("angle brackets") << "a<b>@example.org" << "";
+    QTest::newRow("quotes") << "a\"b@example.org" << "";
+    QTest::newRow("an apostrophe") << "o'neil@example.org" << "";
+    QTest::newRow("an ampersand") << "a&b@example.org" << "";
+    QTest::newRow("two at signs") << "a@b@example.org" << "";
+    QTest::newRow("CR LF") << "alice\r\n@example.org" << "";
+    QTest::newRow("a line feed after") << "alice@example.org\n" << "";
+    QTest::newRow("NUL") << QString("alice") + QChar(0) + "@example.org" << "";
+    QTest::newRow("a space in the domain") << "alice@exam ple.org" << "";
+    QTest::newRow("an empty label") << "alice@example..org" << "";
+    QTest::newRow("a label beginning with a hyphen") << "alice@-example.org" << "";
+}
+
+void TestInputRules::jabberAddresses()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, bare);
+    const auto id = JabberId::parse(address);
+    QCOMPARE(id ? id->bare() : QString(), bare);
 }
 
 QTEST_GUILESS_MAIN(TestInputRules)
