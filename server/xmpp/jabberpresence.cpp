@@ -36,7 +36,11 @@ QList<PresenceChecker::Row> JabberPresence::rows() const
     QString state;
     switch (m_state) {
     case State::Connecting: state = QStringLiteral("connecting"); break;
-    case State::LoggedIn: state = QStringLiteral("connected, %1 contacts").arg(m_book.size()); break;
+    case State::LoggedIn:
+        state = QStringLiteral("connected, %1 %2")
+                    .arg(m_book.size())
+                    .arg(m_book.size() == 1 ? QStringLiteral("contact") : QStringLiteral("contacts"));
+        break;
     case State::Waiting:
         state = QStringLiteral("reconnecting in %1 s").arg(std::max<qint64>(0, (m_retryAt - m_clock.elapsed() + 999) / 1000));
         break;

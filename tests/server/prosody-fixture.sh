@@ -50,7 +50,6 @@ if [ ! -f "$dir/ca.crt" ]; then
     printf 'subjectAltName=DNS:%s\nextendedKeyUsage=serverAuth\n' "$domain" >"$dir/ext.cnf"
     openssl x509 -req -in "$dir/$domain.csr" -CA "$dir/ca.crt" -CAkey "$dir/ca.key" -CAcreateserial \
         -days 3650 -extfile "$dir/ext.cnf" -out "$dir/$domain.crt" 2>/dev/null
-    chmod 600 "$dir/$domain.key"
 fi
 
 cat >"$dir/prosody.cfg.lua" <<CONF
@@ -61,24 +60,16 @@ pidfile = "$dir/prosody-own.pid"
 data_path = "$dir/data"
 log = { { levels = { min = "info" }, to = "file", filename = "$dir/prosody.log" } }
 interfaces = { "127.0.0.1" }
-local_interfaces = { "127.0.0.1" }
-c2s_interfaces = { "127.0.0.1" }
 c2s_ports = { $port }
 c2s_direct_tls_ports = {}
 legacy_ssl_ports = {}
 s2s_ports = {}
-component_ports = {}
-http_ports = {}
-https_ports = {}
 modules_enabled = { "roster", "saslauth", "tls", "disco", "ping", "posix" }
 modules_disabled = { "s2s", "http", "admin_telnet", "admin_shell", "offline" }
 c2s_require_encryption = true
 authentication = "internal_hashed"
-storage = "internal"
-certificates = "$dir"
 ssl = { certificate = "$dir/$domain.crt", key = "$dir/$domain.key" }
 VirtualHost "$domain"
-    ssl = { certificate = "$dir/$domain.crt", key = "$dir/$domain.key" }
 CONF
 
 if [ "$action" = start ]; then
