@@ -123,12 +123,10 @@ void TestEndToEnd::initTestCase()
     if (answers(80) || answers(6969))
         QSKIP("ports 80 or 6969 of 127.0.0.1 are in use: the program's own ports are needed");
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("CREDENTIALS_DIRECTORY", QUORVANE_XMPP_DIR "/credentials");
-    m_server.setProcessEnvironment(environment);
     m_server.start(QStringLiteral(QUORVANE_SERVER_PROGRAM),
                    {"--listen", "127.0.0.1", "--allow-network", "127.0.0.0/8", "--irc-ports",
                     QString::number(QUORVANE_TEST_IRC_PORT), "--xmpp-jid", XmppClient::serverJid,
+                    "--xmpp-password-file", QUORVANE_XMPP_DIR "/credentials/xmpp-password",
                     "--xmpp-ca", QUORVANE_XMPP_DIR "/ca.crt", "--xmpp-host", "127.0.0.1",
                     "--xmpp-port", QString::number(QUORVANE_TEST_XMPP_PORT)});
     QVERIFY(m_server.waitForStarted());
@@ -212,7 +210,6 @@ void TestEndToEnd::messengerLookupOfAJabberContactShowsHerPicture()
 {
     XmppClient alice("alice", QUORVANE_TEST_XMPP_PORT, QStringLiteral(QUORVANE_XMPP_DIR));
     QVERIFY(alice.login());
-    alice.approve = true;
     alice.send("<presence/>");
     alice.send("<presence to='quorvane@quorvane.test' type='subscribe'/>");
     const QString address = "http://127.0.0.1:6969/jabber/alice@quorvane.test";
@@ -230,9 +227,7 @@ void TestEndToEnd::messengerLookupOfAJabberContactShowsHerPicture()
     m_main->findChild<QComboBox *>("Combo1")->setEditText("quorvane.test");
     m_main->findChild<QLineEdit *>("Text1")->setText("alice@");
     runLookup(m_main);
-    QTRY_COMPARE_WITH_TIMEOUT(pageOf(m_main)->url(), QUrl("http://telmik-brasko.localhost:6969/jabber/alice@quorvane.test"),
-                              20000);
-    QTRY_COMPARE_WITH_TIMEOUT(shownPicture(m_main, online), online, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(shownPicture(m_main, online), online, 20000);
 }
 
 void TestEndToEnd::statusPageCountsTheLookups()

@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
-# The test Jabber server: a real Prosody on a loopback port with a generated
-# configuration, TLS required with a certificate of its own test CA, SCRAM
-# logins, no server-to-server and no HTTP; the server's account "quorvane"
-# and the people "alice" and "bob". It ends by itself after a while, and
-# "stop" ends it sooner; "restart" keeps its data (rosters) where "start"
-# begins afresh.
+# The test Jabber server: a real Prosody on a loopback port, TLS required
+# with a certificate of its own CA (DIR/ca.crt), SCRAM, no server-to-server,
+# no HTTP; the accounts quorvane (password in DIR/credentials/xmpp-password),
+# alice and bob. It ends by itself after a while; "stop" ends it sooner,
+# "restart" keeps its data (rosters) where "start" begins afresh.
 #
-#   prosody-fixture.sh start DIR PORT
-#   prosody-fixture.sh restart DIR PORT
+#   prosody-fixture.sh start|restart DIR PORT
 #   prosody-fixture.sh stop DIR
-#
-# In DIR: ca.crt (to trust), credentials/xmpp-password (the server's password).
 set -euo pipefail
 
 action=$1 dir=$2
@@ -61,8 +57,6 @@ data_path = "$dir/data"
 log = { { levels = { min = "info" }, to = "file", filename = "$dir/prosody.log" } }
 interfaces = { "127.0.0.1" }
 c2s_ports = { $port }
-c2s_direct_tls_ports = {}
-legacy_ssl_ports = {}
 s2s_ports = {}
 modules_enabled = { "roster", "saslauth", "tls", "disco", "ping", "posix" }
 modules_disabled = { "s2s", "http", "admin_telnet", "admin_shell", "offline" }

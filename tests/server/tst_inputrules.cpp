@@ -10,7 +10,6 @@
 
 #include <QFile>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestInputRules : public QObject
@@ -22,7 +21,6 @@ private slots:
     void commandLinesThatRun();
     void commandLinesThatEndAtOnce_data();
     void commandLinesThatEndAtOnce();
-    void theJabberPasswordComesFromItsFileOrTheCredential();
 
     void requestHeads_data();
     void requestHeads();
@@ -115,24 +113,6 @@ void TestInputRules::commandLinesThatEndAtOnce()
     QVERIFY2(parsed.output.contains(said), qPrintable(parsed.output));
     if (parsed.isError) // one line, for the journal
         QCOMPARE(parsed.output.count('\n'), 1);
-}
-
-void TestInputRules::theJabberPasswordComesFromItsFileOrTheCredential()
-{
-    QTemporaryDir dir;
-    QFile file(dir.filePath("password")), credential(dir.filePath("xmpp-password"));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("from the file\nsecond line\n") > 0);
-    QVERIFY(credential.open(QIODevice::WriteOnly) && credential.write("from systemd\n") > 0);
-    file.close(), credential.close();
-    qputenv("CREDENTIALS_DIRECTORY", dir.path().toLocal8Bit());
-    const QStringList account{"quorvane-server", "--xmpp-jid", "Quorvane@Example.org"};
-    const ParsedOptions fromSystemd = ServerOptions::parse(account);
-    const ParsedOptions fromFile = ServerOptions::parse(account + QStringList{"--xmpp-password-file", file.fileName()});
-    qunsetenv("CREDENTIALS_DIRECTORY");
-    QVERIFY2(fromSystemd.options && fromFile.options, qPrintable(fromSystemd.output + fromFile.output));
-    QCOMPARE(fromSystemd.options->xmpp.password, QByteArray("from systemd"));
-    QCOMPARE(fromFile.options->xmpp.password, QByteArray("from the file"));
-    QCOMPARE(fromFile.options->xmpp.jid, QStringLiteral("quorvane@example.org"));
 }
 
 void TestInputRules::requestHeads_data()
@@ -265,14 +245,10 @@ void TestInputRules::jabberAddresses_data()
     QTest::newRow("a colon") << "al:ice@example.org" << "";
     QTest::newRow("angle brackets") << "a<b>@example.org" << "";
     QTest::newRow("quotes") << "a\"b@example.org" << "";
-    QTest::newRow("an apostrophe") << "o'neil@example.org" << "";
-    QTest::newRow("an ampersand") << "a&b@example.org" << "";
     QTest::newRow("two at signs") << "a@b@example.org" << "";
     QTest::newRow("CR LF") << "alice\r\n@example.org" << "";
-    QTest::newRow("a line feed after") << "alice@example.org\n" << "";
     QTest::newRow("NUL") << QString("alice") + QChar(0) + "@example.org" << "";
     QTest::newRow("a space in the domain") << "alice@exam ple.org" << "";
-    QTest::newRow("an empty label") << "alice@example..org" << "";
     QTest::newRow("a label beginning with a hyphen") << "alice@-example.org" << "";
 }
 

@@ -1,9 +1,8 @@
-// Jabber against a real XMPP server (Prosody, started by CTest on a loopback
-// port with TLS of its own test CA): the status server logs in with its own
-// account, alice adds it and her presence is answered, bob never does and is
-// never written to, and the server comes back after Prosody restarts. The
-// server runs as its own program: the people's clients here use libstrophe
-// too, and two logins at one moment in one process do not go well with it.
+// Jabber against a real Prosody (a CTest fixture, TLS of its own CA): alice
+// adds the server's account and her presence is answered, bob never does and
+// is never written to, and the server comes back after Prosody restarts. The
+// server runs as a program of its own: two libstrophe logins at one moment in
+// one process (its and a client's here) do not go well.
 #include "support/httpfetch.h"
 #include "support/xmppclient.h"
 
@@ -18,7 +17,7 @@ namespace {
 
 const quint16 xmppPort = QUORVANE_TEST_XMPP_PORT;
 const QString fixtureDir = QStringLiteral(QUORVANE_XMPP_DIR);
-const QByteArray serverJid = XmppClient::serverJid;
+const QString serverJid = QString::fromLatin1(XmppClient::serverJid);
 
 bool fixture(const QString &action)
 {
@@ -60,11 +59,8 @@ void TestJabber::initTestCase()
     environment.insert(QStringLiteral("CREDENTIALS_DIRECTORY"), fixtureDir + QStringLiteral("/credentials"));
     m_server.setProcessEnvironment(environment);
     m_server.start(QStringLiteral(QUORVANE_SERVER_PROGRAM),
-                   {QStringLiteral("--status-port"), QStringLiteral("0"), QStringLiteral("--web-port"), QStringLiteral("0"),
-                    QStringLiteral("--xmpp-jid"), QString::fromLatin1(serverJid),
-                    QStringLiteral("--xmpp-ca"), fixtureDir + QStringLiteral("/ca.crt"),
-                    QStringLiteral("--xmpp-host"), QStringLiteral("127.0.0.1"),
-                    QStringLiteral("--xmpp-port"), QString::number(xmppPort)});
+                   QStringLiteral("--status-port 0 --web-port 0 --xmpp-jid %1 --xmpp-ca %2/ca.crt --xmpp-host 127.0.0.1 "
+                                  "--xmpp-port %3").arg(serverJid, fixtureDir).arg(xmppPort).split(' '));
     const QRegularExpression line(QStringLiteral("status and pages on 127\\.0\\.0\\.1:(\\d+)\n"));
     QString log;
     for (int i = 0; i < 50 && !m_port; ++i) {
@@ -77,7 +73,6 @@ void TestJabber::initTestCase()
     QVERIFY(m_bob.login());
     m_alice.send("<presence/>");
     m_bob.send("<presence/>");
-    m_alice.approve = true;
     QVERIFY(answers("/jabber/bob@quorvane.test", "unknown: has not shared presence with quorvane@quorvane.test"));
 }
 
@@ -123,7 +118,6 @@ void TestJabber::someoneWhoAddsTheServerReadsOnlineAwayOffline()
     QVERIFY(m_alice.fromServer.contains(QStringLiteral("presence subscribe")));
     for (const QString &stanza : std::as_const(m_alice.fromServer))
         QVERIFY2(stanza.startsWith(QLatin1String("presence")), qPrintable(stanza));
-    QCOMPARE(ask("/xmpp/alice@quorvane.test"), QStringLiteral("online"));
 
     m_alice.send("<presence><show>away</show></presence>");
     QVERIFY(answers("/jabber/alice@quorvane.test", "away"));
@@ -146,7 +140,6 @@ void TestJabber::theStatusPageAndTheMetricsShowTheAccount()
     QVERIFY2(page.contains("<td>quorvane@quorvane.test</td><td>connected, 1 contact</td>"), page.constData());
     const QByteArray metrics = HttpFetch::get(base + "/metrics").body;
     QVERIFY2(metrics.contains("quorvane_xmpp_subscriptions_total{answer=\"accepted\"} 1\n"), metrics.constData());
-    QVERIFY(metrics.contains("quorvane_xmpp_logins_total 1\n"));
 }
 
 void TestJabber::removingTheServerMakesHerUnknownAgain()
@@ -180,7 +173,6 @@ void TestJabber::theServerComesBackAfterItsXmppServerRestarts()
 
 void TestJabber::cleanupTestCase()
 {
-    // It ends on SIGTERM at once, its XMPP thread with it.
     m_server.terminate();
     QVERIFY(m_server.waitForFinished(5000));
     QCOMPARE(m_server.exitStatus(), QProcess::NormalExit);

@@ -7,8 +7,7 @@
 #include <strophe.h>
 
 // A person's client on the test server: logs in over verified TLS, keeps
-// what reaches it, and approves the status server's request to see her
-// presence when told to.
+// what the status server's account sends it and approves its requests.
 class XmppClient
 {
 public:
@@ -55,8 +54,7 @@ public:
         } while (!deadline.hasExpired());
     }
 
-    bool approve = false;
-    QStringList fromServer; // stanzas the status server's account sent: "presence subscribe"
+    QStringList fromServer; // "presence subscribe", ...
 
 private:
     static void changed(xmpp_conn_t *, xmpp_conn_event_t event, int, xmpp_stream_error_t *, void *self)
@@ -72,7 +70,7 @@ private:
         const char *type = xmpp_stanza_get_type(stanza);
         self->fromServer.append(QString::fromUtf8(xmpp_stanza_get_name(stanza)) + QLatin1Char(' ')
                                 + QString::fromUtf8(type ? type : ""));
-        if (self->approve && type && qstrcmp(type, "subscribe") == 0)
+        if (type && qstrcmp(type, "subscribe") == 0)
             xmpp_send_raw_string(conn, "<presence to='%s' type='subscribed'/>", serverJid);
         return 1;
     }
