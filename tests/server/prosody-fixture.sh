@@ -80,7 +80,6 @@ setsid timeout "$lifetime" prosody --config "$dir/prosody.cfg.lua" -F >"$dir/std
 echo $! >"$dir/prosody.pid"
 for _ in $(seq 100); do
     if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-        echo "prosody on 127.0.0.1:$port for $domain"
         exit 0
     fi
     sleep 0.1

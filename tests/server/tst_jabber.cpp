@@ -1,8 +1,6 @@
-// Jabber against a real Prosody (a CTest fixture, TLS of its own CA): alice
-// adds the server's account and her presence is answered, bob never does and
-// is never written to, and the server comes back after Prosody restarts. The
-// server runs as a program of its own: two libstrophe logins at one moment in
-// one process (its and a client's here) do not go well.
+// Jabber against a real Prosody (a CTest fixture, TLS of its own CA). The
+// server runs as a program: two libstrophe logins at one moment in one
+// process (its and a client's here) do not go well.
 #include "support/httpfetch.h"
 #include "support/xmppclient.h"
 
@@ -18,6 +16,25 @@ namespace {
 const quint16 xmppPort = QUORVANE_TEST_XMPP_PORT;
 const QString fixtureDir = QStringLiteral(QUORVANE_XMPP_DIR);
 const QString serverJid = QString::fromLatin1(XmppClient::serverJid);
+
+// The server program with the Jabber account, its password as systemd
+// passes a credential, trusting the test CA or not; its status port.
+quint16 start(QProcess &server, bool trusting)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CREDENTIALS_DIRECTORY"), fixtureDir + QStringLiteral("/credentials"));
+    server.setProcessEnvironment(environment);
+    server.start(QStringLiteral(QUORVANE_SERVER_PROGRAM),
+                 QStringLiteral("--status-port 0 --web-port 0 --xmpp-jid %1 --xmpp-host 127.0.0.1 --xmpp-port %2%3")
+                     .arg(serverJid).arg(xmppPort).arg(trusting ? " --xmpp-ca " + fixtureDir + "/ca.crt" : "").split(' '));
+    const QRegularExpression line(QStringLiteral("status and pages on 127\\.0\\.0\\.1:(\\d+)\n"));
+    QString log;
+    for (int i = 0; i < 50 && !line.match(log).hasMatch(); ++i) {
+        server.waitForReadyRead(100);
+        log += QString::fromUtf8(server.readAllStandardError());
+    }
+    return quint16(line.match(log).captured(1).toUInt());
+}
 
 bool fixture(const QString &action)
 {
@@ -35,6 +52,7 @@ class TestJabber : public QObject
 private slots:
     void initTestCase();
     void aStrangerIsAnsweredNotSharedAndNeverWrittenTo();
+    void aServerItCannotVerifyIsNeverLoggedInto();
     void someoneWhoAddsTheServerReadsOnlineAwayOffline();
     void theStatusPageAndTheMetricsShowTheAccount();
     void removingTheServerMakesHerUnknownAgain();
@@ -43,7 +61,7 @@ private slots:
 
 private:
     // The answer to a lookup: "status" or "unknown: reason".
-    QString ask(const QByteArray &path);
+    QString ask(const QByteArray &path, quint16 port = 0);
     // Asks until the answer is the one expected, the clients kept going meanwhile.
     bool answers(const QByteArray &path, const QString &expected, int withinMs = 5000);
 
@@ -54,21 +72,7 @@ private:
 
 void TestJabber::initTestCase()
 {
-    // The password as systemd passes a credential.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("CREDENTIALS_DIRECTORY"), fixtureDir + QStringLiteral("/credentials"));
-    m_server.setProcessEnvironment(environment);
-    m_server.start(QStringLiteral(QUORVANE_SERVER_PROGRAM),
-                   QStringLiteral("--status-port 0 --web-port 0 --xmpp-jid %1 --xmpp-ca %2/ca.crt --xmpp-host 127.0.0.1 "
-                                  "--xmpp-port %3").arg(serverJid, fixtureDir).arg(xmppPort).split(' '));
-    const QRegularExpression line(QStringLiteral("status and pages on 127\\.0\\.0\\.1:(\\d+)\n"));
-    QString log;
-    for (int i = 0; i < 50 && !m_port; ++i) {
-        m_server.waitForReadyRead(100);
-        log += QString::fromUtf8(m_server.readAllStandardError());
-        m_port = quint16(line.match(log).captured(1).toUInt());
-    }
-    QVERIFY2(m_port, qPrintable(log));
+    QVERIFY((m_port = start(m_server, true)) != 0);
     QVERIFY(m_alice.login());
     QVERIFY(m_bob.login());
     m_alice.send("<presence/>");
@@ -76,9 +80,9 @@ void TestJabber::initTestCase()
     QVERIFY(answers("/jabber/bob@quorvane.test", "unknown: has not shared presence with quorvane@quorvane.test"));
 }
 
-QString TestJabber::ask(const QByteArray &path)
+QString TestJabber::ask(const QByteArray &path, quint16 port)
 {
-    const HttpFetch fetch = HttpFetch::get("http://127.0.0.1:" + QByteArray::number(m_port) + path
+    const HttpFetch fetch = HttpFetch::get("http://127.0.0.1:" + QByteArray::number(port ? port : m_port) + path
                                            + "?format=json", 5000);
     const QJsonObject answer = QJsonDocument::fromJson(fetch.body).object();
     const QString reason = answer.value(QStringLiteral("reason")).toString();
@@ -109,6 +113,17 @@ void TestJabber::aStrangerIsAnsweredNotSharedAndNeverWrittenTo()
     QCOMPARE(m_bob.fromServer, QStringList());
 }
 
+void TestJabber::aServerItCannotVerifyIsNeverLoggedInto()
+{
+    QProcess untrusting;
+    const quint16 port = start(untrusting, false);
+    QVERIFY(port);
+    QTest::qWait(1500);
+    QCOMPARE(ask("/jabber/bob@quorvane.test", port), QStringLiteral("unknown: XMPP server unreachable"));
+    const QByteArray log = untrusting.readAllStandardError();
+    QVERIFY2(log.contains("lost (") && !log.contains("logged in"), log.constData());
+}
+
 void TestJabber::someoneWhoAddsTheServerReadsOnlineAwayOffline()
 {
     m_alice.send("<presence to='quorvane@quorvane.test' type='subscribe'/>");
@@ -136,10 +151,8 @@ void TestJabber::someoneWhoAddsTheServerReadsOnlineAwayOffline()
 void TestJabber::theStatusPageAndTheMetricsShowTheAccount()
 {
     const QByteArray base = "http://127.0.0.1:" + QByteArray::number(m_port);
-    const QByteArray page = HttpFetch::get(base + "/Msntv/statusexe2.html").body;
-    QVERIFY2(page.contains("<td>quorvane@quorvane.test</td><td>connected, 1 contact</td>"), page.constData());
-    const QByteArray metrics = HttpFetch::get(base + "/metrics").body;
-    QVERIFY2(metrics.contains("quorvane_xmpp_subscriptions_total{answer=\"accepted\"} 1\n"), metrics.constData());
+    QVERIFY(HttpFetch::get(base + "/Msntv/statusexe2.html").body.contains("<td>quorvane@quorvane.test</td><td>connected, 1 contact</td>"));
+    QVERIFY(HttpFetch::get(base + "/metrics").body.contains("quorvane_xmpp_subscriptions_total{answer=\"accepted\"} 1\n"));
 }
 
 void TestJabber::removingTheServerMakesHerUnknownAgain()

@@ -11,7 +11,6 @@
 class XmppClient
 {
 public:
-    // The status server's account on the test server.
     static constexpr const char *serverJid = "quorvane@quorvane.test";
 
     XmppClient(const QByteArray &name, quint16 port, const QString &fixtureDir)
