@@ -14,6 +14,7 @@
 #include "windows/frmmain.h"
 
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
@@ -213,9 +214,7 @@ void TestEndToEnd::messengerLookupOfAJabberContactShowsHerPicture()
     alice.send("<presence/>");
     alice.send("<presence to='quorvane@quorvane.test' type='subscribe'/>");
     const QString address = "http://127.0.0.1:6969/jabber/alice@quorvane.test";
-    QElapsedTimer clock;
-    clock.start();
-    while (fetch(address + "?format=text").trimmed() != "online" && clock.elapsed() < 10000)
+    for (QDeadlineTimer deadline(10000); fetch(address + "?format=text").trimmed() != "online" && !deadline.hasExpired();)
         alice.pump(200);
     QCOMPARE(fetch(address + "?format=text").trimmed(), "online");
     const QImage online = onWhite(fetch(address));

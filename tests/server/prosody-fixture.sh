@@ -17,9 +17,10 @@ stop() {
     if [ -f "$dir/prosody.pid" ]; then
         local pid
         pid=$(cat "$dir/prosody.pid")
-        kill "$pid" 2>/dev/null || true
+        # Its whole group (timeout and Prosody), until Prosody has let go of the port.
+        kill -- "-$pid" 2>/dev/null || true
         for _ in $(seq 50); do
-            kill -0 "$pid" 2>/dev/null || break
+            kill -0 -- "-$pid" 2>/dev/null || break
             sleep 0.1
         done
         rm -f "$dir/prosody.pid"
@@ -62,6 +63,7 @@ modules_enabled = { "roster", "saslauth", "tls", "disco", "ping", "posix" }
 modules_disabled = { "s2s", "http", "admin_telnet", "admin_shell", "offline" }
 c2s_require_encryption = true
 authentication = "internal_hashed"
+certificates = "$dir"
 ssl = { certificate = "$dir/$domain.crt", key = "$dir/$domain.key" }
 VirtualHost "$domain"
 CONF
