@@ -1,6 +1,7 @@
 #include "serveroptions.h"
 
 #include "lookup/version.h"
+#include "xmpp/jabberid.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -55,6 +56,45 @@ QString setCount(int &target, const QString &value, const char *name)
         return QStringLiteral("--%1 wants a number from 1 to 1000000").arg(QLatin1String(name));
     target = count;
     return {};
+}
+
+// A password file's first line; nothing when it cannot be read or is empty.
+std::optional<QByteArray> passwordIn(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray password = file.readLine(maxPasswordLength).trimmed();
+    return password.isEmpty() ? std::nullopt : std::optional(password);
+}
+
+// A password systemd handed over as a credential (LoadCredential=NAME:...),
+// empty when there is none.
+QByteArray credential(const QString &name)
+{
+    const QString credentials = qEnvironmentVariable("CREDENTIALS_DIRECTORY");
+    return credentials.isEmpty() ? QByteArray() : passwordIn(credentials + QLatin1Char('/') + name).value_or(QByteArray());
+}
+
+// A store's password, when the command line gave none, is systemd's credential "redis-password".
+void completeStore(std::optional<StoreAddress> &store)
+{
+    if (store && store->password.isEmpty())
+        store->password = credential(QStringLiteral("redis-password"));
+}
+
+// Jabber wants its account's password, from a file or systemd's credential
+// "xmpp-password"; an account needs one and the other options an account.
+QString completeXmpp(XmppSettings &xmpp)
+{
+    if (xmpp.jid.isEmpty())
+        return xmpp.password.isEmpty() && xmpp.caFile.isEmpty() && xmpp.host.isEmpty() && xmpp.port == 0
+                   ? QString()
+                   : QStringLiteral("the --xmpp options want --xmpp-jid");
+    if (xmpp.password.isEmpty())
+        xmpp.password = credential(QStringLiteral("xmpp-password"));
+    return xmpp.password.isEmpty() ? QStringLiteral("--xmpp-jid wants --xmpp-password-file (or the credential xmpp-password)")
+                                   : QString();
 }
 
 QList<Rule> rules()
@@ -118,15 +158,14 @@ QList<Rule> rules()
              options.store = StoreAddress::parse(value, &why);
              return options.store ? QString() : QStringLiteral("--redis: %1").arg(why);
          }},
-        {valued("redis-password-file", "Read the store's password from this file (its first line).", "FILE"),
+        {valued("redis-password-file", "The store's password: the first line of this file (default: the systemd "
+                                       "credential redis-password).", "FILE"),
          [](ServerOptions &options, const QString &value) {
              if (!options.store)
                  return QStringLiteral("--redis-password-file goes with --redis");
-             QFile file(value);
-             if (!file.open(QIODevice::ReadOnly))
-                 return QStringLiteral("cannot read the store's password from %1").arg(value);
-             options.store->password = file.readLine(maxPasswordLength).trimmed();
-             return options.store->password.isEmpty() ? QStringLiteral("no password in %1").arg(value) : QString();
+             const auto password = passwordIn(value);
+             options.store->password = password.value_or(QByteArray());
+             return password ? QString() : QStringLiteral("no password in %1").arg(value);
          }},
         {valued("instance", "This instance's name in a cluster (default: host name and status port).", "NAME"),
          [](ServerOptions &options, const QString &value) {
@@ -135,6 +174,43 @@ QList<Rule> rules()
              options.instance = value;
              return QString();
          }},
+        {valued("xmpp-jid", "Answer Jabber lookups through this account of the server's own, which people add "
+                            "as a contact to show their status.", "JID"),
+         [](ServerOptions &options, const QString &value) {
+             const auto id = JabberId::parse(value);
+             if (!id)
+                 return QStringLiteral("--xmpp-jid wants an address such as quorvane@example.org, not %1").arg(value);
+             options.xmpp.jid = id->bare();
+             return QString();
+         }},
+        {valued("xmpp-password-file", "The Jabber account's password: the first line of this file (default: the "
+                                      "systemd credential xmpp-password).", "PATH"),
+         [](ServerOptions &options, const QString &value) {
+             const auto password = passwordIn(value);
+             if (!password)
+                 return QStringLiteral("no password in %1").arg(value);
+             options.xmpp.password = *password;
+             return QString();
+         }},
+        {valued("xmpp-ca", "Also trust this CA certificate (PEM) for the Jabber account's server.", "FILE"),
+         [](ServerOptions &options, const QString &value) {
+             if (QSslCertificate::fromPath(value, QSsl::Pem).isEmpty())
+                 return QStringLiteral("no PEM certificate in %1").arg(value);
+             options.xmpp.caFile = value;
+             return QString();
+         }},
+        {valued("xmpp-host", "Reach the Jabber account's server at this host instead of its domain's.", "HOST"),
+         [](ServerOptions &options, const QString &value) {
+             options.xmpp.host = value;
+             return value.isEmpty() ? QStringLiteral("--xmpp-host wants a host") : QString();
+         }},
+        {valued("xmpp-port", "Reach the Jabber account's server on this port.", "PORT"),
+         [](ServerOptions &options, const QString &value) {
+             const QString error = setPort(options.xmpp.port, value, "xmpp-port");
+             return error.isEmpty() && options.xmpp.port == 0 ? QStringLiteral("--xmpp-port wants a port number") : error;
+         }},
+        {valued("xmpp-max-contacts", "People who may add the Jabber account (default 5000).", "N"),
+         [](ServerOptions &options, const QString &value) { return setCount(options.xmpp.maxContacts, value, "xmpp-max-contacts"); }},
         {valued("cache-seconds", "How long an IRC answer is reused (default 60; 0: never).", "N"),
          [](ServerOptions &options, const QString &value) {
              bool number = false;
@@ -173,7 +249,7 @@ ParsedOptions ServerOptions::parse(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The Quorvane status server: answers http://HOST:6969/<medium>/<account> with a status\n"
-        "picture (or ?format=text, ?format=json), checks IRC nicks live, and serves the program's pages."));
+        "picture (or ?format=text, ?format=json), checks IRC nicks and Jabber contacts live, and serves the program's pages."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
     const QCommandLineOption logLookups(QStringLiteral("log-lookups"),
@@ -197,6 +273,11 @@ ParsedOptions ServerOptions::parse(const QStringList &arguments)
         for (const QString &value : parser.values(rule.option))
             if (const QString error = rule.apply(options, value); !error.isEmpty())
                 return failure(error);
+    completeStore(options.store);
+    if (!options.instance.isEmpty())
+        options.xmpp.resource = QStringLiteral("quorvane-server-") + options.instance;
+    if (const QString error = completeXmpp(options.xmpp); !error.isEmpty())
+        return failure(error);
     options.logLookups = parser.isSet(logLookups);
     return {options, 0, {}, false};
 }

@@ -5,6 +5,7 @@
 #include "irc/addresspolicy.h"
 #include "irc/ircsettings.h"
 #include "store/storeaddress.h"
+#include "xmpp/xmppsettings.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -19,6 +20,7 @@ struct ServerOptions
     quint16 webPort = 80;
     AddressPolicy policy;
     IrcSettings irc;
+    XmppSettings xmpp;
     ConnectionLimits limits;
     NetworkList trustedProxies; // load balancers whose forwarded addresses are believed
     NetworkList metricsAllowed; // who may read /metrics besides this machine

@@ -38,6 +38,11 @@ StatusServer::StatusServer(const ServerOptions &options, IrcNetwork::TransportFa
 {
     m_lookup.setChecker(QStringLiteral("irc"), &m_irc);
     connect(&m_irc, &IrcPresence::event, this, &ServerLog::line);
+    if (!options.xmpp.jid.isEmpty()) {
+        m_jabber = std::make_unique<JabberPresence>(options.xmpp);
+        m_lookup.setChecker(QStringLiteral("jabber"), m_jabber.get());
+        connect(m_jabber.get(), &JabberPresence::event, this, &ServerLog::line);
+    }
 }
 
 void StatusServer::joinCluster()

@@ -7,6 +7,7 @@
 #include "serveroptions.h"
 #include "service/statuslookup.h"
 #include "socketactivation.h"
+#include "xmpp/jabberpresence.h"
 
 #include <QObject>
 #include <memory>
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<Store> m_store;       // with --redis only
     std::unique_ptr<ClusterIrc> m_cluster; // asks IRC for the cluster, through the store
     std::unique_ptr<ClusterCounters> m_clusterCounters;
+    std::unique_ptr<JabberPresence> m_jabber; // with --xmpp-jid only
     StatusLookup m_lookup;
     Pages m_pages;
     StatusHttpServer *m_statusHttp;

@@ -1,7 +1,9 @@
-// The program against its own status server and a real IRC network, all on
+// The program against its own status server, a real IRC network and a real
+// Jabber server, all on
 // this machine: the web engine reaches the ".localhost" names by itself, with
 // no proxy and no hosts file, on the ports the program names (80 and 6969).
 #include "app/windowregistry.h"
+#include "server/support/xmppclient.h"
 #include "support/lookups.h"
 #include "support/recorders.h"
 #include "support/testmain.h"
@@ -11,6 +13,8 @@
 #include "windows/frmabout.h"
 #include "windows/frmmain.h"
 
+#include <QComboBox>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QNetworkAccessManager>
@@ -103,6 +107,7 @@ private slots:
     void startPagesLoadFromTheServer();
     void ircLookupsTellOnlineFromOffline();
     void messengerLookupShowsTheUnknownPicture();
+    void messengerLookupOfAJabberContactShowsHerPicture();
     void statusPageCountsTheLookups();
 
 private:
@@ -126,7 +131,10 @@ void TestEndToEnd::initTestCase()
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_server.start(QStringLiteral(QUORVANE_SERVER_PROGRAM),
                    {"--listen", "127.0.0.1", "--allow-network", "127.0.0.0/8", "--irc-ports",
-                    QString::number(QUORVANE_TEST_IRC_PORT)});
+                    QString::number(QUORVANE_TEST_IRC_PORT), "--xmpp-jid", XmppClient::serverJid,
+                    "--xmpp-password-file", QUORVANE_XMPP_DIR "/credentials/xmpp-password",
+                    "--xmpp-ca", QUORVANE_XMPP_DIR "/ca.crt", "--xmpp-host", "127.0.0.1",
+                    "--xmpp-port", QString::number(QUORVANE_TEST_XMPP_PORT)});
     QVERIFY(m_server.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(answers(6969) && answers(80), 10000);
 }
@@ -202,6 +210,28 @@ void TestEndToEnd::messengerLookupShowsTheUnknownPicture()
     QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 20000);
     QCOMPARE(pageOf(m_main)->url(), QUrl("http://telmik-brasko.localhost:6969/msn/buddy@hotmail.com"));
     QTRY_COMPARE_WITH_TIMEOUT(shownPicture(m_main, unknown), unknown, 10000);
+}
+
+void TestEndToEnd::messengerLookupOfAJabberContactShowsHerPicture()
+{
+    XmppClient alice("alice", QUORVANE_TEST_XMPP_PORT, QStringLiteral(QUORVANE_XMPP_DIR));
+    QVERIFY(alice.login());
+    alice.send("<presence/>");
+    alice.send("<presence to='quorvane@quorvane.test' type='subscribe'/>");
+    const QString address = "http://127.0.0.1:6969/jabber/alice@quorvane.test";
+    for (QDeadlineTimer deadline(10000); fetch(address + "?format=text").trimmed() != "online" && !deadline.hasExpired();)
+        alice.pump(200);
+    QCOMPARE(fetch(address + "?format=text").trimmed(), "online");
+    const QImage online = onWhite(fetch(address));
+
+    // The medium typed by hand: the box lists the closed networks only.
+    auto *medium = m_main->findChild<QComboBox *>("Combo2");
+    medium->lineEdit()->clear();
+    QTest::keyClicks(medium->lineEdit(), "jabber/");
+    m_main->findChild<QComboBox *>("Combo1")->setEditText("quorvane.test");
+    m_main->findChild<QLineEdit *>("Text1")->setText("alice@");
+    runLookup(m_main);
+    QTRY_COMPARE_WITH_TIMEOUT(shownPicture(m_main, online), online, 20000);
 }
 
 void TestEndToEnd::statusPageCountsTheLookups()

@@ -12,6 +12,7 @@ const QList<Medium> &all()
         {QStringLiteral("yahoo"), {}, QStringLiteral("Yahoo!"), 4, false, false, false},
         {QStringLiteral("icq"), {}, QStringLiteral("ICQ"), 5, false, false, false},
         {QStringLiteral("irc"), {}, QStringLiteral("IRC"), 3, true, false, true},
+        {QStringLiteral("jabber"), {QStringLiteral("xmpp")}, QStringLiteral("Jabber"), 6, true, true, false},
     };
     return media;
 }

@@ -29,6 +29,9 @@ QString wording(Reason reason)
     case Reason::ServerWentSilent: return QStringLiteral("the IRC server went silent");
     case Reason::LineTooLong: return QStringLiteral("line too long from the IRC server");
     case Reason::ServerReadsNothing: return QStringLiteral("the IRC server reads nothing of what is sent to it");
+    case Reason::NotAJabberId: return QStringLiteral("not a Jabber address");
+    case Reason::NotShared: return QStringLiteral("has not shared presence with %1");
+    case Reason::XmppUnreachable: return QStringLiteral("XMPP server unreachable");
     }
     return {};
 }
@@ -36,7 +39,7 @@ QString wording(Reason reason)
 QList<Reason> all()
 {
     QList<Reason> reasons;
-    for (int value = int(Reason::None) + 1; value <= int(Reason::ServerReadsNothing); ++value)
+    for (int value = int(Reason::None) + 1; value <= int(Reason::XmppUnreachable); ++value)
         reasons.append(Reason(value));
     return reasons;
 }

@@ -28,6 +28,9 @@ enum class Reason {
     ServerWentSilent,
     LineTooLong,
     ServerReadsNothing,
+    NotAJabberId,
+    NotShared,             // not a contact of the server's Jabber account; names that account
+    XmppUnreachable,       // the server's own XMPP server, while it is reconnecting
 };
 
 namespace Reasons {

@@ -204,7 +204,7 @@ void TestHttpAbuse::aLongMixedSoakLevelsOffInMemory()
         case 2: return "/irc/" + ircAccount("u" + QByteArray::number(n)) + "?format=text"; // a new nick each time
         case 3: return "/irc/not%20an%20identity@" + QByteArray::number(n) + "?format=json";
         case 4: return "/msn/bob?format=xml";
-        default: return n % 12 == 5 ? "/jabber/x" : "/Msntv/nothing" + QByteArray::number(n);
+        default: return n % 12 == 5 ? "/gadu/x" : "/Msntv/nothing" + QByteArray::number(n);
         }
     };
     const auto done = [&](int status, const QByteArray &) {

@@ -7,6 +7,7 @@
 #include "model/reason.h"
 #include "serveroptions.h"
 #include "store/storeaddress.h"
+#include "xmpp/jabberid.h"
 
 #include <QFile>
 #include <QSet>
@@ -34,6 +35,9 @@ private slots:
     void browsersNavigatingGetThePageOthersThePicture();
 
     void everyReasonHasWordsOfItsOwnListedForOperators();
+
+    void jabberAddresses_data();
+    void jabberAddresses();
 };
 
 void TestInputRules::commandLinesThatRun_data()
@@ -95,6 +99,15 @@ void TestInputRules::commandLinesThatEndAtOnce_data()
     QTest::newRow("a password without a store") << QStringList{"--redis-password-file", "/etc/hostname"} << 2
                                                 << "goes with --redis";
     QTest::newRow("an instance name with a space") << QStringList{"--instance", "a b"} << 2 << "--instance";
+    QTest::newRow("a Jabber account without a password")
+        << QStringList{"--xmpp-jid", "quorvane@example.org"} << 2 << "--xmpp-password-file";
+    QTest::newRow("a Jabber account with a resource")
+        << QStringList{"--xmpp-jid", "quorvane@example.org/server"} << 2 << "--xmpp-jid wants";
+    QTest::newRow("no password file") << QStringList{"--xmpp-password-file", "/nonexistent"} << 2 << "no password in";
+    QTest::newRow("Jabber options without an account") << QStringList{"--xmpp-host", "127.0.0.1"} << 2 << "--xmpp-jid";
+    QTest::newRow("no Jabber certificate") << QStringList{"--xmpp-ca", "/nonexistent.pem"} << 2 << "no PEM certificate";
+    QTest::newRow("Jabber on port 0") << QStringList{"--xmpp-port", "0"} << 2 << "--xmpp-port";
+    QTest::newRow("no contacts at all") << QStringList{"--xmpp-max-contacts", "0"} << 2 << "--xmpp-max-contacts";
 }
 
 void TestInputRules::commandLinesThatEndAtOnce()
@@ -244,6 +257,40 @@ void TestInputRules::everyReasonHasWordsOfItsOwnListedForOperators()
         QVERIFY2(listed.contains(QStringLiteral("| ") + words + QStringLiteral(" |")), qPrintable(words));
     }
     QVERIFY(Reasons::wording(Reason::None).isEmpty());
+}
+
+void TestInputRules::jabberAddresses_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("bare"); // empty: refused
+    QTest::newRow("plain") << "alice@example.org" << "alice@example.org";
+    QTest::newRow("in capitals") << "Alice@Example.ORG" << "alice@example.org";
+    QTest::newRow("a final dot") << "alice@example.org." << "alice@example.org";
+    QTest::newRow("other scripts") << u"Élodie@bücher.de"_qs << u"élodie@bücher.de"_qs;
+    QTest::newRow("an IPv6 address") << "alice@[::1]" << "alice@[::1]";
+    QTest::newRow("the longest local part") << QString(1023, 'a') + "@x.org" << QString(1023, 'a') + "@x.org";
+    QTest::newRow("a local part a byte too long") << QString(1024, 'a') + "@x.org" << "";
+    QTest::newRow("512 characters of two bytes") << QString(512, u'é') + "@x.org" << "";
+    QTest::newRow("a domain alone") << "example.org" << "";
+    QTest::newRow("no domain") << "alice@" << "";
+    QTest::newRow("a resource") << "alice@example.org/phone" << "";
+    QTest::newRow("a space") << "al ice@example.org" << "";
+    QTest::newRow("a colon") << "al:ice@example.org" << "";
+    QTest::newRow("angle brackets") << "a<b>@example.org" << "";
+    QTest::newRow("quotes") << "a\"b@example.org" << "";
+    QTest::newRow("two at signs") << "a@b@example.org" << "";
+    QTest::newRow("CR LF") << "alice\r\n@example.org" << "";
+    QTest::newRow("NUL") << QString("alice") + QChar(0) + "@example.org" << "";
+    QTest::newRow("a space in the domain") << "alice@exam ple.org" << "";
+    QTest::newRow("a label beginning with a hyphen") << "alice@-example.org" << "";
+}
+
+void TestInputRules::jabberAddresses()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, bare);
+    const auto id = JabberId::parse(address);
+    QCOMPARE(id ? id->bare() : QString(), bare);
 }
 
 QTEST_GUILESS_MAIN(TestInputRules)

@@ -142,7 +142,8 @@ void TestStatusHttp::pagesNeedNoScriptAndReachNothingOutside()
     }
     // The legend shows every picture it names, and they are served.
     const QByteArray legend = HttpFetch::get(web("/Msntv/")).body;
-    QCOMPARE(legend.count("<img "), 5 * 3 * 5);
+    QCOMPARE(legend.count("<img "), 5 * 3 * 5 + 4 * 5); // Jabber with away besides, in the default and 4 sets
+    QCOMPARE(HttpFetch::get(web("/Msntv/pictures/legend6-away.png")).body, picture(QStringLiteral("legend6-away")));
     const HttpFetch set4 = HttpFetch::get(web("/Msntv/pictures/set4-yahoo-unknown.png"));
     QCOMPARE(set4.body, picture(QStringLiteral("set4-yahoo-unknown")));
     QCOMPARE(HttpFetch::get(web("/Msntv/pictures/background.png")).status, 404); // only status pictures
@@ -292,7 +293,7 @@ void TestStatusHttp::aLineBreakInAnIdentityNeverReachesTheWire()
 void TestStatusHttp::malformedQueriesAndUnknownPathsAreRefused()
 {
     QCOMPARE(HttpFetch::get(status("/msn/bob?format=xml")).status, 400);
-    QCOMPARE(HttpFetch::get(status("/jabber/bob@example.org")).status, 404);
+    QCOMPARE(HttpFetch::get(status("/gadu/bob@example.org")).status, 404);
     QCOMPARE(HttpFetch::get(status("/msn")).status, 404);
     QCOMPARE(HttpFetch::get(status("/Msntv/nothing.html")).status, 404);
     const HttpFetch missing = HttpFetch::get(status("/Msntv/../../etc/passwd"));

@@ -1,0 +1,159 @@
+#include "xmpp/jabberpresence.h"
+
+#include "xmpp/jabberid.h"
+
+namespace {
+
+const qint64 minuteMs = 60'000;
+
+} // namespace
+
+JabberPresence::JabberPresence(const XmppSettings &settings, QObject *parent)
+    : QObject(parent), m_settings(settings), m_ownJid(settings.jid.toLower()), m_book(settings.maxContacts),
+      m_session(settings)
+{
+    m_clock.start();
+    connect(&m_session, &XmppSession::connecting, this, [this] { m_state = State::Connecting; });
+    connect(&m_session, &XmppSession::loggedIn, this, &JabberPresence::loggedIn);
+    connect(&m_session, &XmppSession::rosterPush, this, &JabberPresence::rosterPush);
+    connect(&m_session, &XmppSession::presence, this, &JabberPresence::presence);
+    connect(&m_session, &XmppSession::lost, this, &JabberPresence::lost);
+    m_session.start();
+}
+
+void JabberPresence::check(const QString &account, const Done &done)
+{
+    const auto id = JabberId::parse(account);
+    if (!id)
+        return done(Presence::unknown(Reason::NotAJabberId));
+    if (m_state != State::LoggedIn)
+        return done(Presence::unknown(Reason::XmppUnreachable));
+    done(m_book.answer(id->bare(), m_ownJid));
+}
+
+QList<PresenceChecker::Row> JabberPresence::rows() const
+{
+    QString state;
+    switch (m_state) {
+    case State::Connecting: state = QStringLiteral("connecting"); break;
+    case State::LoggedIn:
+        state = QStringLiteral("connected, %1 %2")
+                    .arg(m_book.size())
+                    .arg(m_book.size() == 1 ? QStringLiteral("contact") : QStringLiteral("contacts"));
+        break;
+    case State::Waiting:
+        state = QStringLiteral("reconnecting in %1 s").arg(std::max<qint64>(0, (m_retryAt - m_clock.elapsed() + 999) / 1000));
+        break;
+    }
+    return {{m_ownJid, state, QStringLiteral("presence subscription"), 0, {}}};
+}
+
+QList<QPair<QByteArray, qint64>> JabberPresence::counters() const
+{
+    return {{"quorvane_xmpp_logins_total", m_logins},
+            {"quorvane_xmpp_losses_total", m_losses},
+            {"quorvane_xmpp_subscriptions_total{answer=\"accepted\"}", m_acceptedTotal},
+            {"quorvane_xmpp_subscriptions_total{answer=\"refused\"}", m_refusedTotal},
+            {"quorvane_xmpp_contacts_removed_total", m_removedTotal}};
+}
+
+void JabberPresence::loggedIn(const QList<XmppSession::RosterItem> &roster)
+{
+    m_book.clear();
+    int left = 0;
+    for (const XmppSession::RosterItem &item : roster) {
+        if (ContactBook::sharesNothing(item.subscription, item.asking))
+            drop(item.jid); // a leftover: neither shares with the other
+        else if (!m_book.setItem(item.jid, item.subscription, item.asking))
+            ++left;
+    }
+    m_state = State::LoggedIn;
+    ++m_logins;
+    emit event(QStringLiteral("jabber: logged in as %1, %2 contacts").arg(m_ownJid).arg(m_book.size()));
+    if (left)
+        emit event(QStringLiteral("jabber: %1 contacts past the bound of %2 left out").arg(left).arg(m_settings.maxContacts));
+}
+
+void JabberPresence::rosterPush(const XmppSession::RosterItem &item)
+{
+    if (item.jid == m_ownJid)
+        return;
+    const bool known = m_book.contains(item.jid);
+    if (ContactBook::sharesNothing(item.subscription, item.asking)) {
+        m_book.remove(item.jid);
+        if (item.subscription != QLatin1String("remove"))
+            drop(item.jid);
+        return;
+    }
+    if (!m_book.setItem(item.jid, item.subscription, item.asking) && !known)
+        drop(item.jid); // added elsewhere past the bound
+}
+
+void JabberPresence::presence(const QString &jid, const QString &resource, const QString &type, const QString &show)
+{
+    if (type == QLatin1String("subscribe"))
+        return requested(jid);
+    if (type == QLatin1String("unsubscribe") || type == QLatin1String("unsubscribed")) {
+        // She removed the server, or refused to share: she is no contact any more.
+        if (m_book.contains(jid)) {
+            m_book.remove(jid);
+            drop(jid);
+        }
+        return;
+    }
+    m_book.setPresence(jid, resource, type, show);
+}
+
+void JabberPresence::requested(const QString &jid)
+{
+    if (!JabberId::parse(jid))
+        return;
+    if (m_book.contains(jid)) { // asked again: the answer stands
+        order(XmppSession::Order::Subscribed, jid);
+        return;
+    }
+    if (m_book.full() || !withinRate()) {
+        ++m_refusedTotal;
+        emit event(QStringLiteral("jabber: a request to add the account refused (%1)")
+                       .arg(m_book.full() ? QStringLiteral("the roster is full") : QStringLiteral("too many this minute")));
+        order(XmppSession::Order::Unsubscribed, jid);
+        return;
+    }
+    ++m_acceptedTotal;
+    m_accepted.append(m_clock.elapsed());
+    // Accepted, and asked in return: she asked first.
+    order(XmppSession::Order::Subscribed, jid);
+    order(XmppSession::Order::Subscribe, jid);
+}
+
+bool JabberPresence::withinRate()
+{
+    const qint64 now = m_clock.elapsed();
+    while (!m_accepted.isEmpty() && now - m_accepted.first() >= minuteMs)
+        m_accepted.removeFirst();
+    return m_accepted.size() < XmppSettings::subscriptionsPerMinute;
+}
+
+void JabberPresence::drop(const QString &jid)
+{
+    ++m_removedTotal;
+    order(XmppSession::Order::Remove, jid);
+}
+
+void JabberPresence::order(XmppSession::Order order, const QString &jid)
+{
+    if (!m_session.order(order, jid))
+        emit event(QStringLiteral("jabber: too many orders waiting for the XMPP server, one dropped"));
+}
+
+void JabberPresence::lost(const QString &why, int retryMs)
+{
+    if (m_state == State::LoggedIn)
+        ++m_losses;
+    m_state = State::Waiting;
+    m_retryAt = m_clock.elapsed() + retryMs;
+    if (why != m_lostWhy || retryMs <= XmppSettings::backoffInitialMs)
+        emit event(QStringLiteral("jabber: %1 lost (%2), again in %3 s").arg(m_ownJid, why).arg(retryMs / 1000));
+    m_lostWhy = why;
+    m_book.clear();
+}

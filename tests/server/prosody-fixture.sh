@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# The test Jabber server: a real Prosody on a loopback port, TLS required
+# with a certificate of its own CA (DIR/ca.crt), SCRAM, no server-to-server,
+# no HTTP; the accounts quorvane (password in DIR/credentials/xmpp-password),
+# alice and bob. It ends by itself after a while; "stop" ends it sooner,
+# "restart" keeps its data (rosters) where "start" begins afresh.
+#
+#   prosody-fixture.sh start|restart DIR PORT
+#   prosody-fixture.sh stop DIR
+set -euo pipefail
+
+action=$1 dir=$2
+domain=quorvane.test
+lifetime=900 # seconds: longer than every test that uses the server
+
+stop() {
+    if [ -f "$dir/prosody.pid" ]; then
+        local pid
+        pid=$(cat "$dir/prosody.pid")
+        # Its whole group (timeout and Prosody), until Prosody has let go of the port.
+        kill -- "-$pid" 2>/dev/null || true
+        for _ in $(seq 50); do
+            kill -0 -- "-$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        rm -f "$dir/prosody.pid"
+    fi
+}
+
+if [ "$action" = stop ]; then
+    stop
+    exit 0
+fi
+
+port=$3
+stop
+if [ "$action" = start ]; then
+    rm -rf "$dir"
+fi
+mkdir -p "$dir/data"
+
+if [ ! -f "$dir/ca.crt" ]; then
+    openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -keyout "$dir/ca.key" -out "$dir/ca.crt" \
+        -subj "/CN=Quorvane test CA" -addext basicConstraints=critical,CA:TRUE 2>/dev/null
+    openssl req -newkey rsa:2048 -nodes -keyout "$dir/$domain.key" -out "$dir/$domain.csr" \
+        -subj "/CN=$domain" 2>/dev/null
+    printf 'subjectAltName=DNS:%s\nextendedKeyUsage=serverAuth\n' "$domain" >"$dir/ext.cnf"
+    openssl x509 -req -in "$dir/$domain.csr" -CA "$dir/ca.crt" -CAkey "$dir/ca.key" -CAcreateserial \
+        -days 3650 -extfile "$dir/ext.cnf" -out "$dir/$domain.crt" 2>/dev/null
+fi
+
+cat >"$dir/prosody.cfg.lua" <<CONF
+-- The Quorvane tests' Jabber server: loopback only.
+run_as_root = true
+daemonize = false
+pidfile = "$dir/prosody-own.pid"
+data_path = "$dir/data"
+log = { { levels = { min = "info" }, to = "file", filename = "$dir/prosody.log" } }
+interfaces = { "127.0.0.1" }
+c2s_ports = { $port }
+s2s_ports = {}
+modules_enabled = { "roster", "saslauth", "tls", "disco", "ping", "posix" }
+modules_disabled = { "s2s", "http", "admin_telnet", "admin_shell", "offline" }
+c2s_require_encryption = true
+authentication = "internal_hashed"
+certificates = "$dir"
+ssl = { certificate = "$dir/$domain.crt", key = "$dir/$domain.key" }
+VirtualHost "$domain"
+CONF
+
+if [ "$action" = start ]; then
+    for account in quorvane alice bob; do
+        prosodyctl --config "$dir/prosody.cfg.lua" register "$account" "$domain" "$account-test-password" \
+            >>"$dir/prosodyctl.log" 2>&1
+    done
+    mkdir -p "$dir/credentials"
+    printf '%s\n' quorvane-test-password >"$dir/credentials/xmpp-password"
+    chmod 600 "$dir/credentials/xmpp-password"
+fi
+
+setsid timeout "$lifetime" prosody --config "$dir/prosody.cfg.lua" -F >"$dir/stdout.log" 2>&1 &
+echo $! >"$dir/prosody.pid"
+for _ in $(seq 100); do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+        exit 0
+    fi
+    sleep 0.1
+done
+echo "the test Jabber server did not come up:" >&2
+cat "$dir/stdout.log" "$dir/prosody.log" >&2 2>/dev/null || true
+stop
+exit 1

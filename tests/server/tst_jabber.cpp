@@ -1,0 +1,195 @@
+// Jabber against a real Prosody (a CTest fixture, TLS of its own CA). The
+// server runs as a program: two libstrophe logins at one moment in one
+// process (its and a client's here) do not go well.
+#include "support/httpfetch.h"
+#include "support/xmppclient.h"
+
+#include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+const quint16 xmppPort = QUORVANE_TEST_XMPP_PORT;
+const QString fixtureDir = QStringLiteral(QUORVANE_XMPP_DIR);
+const QString serverJid = QString::fromLatin1(XmppClient::serverJid);
+
+// The server program with the Jabber account, its password as systemd
+// passes a credential, trusting the test CA or not; its status port.
+quint16 start(QProcess &server, bool trusting)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CREDENTIALS_DIRECTORY"), fixtureDir + QStringLiteral("/credentials"));
+    server.setProcessEnvironment(environment);
+    server.start(QStringLiteral(QUORVANE_SERVER_PROGRAM),
+                 QStringLiteral("--status-port 0 --web-port 0 --xmpp-jid %1 --xmpp-host 127.0.0.1 --xmpp-port %2%3")
+                     .arg(serverJid).arg(xmppPort).arg(trusting ? " --xmpp-ca " + fixtureDir + "/ca.crt" : "").split(' '));
+    const QRegularExpression line(QStringLiteral("status and pages on 127\\.0\\.0\\.1:(\\d+)\n"));
+    QString log;
+    for (int i = 0; i < 50 && !line.match(log).hasMatch(); ++i) {
+        server.waitForReadyRead(100);
+        log += QString::fromUtf8(server.readAllStandardError());
+    }
+    return quint16(line.match(log).captured(1).toUInt());
+}
+
+bool fixture(const QString &action)
+{
+    QProcess script;
+    script.start(QStringLiteral(QUORVANE_XMPP_FIXTURE), {action, fixtureDir, QString::number(xmppPort)});
+    return script.waitForFinished(20'000) && script.exitCode() == 0;
+}
+
+} // namespace
+
+class TestJabber : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void aStrangerIsAnsweredNotSharedAndNeverWrittenTo();
+    void aServerItCannotVerifyIsNeverLoggedInto();
+    void someoneWhoAddsTheServerReadsOnlineAwayOffline();
+    void theStatusPageAndTheMetricsShowTheAccount();
+    void removingTheServerMakesHerUnknownAgain();
+    void theServerComesBackAfterItsXmppServerRestarts();
+    void cleanupTestCase();
+
+private:
+    // The answer to a lookup: "status" or "unknown: reason".
+    QString ask(const QByteArray &path, quint16 port = 0);
+    // Asks until the answer is the one expected, the clients kept going meanwhile.
+    bool answers(const QByteArray &path, const QString &expected, int withinMs = 5000);
+
+    QProcess m_server;
+    quint16 m_port = 0;
+    XmppClient m_alice{"alice", xmppPort, fixtureDir}, m_bob{"bob", xmppPort, fixtureDir};
+};
+
+void TestJabber::initTestCase()
+{
+    QVERIFY(fixture(QStringLiteral("start"))); // afresh: no roster left by an earlier test
+    QVERIFY((m_port = start(m_server, true)) != 0);
+    QVERIFY(m_alice.login());
+    QVERIFY(m_bob.login());
+    m_alice.send("<presence/>");
+    m_bob.send("<presence/>");
+    QVERIFY(answers("/jabber/bob@quorvane.test", "unknown: has not shared presence with quorvane@quorvane.test"));
+}
+
+QString TestJabber::ask(const QByteArray &path, quint16 port)
+{
+    const HttpFetch fetch = HttpFetch::get("http://127.0.0.1:" + QByteArray::number(port ? port : m_port) + path
+                                           + "?format=json", 5000);
+    const QJsonObject answer = QJsonDocument::fromJson(fetch.body).object();
+    const QString reason = answer.value(QStringLiteral("reason")).toString();
+    return answer.value(QStringLiteral("status")).toString() + (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
+}
+
+bool TestJabber::answers(const QByteArray &path, const QString &expected, int withinMs)
+{
+    const QDeadlineTimer deadline(withinMs);
+    QString last;
+    while (!deadline.hasExpired()) {
+        if ((last = ask(path)) == expected)
+            return true;
+        m_alice.pump(100);
+        m_bob.pump(100);
+    }
+    qWarning("%s: %s, not %s", path.constData(), qPrintable(last), qPrintable(expected));
+    return false;
+}
+
+void TestJabber::aStrangerIsAnsweredNotSharedAndNeverWrittenTo()
+{
+    const QString notShared = QStringLiteral("unknown: has not shared presence with quorvane@quorvane.test");
+    QCOMPARE(ask("/jabber/bob@quorvane.test"), notShared);
+    QCOMPARE(ask("/xmpp/BOB@quorvane.test"), notShared);
+    QCOMPARE(ask("/jabber/bob@quorvane.test/phone"), QStringLiteral("unknown: not a Jabber address"));
+    m_bob.pump(500);
+    QCOMPARE(m_bob.fromServer, QStringList());
+}
+
+void TestJabber::aServerItCannotVerifyIsNeverLoggedInto()
+{
+    QProcess untrusting;
+    const quint16 port = start(untrusting, false);
+    QTest::qWait(1500);
+    QCOMPARE(ask("/jabber/bob@quorvane.test", port), QStringLiteral("unknown: XMPP server unreachable"));
+    const QByteArray log = untrusting.readAllStandardError();
+    QVERIFY2(log.contains("lost (") && !log.contains("logged in"), log.constData());
+}
+
+void TestJabber::someoneWhoAddsTheServerReadsOnlineAwayOffline()
+{
+    m_alice.send("<presence to='quorvane@quorvane.test' type='subscribe'/>");
+    QVERIFY(answers("/jabber/alice@quorvane.test", "online"));
+    // Accepted, and asked in return; presence only.
+    QVERIFY(m_alice.fromServer.contains(QStringLiteral("presence subscribe")));
+    for (const QString &stanza : std::as_const(m_alice.fromServer))
+        QVERIFY2(stanza.startsWith(QLatin1String("presence")), qPrintable(stanza));
+
+    m_alice.send("<presence><show>away</show></presence>");
+    QVERIFY(answers("/jabber/alice@quorvane.test", "away"));
+    m_alice.send("<presence><show>dnd</show></presence>");
+    m_alice.pump(300);
+    QCOMPARE(ask("/jabber/alice@quorvane.test"), QStringLiteral("away"));
+    m_alice.send("<presence><show>chat</show></presence>");
+    QVERIFY(answers("/jabber/alice@quorvane.test", "online"));
+    m_alice.send("<presence type='unavailable'/>");
+    QVERIFY(answers("/jabber/alice@quorvane.test", "offline"));
+    m_alice.send("<presence/>");
+    QVERIFY(answers("/jabber/alice@quorvane.test", "online"));
+    QCOMPARE(m_bob.fromServer, QStringList());
+}
+
+void TestJabber::theStatusPageAndTheMetricsShowTheAccount()
+{
+    const QByteArray base = "http://127.0.0.1:" + QByteArray::number(m_port);
+    QVERIFY(HttpFetch::get(base + "/Msntv/statusexe2.html").body.contains("<td>quorvane@quorvane.test</td><td>connected, 1 contact</td>"));
+    QVERIFY(HttpFetch::get(base + "/metrics").body.contains("quorvane_xmpp_subscriptions_total{answer=\"accepted\"} 1\n"));
+}
+
+void TestJabber::removingTheServerMakesHerUnknownAgain()
+{
+    m_alice.fromServer.clear();
+    m_alice.send("<iq type='set' id='gone'><query xmlns='jabber:iq:roster'>"
+                 "<item jid='quorvane@quorvane.test' subscription='remove'/></query></iq>");
+    QVERIFY(answers("/jabber/alice@quorvane.test", "unknown: has not shared presence with quorvane@quorvane.test"));
+    m_alice.pump(500);
+    QVERIFY2(!m_alice.fromServer.contains(QStringLiteral("presence subscribe")), qPrintable(m_alice.fromServer.join(',')));
+
+    // Added again, she is answered again.
+    m_alice.send("<presence to='quorvane@quorvane.test' type='subscribe'/>");
+    QVERIFY(answers("/jabber/alice@quorvane.test", "online"));
+    QCOMPARE(m_bob.fromServer, QStringList());
+}
+
+void TestJabber::theServerComesBackAfterItsXmppServerRestarts()
+{
+    QVERIFY(fixture(QStringLiteral("stop")));
+    QVERIFY(answers("/jabber/alice@quorvane.test", "unknown: XMPP server unreachable", 3000));
+    const HttpFetch atOnce = HttpFetch::get("http://127.0.0.1:" + QByteArray::number(m_port)
+                                            + "/jabber/alice@quorvane.test?format=text");
+    QVERIFY(atOnce.elapsedMs < 1000);
+    QVERIFY(fixture(QStringLiteral("restart")));
+    QVERIFY(answers("/jabber/alice@quorvane.test", "offline", 15'000));
+    QVERIFY(m_alice.login());
+    m_alice.send("<presence/>");
+    QVERIFY(answers("/jabber/alice@quorvane.test", "online"));
+}
+
+void TestJabber::cleanupTestCase()
+{
+    m_server.terminate();
+    QVERIFY(m_server.waitForFinished(5000));
+    QCOMPARE(m_server.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_server.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestJabber)
+#include "tst_jabber.moc"
