@@ -232,6 +232,8 @@ void TestEndToEnd::messengerLookupOfAJabberContactShowsHerPicture()
     m_main->findChild<QLineEdit *>("Text1")->setText("alice@");
     runLookup(m_main);
     QTRY_COMPARE_WITH_TIMEOUT(shownPicture(m_main, online), online, 20000);
+    QCOMPARE(m_main->findChild<WebBrowser *>("WebBrowser1")->currentAddress(),
+             QUrl("http://telmik-brasko.localhost:6969/jabber/alice@quorvane.test"));
 }
 
 void TestEndToEnd::statusPageCountsTheLookups()

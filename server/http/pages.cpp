@@ -29,7 +29,7 @@ const QHash<QString, QString> &files()
 }
 
 // The networks the status page lists by name; it must fit its web view.
-constexpr int listedNetworks = 5;
+constexpr int listedNetworks = 5; // of each medium
 
 // The rows of every live medium's checker, and how many it may hold.
 struct Connections
@@ -140,17 +140,21 @@ QString Pages::clusterCounts() const
 
 QString Pages::networkRows() const
 {
-    const QList<PresenceChecker::Row> rows = connections(m_lookup).rows;
-    if (rows.isEmpty())
-        return QStringLiteral("<tr><td>none connected</td><td></td><td></td><td></td></tr>");
+    // Each live medium's first rows, so that many IRC networks do not hide
+    // the Jabber account.
     QString html;
-    for (const PresenceChecker::Row &row : rows.mid(0, listedNetworks))
-        html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>\n")
-                    .arg(row.name.toHtmlEscaped(), row.state.toHtmlEscaped(), row.mechanism.toHtmlEscaped())
-                    .arg(row.waiting);
-    if (rows.size() > listedNetworks)
-        html += QStringLiteral("<tr><td>and %1 more</td><td></td><td></td><td></td></tr>").arg(rows.size() - listedNetworks);
-    return html;
+    for (const Medium &medium : Media::all()) {
+        const PresenceChecker *checker = m_lookup.checker(medium.name);
+        const QList<PresenceChecker::Row> rows = checker ? checker->rows() : QList<PresenceChecker::Row>();
+        for (const PresenceChecker::Row &row : rows.mid(0, listedNetworks))
+            html += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4</td></tr>\n")
+                        .arg(row.name.toHtmlEscaped(), row.state.toHtmlEscaped(), row.mechanism.toHtmlEscaped())
+                        .arg(row.waiting);
+        if (rows.size() > listedNetworks)
+            html += QStringLiteral("<tr><td>and %1 more</td><td></td><td></td><td></td></tr>\n")
+                        .arg(rows.size() - listedNetworks);
+    }
+    return html.isEmpty() ? QStringLiteral("<tr><td>none connected</td><td></td><td></td><td></td></tr>") : html;
 }
 
 // One row per medium and state, one column per picture set.

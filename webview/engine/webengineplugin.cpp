@@ -32,28 +32,40 @@ public:
     ~WebEngineView() override { delete m_view; }
 
     QWidget *widget() const override { return m_view; }
-    void load(const QUrl &address) override { m_view->load(address); }
+    void load(const QUrl &address) override
+    {
+        m_answer.clear();
+        m_view->load(address);
+    }
 
     // The frame page stands at the answer's own address, so that the page
     // and its inner frame are of one site and the view says where it is.
     // An address the web views may not go to is refused as any other.
     void showAnswer(const QUrl &address) override
     {
-        if (WebPolicy::allowsNavigation(address, true))
+        if (WebPolicy::allowsNavigation(address, true)) {
+            m_answer = address;
             m_page->showFrame(AnswerFrame::html(address), address);
-        else
-            m_view->load(address);
+        } else {
+            load(address);
+        }
     }
 
+    // The engine names the frame page by its base address, but after some
+    // earlier pages (an error page, say) by the data address it came in:
+    // the only data document a view's main frame may show is the frame page.
     QUrl address() const override
     {
         const QUrl shown = m_view->url();
+        if (shown.scheme() == QLatin1String("data") && !m_answer.isEmpty())
+            return m_answer;
         return shown.isEmpty() ? m_view->page()->requestedUrl() : shown;
     }
 
 private:
     QWebEngineView *m_view;
     SafePage *m_page = nullptr;
+    QUrl m_answer; // the status address the frame page shows
 };
 
 class WebEnginePlugin : public QObject, public Engine
