@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 #include <memory>
 #include <vector>
@@ -113,6 +114,7 @@ private slots:
     void oneNetworkConnectionAndOneLineServeTheCluster();
     void aDeadHoldersNetworkIsTakenOver();
     void withoutTheStoreEveryInstanceAnswersAndSharesAgainWhenItIsBack();
+    void aStoreThatHangsIsGivenUpWithinTheBound();
 };
 
 void TestCluster::oneNetworkConnectionAndOneLineServeTheCluster()
@@ -198,6 +200,24 @@ void TestCluster::withoutTheStoreEveryInstanceAnswersAndSharesAgainWhenItIsBack(
     QCOMPARE(instances[2]->status("again"), QByteArray("offline"));
     QCOMPARE(instances[0]->status("again"), QByteArray("offline"));
     QCOMPARE(isonLines(instances), linesBefore + 1);
+}
+
+void TestCluster::aStoreThatHangsIsGivenUpWithinTheBound()
+{
+    const auto instances = cluster(QStringLiteral("four-"));
+    Instance &a = *instances[0];
+    // The store stops reading (SIGSTOP): its socket stays open, nothing answers.
+    const QStringList store{QStringLiteral("-f"), QStringLiteral("redis-server 127.0.0.1:%1").arg(storePort)};
+    QCOMPARE(QProcess::execute(QStringLiteral("pkill"), QStringList{QStringLiteral("-STOP")} + store), 0);
+    const auto resume = qScopeGuard([&] { QProcess::execute(QStringLiteral("pkill"), QStringList{"-CONT"} + store); });
+    qint64 elapsedMs = 0;
+    QCOMPARE(a.status(onlineNick, &elapsedMs), QByteArray("online"));
+    QVERIFY2(elapsedMs < 3'000, qPrintable(QString::number(elapsedMs)));
+    QVERIFY(a.waitForStore("down"));
+    QCOMPARE(a.status("hung", &elapsedMs), QByteArray("offline"));
+    QVERIFY2(elapsedMs < 3'000, qPrintable(QString::number(elapsedMs)));
+    QCOMPARE(QProcess::execute(QStringLiteral("pkill"), QStringList{QStringLiteral("-CONT")} + store), 0);
+    QVERIFY(a.waitForStore("up"));
 }
 
 QTEST_GUILESS_MAIN(TestCluster)
