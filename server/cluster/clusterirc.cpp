@@ -109,21 +109,32 @@ void ClusterIrc::route(const IrcIdentity &identity, const QString &account, cons
     const QString network = IrcPresence::keyOf(identity);
     if (m_held.contains(network))
         return askHere(identity, done);
+    claim(network, [=](bool ok, bool mine) {
+        if (!ok)
+            return m_local.lookup(identity, done);
+        if (mine)
+            return askHere(identity, done);
+        handOver(network, account, done);
+    });
+}
+
+void ClusterIrc::claim(const QString &network, const std::function<void(bool ok, bool mine)> &then)
+{
     m_store.command({QByteArrayLiteral("EVAL"), claimScript, "1", leaseKey(network), m_instance.toUtf8(),
                      QByteArray::number(leaseMs)},
                     [=](const StoreReply &reply) {
                         if (!reply.ok)
-                            return m_local.lookup(identity, done);
+                            return then(false, false);
                         const QString holder = QString::fromUtf8(reply.text);
                         if (holder == m_instance) {
                             m_held.insert(network);
                             m_holders.remove(network);
-                            return askHere(identity, done);
+                            return then(true, true);
                         }
                         if (m_holders.size() >= maxKnownHolders)
                             m_holders.clear();
                         m_holders.insert(network, holder);
-                        handOver(network, account, done);
+                        then(true, false);
                     });
 }
 
@@ -154,7 +165,9 @@ void ClusterIrc::handOver(const QString &network, const QString &account, const 
         return done(Presence::unknown(Reason::Busy));
     const auto identity = IrcIdentity::parse(account, m_settings.allowedPorts);
     const qint64 until = m_clock.elapsed() + m_settings.lookupBoundMs - m_settings.sendMarginMs;
-    m_handedOver.insert(sharedKey(*identity), {account, done, until});
+    m_handedOver.insert(sharedKey(*identity), {account, network, done, until});
+    if (!m_lastReclaim.contains(network))
+        m_lastReclaim.insert(network, m_clock.elapsed());
     ++m_handedOverTotal;
     m_expiry.start();
     m_store.command({QByteArrayLiteral("PUBLISH"), askChannel, network.toUtf8() + '\n' + account.toUtf8()});
@@ -209,10 +222,44 @@ void ClusterIrc::expireWaiting()
             ++it;
         }
     }
-    if (m_handedOver.isEmpty())
+    for (auto it = m_lastReclaim.begin(); it != m_lastReclaim.end(); ++it)
+        if (now - it.value() >= reclaimMs) {
+            it.value() = now;
+            reclaim(it.key());
+        }
+    if (m_handedOver.isEmpty()) {
         m_expiry.stop();
+        m_lastReclaim.clear();
+    }
     for (const Done &done : late)
         done(Presence::unknown(Reason::NoAnswerInTime));
+}
+
+// Lookups have waited a while for the network's holder: if its lease ran
+// out (the holder died), this instance takes the network and asks for them.
+void ClusterIrc::reclaim(const QString &network)
+{
+    claim(network, [this, network](bool ok, bool mine) {
+        if (ok && mine)
+            askWaitingHere(network);
+    });
+}
+
+void ClusterIrc::askWaitingHere(const QString &network)
+{
+    QList<Waiting> waiting;
+    for (auto it = m_handedOver.begin(); it != m_handedOver.end();) {
+        if (it->network == network) {
+            waiting.append(*it);
+            it = m_handedOver.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    m_lastReclaim.remove(network);
+    for (const Waiting &lookup : waiting)
+        if (const auto identity = IrcIdentity::parse(lookup.account, m_settings.allowedPorts))
+            askHere(*identity, lookup.done);
 }
 
 void ClusterIrc::askWaitingHere()
@@ -220,6 +267,7 @@ void ClusterIrc::askWaitingHere()
     // Their holder cannot hear them now: ask here, within what is left of the bound.
     const QList<Waiting> waiting = m_handedOver.values();
     m_handedOver.clear();
+    m_lastReclaim.clear();
     m_expiry.stop();
     for (const Waiting &lookup : waiting)
         m_local.check(lookup.account, lookup.done);

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QSet>
 #include <QTimer>
+#include <functional>
 
 class IrcPresence;
 class Store;
@@ -52,6 +53,10 @@ public:
     static constexpr int maxHandedOver = 10'000;
     // Networks whose holder elsewhere is remembered for the status page.
     static constexpr int maxKnownHolders = 256;
+    // While lookups wait for a holder, its lease is tried this often: once a
+    // dead holder's lease runs out, this instance takes the network and asks
+    // for them within their bound.
+    static constexpr int reclaimMs = 500;
 
     static const QByteArray askChannel;
     static const QByteArray answerChannel;
@@ -60,11 +65,14 @@ private:
     struct Waiting
     {
         QString account;
+        QString network;
         Done done;
         qint64 until; // answered unknown then
     };
     void fromStore(const IrcIdentity &identity, const QString &account, const Done &done);
     void route(const IrcIdentity &identity, const QString &account, const Done &done);
+    // Takes the network's lease when it is free: then(ok, mine); not ok when the store failed.
+    void claim(const QString &network, const std::function<void(bool ok, bool mine)> &then);
     void askHere(const IrcIdentity &identity, const Done &done);
     void handOver(const QString &network, const QString &account, const Done &done);
     void onMessage(const QByteArray &channel, const QByteArray &payload);
@@ -75,6 +83,8 @@ private:
     void release(const QString &network);
     void expireWaiting();
     void askWaitingHere();
+    void reclaim(const QString &network);
+    void askWaitingHere(const QString &network);
 
     QByteArray sharedKey(const IrcIdentity &identity) const;
     static QByteArray leaseKey(const QString &network);
@@ -87,6 +97,7 @@ private:
     QSet<QString> m_held;                        // networks this instance holds
     QHash<QString, QString> m_holders;           // networks held elsewhere, by whom
     QMultiHash<QByteArray, Waiting> m_handedOver; // by shared key
+    QHash<QString, qint64> m_lastReclaim;         // networks with lookups waiting: when last tried
     QTimer m_renewal;
     QTimer m_expiry;
     QElapsedTimer m_clock;
