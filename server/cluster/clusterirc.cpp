@@ -114,7 +114,7 @@ void ClusterIrc::route(const IrcIdentity &identity, const QString &account, cons
             return m_local.lookup(identity, done);
         if (mine)
             return askHere(identity, done);
-        handOver(network, account, done);
+        handOver(identity, account, done);
     });
 }
 
@@ -159,13 +159,13 @@ void ClusterIrc::share(const QByteArray &key, const Presence &presence)
     m_store.command({QByteArrayLiteral("PUBLISH"), answerChannel, key + '\n' + value});
 }
 
-void ClusterIrc::handOver(const QString &network, const QString &account, const Done &done)
+void ClusterIrc::handOver(const IrcIdentity &identity, const QString &account, const Done &done)
 {
     if (m_handedOver.size() >= maxHandedOver)
         return done(Presence::unknown(Reason::Busy));
-    const auto identity = IrcIdentity::parse(account, m_settings.allowedPorts);
+    const QString network = IrcPresence::keyOf(identity);
     const qint64 until = m_clock.elapsed() + m_settings.lookupBoundMs - m_settings.sendMarginMs;
-    m_handedOver.insert(sharedKey(*identity), {account, network, done, until});
+    m_handedOver.insert(sharedKey(identity), {identity, done, until});
     if (!m_lastReclaim.contains(network))
         m_lastReclaim.insert(network, m_clock.elapsed());
     ++m_handedOverTotal;
@@ -249,7 +249,7 @@ void ClusterIrc::askWaitingHere(const QString &network)
 {
     QList<Waiting> waiting;
     for (auto it = m_handedOver.begin(); it != m_handedOver.end();) {
-        if (it->network == network) {
+        if (IrcPresence::keyOf(it->identity) == network) {
             waiting.append(*it);
             it = m_handedOver.erase(it);
         } else {
@@ -258,8 +258,7 @@ void ClusterIrc::askWaitingHere(const QString &network)
     }
     m_lastReclaim.remove(network);
     for (const Waiting &lookup : waiting)
-        if (const auto identity = IrcIdentity::parse(lookup.account, m_settings.allowedPorts))
-            askHere(*identity, lookup.done);
+        askHere(lookup.identity, lookup.done);
 }
 
 void ClusterIrc::askWaitingHere()
@@ -270,7 +269,7 @@ void ClusterIrc::askWaitingHere()
     m_lastReclaim.clear();
     m_expiry.stop();
     for (const Waiting &lookup : waiting)
-        m_local.check(lookup.account, lookup.done);
+        m_local.lookup(lookup.identity, lookup.done);
 }
 
 void ClusterIrc::renewLeases()

@@ -64,8 +64,7 @@ public:
 private:
     struct Waiting
     {
-        QString account;
-        QString network;
+        IrcIdentity identity;
         Done done;
         qint64 until; // answered unknown then
     };
@@ -74,7 +73,7 @@ private:
     // Takes the network's lease when it is free: then(ok, mine); not ok when the store failed.
     void claim(const QString &network, const std::function<void(bool ok, bool mine)> &then);
     void askHere(const IrcIdentity &identity, const Done &done);
-    void handOver(const QString &network, const QString &account, const Done &done);
+    void handOver(const IrcIdentity &identity, const QString &account, const Done &done);
     void onMessage(const QByteArray &channel, const QByteArray &payload);
     void onAsk(const QByteArray &payload);
     void onAnswer(const QByteArray &payload);

@@ -8,14 +8,11 @@
 #   inspircd-fixture.sh stop DIR
 set -euo pipefail
 
+source "$(dirname "${BASH_SOURCE[0]}")/fixture-common.sh"
 action=$1 dir=$2
-lifetime=900 # seconds: longer than every test that uses the network
 
 stop() {
-    if [ -f "$dir/inspircd.pid" ]; then
-        kill "$(cat "$dir/inspircd.pid")" 2>/dev/null || true
-        rm -f "$dir/inspircd.pid"
-    fi
+    fixture_stop "$dir/inspircd.pid"
 }
 
 if [ "$action" = stop ]; then
@@ -44,15 +41,11 @@ cat >"$dir/inspircd.conf" <<CONF
 <security runasuser="" runasgroup="">
 CONF
 
-setsid timeout "$lifetime" inspircd --nofork --runasroot --config "$dir/inspircd.conf" >"$dir/stdout.log" 2>&1 &
-echo $! >"$dir/inspircd.pid"
-for _ in $(seq 100); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-        echo "inspircd on 127.0.0.1:$port, MONITOR=$entries"
-        exit 0
-    fi
-    sleep 0.1
-done
+fixture_start "$dir/inspircd.pid" inspircd --nofork --runasroot --config "$dir/inspircd.conf" >"$dir/stdout.log" 2>&1
+if fixture_wait 100 fixture_listens "$port"; then
+    echo "inspircd on 127.0.0.1:$port, MONITOR=$entries"
+    exit 0
+fi
 echo "the test IRC network with MONITOR did not come up:" >&2
 cat "$dir/stdout.log" "$dir/inspircd.log" >&2 2>/dev/null || true
 stop

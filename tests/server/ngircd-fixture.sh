@@ -7,16 +7,11 @@
 #   ngircd-fixture.sh stop DIR
 set -euo pipefail
 
+source "$(dirname "${BASH_SOURCE[0]}")/fixture-common.sh"
 action=$1 dir=$2
-lifetime=900 # seconds: longer than every test that uses the network
 
 stop() {
-    for name in member ngircd; do
-        if [ -f "$dir/$name.pid" ]; then
-            kill "$(cat "$dir/$name.pid")" 2>/dev/null || true
-            rm -f "$dir/$name.pid"
-        fi
-    done
+    fixture_stop "$dir/member.pid" "$dir/ngircd.pid"
 }
 
 if [ "$action" = stop ]; then
@@ -44,24 +39,14 @@ DNS = no
 Ident = no
 CONF
 
-setsid timeout "$lifetime" ngircd -n -f "$dir/ngircd.conf" >"$dir/ngircd.log" 2>&1 &
-echo $! >"$dir/ngircd.pid"
-for _ in $(seq 50); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-        break
-    fi
-    sleep 0.1
-done
+fixture_start "$dir/ngircd.pid" ngircd -n -f "$dir/ngircd.conf" >"$dir/ngircd.log" 2>&1
+fixture_wait 50 fixture_listens "$port" || true
 
-setsid timeout "$lifetime" "$member" "$port" "$nick" "$lifetime" >"$dir/member.log" 2>&1 &
-echo $! >"$dir/member.pid"
-for _ in $(seq 50); do
-    if grep -q registered "$dir/member.log"; then
-        echo "ngircd on 127.0.0.1:$port, $nick online"
-        exit 0
-    fi
-    sleep 0.1
-done
+fixture_start "$dir/member.pid" "$member" "$port" "$nick" "$fixture_lifetime" >"$dir/member.log" 2>&1
+if fixture_wait 50 grep -q registered "$dir/member.log"; then
+    echo "ngircd on 127.0.0.1:$port, $nick online"
+    exit 0
+fi
 echo "the test IRC network did not come up:" >&2
 cat "$dir/ngircd.log" "$dir/member.log" >&2
 stop

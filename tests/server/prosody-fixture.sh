@@ -9,22 +9,12 @@
 #   prosody-fixture.sh stop DIR
 set -euo pipefail
 
+source "$(dirname "${BASH_SOURCE[0]}")/fixture-common.sh"
 action=$1 dir=$2
 domain=quorvane.test
-lifetime=900 # seconds: longer than every test that uses the server
 
 stop() {
-    if [ -f "$dir/prosody.pid" ]; then
-        local pid
-        pid=$(cat "$dir/prosody.pid")
-        # Its whole group (timeout and Prosody), until Prosody has let go of the port.
-        kill -- "-$pid" 2>/dev/null || true
-        for _ in $(seq 50); do
-            kill -0 -- "-$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        rm -f "$dir/prosody.pid"
-    fi
+    fixture_stop "$dir/prosody.pid"
 }
 
 if [ "$action" = stop ]; then
@@ -78,14 +68,10 @@ if [ "$action" = start ]; then
     chmod 600 "$dir/credentials/xmpp-password"
 fi
 
-setsid timeout "$lifetime" prosody --config "$dir/prosody.cfg.lua" -F >"$dir/stdout.log" 2>&1 &
-echo $! >"$dir/prosody.pid"
-for _ in $(seq 100); do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-        exit 0
-    fi
-    sleep 0.1
-done
+fixture_start "$dir/prosody.pid" prosody --config "$dir/prosody.cfg.lua" -F >"$dir/stdout.log" 2>&1
+if fixture_wait 100 fixture_listens "$port"; then
+    exit 0
+fi
 echo "the test Jabber server did not come up:" >&2
 cat "$dir/stdout.log" "$dir/prosody.log" >&2 2>/dev/null || true
 stop

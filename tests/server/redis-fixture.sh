@@ -8,18 +8,11 @@
 #   redis-fixture.sh stop DIR
 set -euo pipefail
 
+source "$(dirname "${BASH_SOURCE[0]}")/fixture-common.sh"
 action=$1 dir=$2
-lifetime=900 # seconds: longer than every test that uses the store
 
 stop() {
-    if [ -f "$dir/redis.pid" ]; then
-        kill "$(cat "$dir/redis.pid")" 2>/dev/null || true
-        for _ in $(seq 50); do
-            kill -0 "$(cat "$dir/redis.pid")" 2>/dev/null || break
-            sleep 0.1
-        done
-        rm -f "$dir/redis.pid"
-    fi
+    fixture_stop "$dir/redis.pid"
 }
 
 if [ "$action" = stop ]; then
@@ -30,17 +23,14 @@ fi
 port=$3
 mkdir -p "$dir"
 stop
-setsid timeout "$lifetime" redis-server --bind 127.0.0.1 --port "$port" --dir "$dir" \
+fixture_start "$dir/redis.pid" redis-server --bind 127.0.0.1 --port "$port" --dir "$dir" \
     --save '' --appendonly no --protected-mode yes --daemonize no \
-    --logfile "$dir/redis.log" >/dev/null 2>&1 &
-echo $! >"$dir/redis.pid"
-for _ in $(seq 50); do
-    if [ "$(redis-cli -h 127.0.0.1 -p "$port" ping 2>/dev/null)" = PONG ]; then
-        echo "redis-server on 127.0.0.1:$port"
-        exit 0
-    fi
-    sleep 0.1
-done
+    --logfile "$dir/redis.log" >/dev/null 2>&1
+answers() { [ "$(redis-cli -h 127.0.0.1 -p "$port" ping 2>/dev/null)" = PONG ]; }
+if fixture_wait 50 answers; then
+    echo "redis-server on 127.0.0.1:$port"
+    exit 0
+fi
 echo "the test store did not come up:" >&2
 cat "$dir/redis.log" >&2 || true
 stop
