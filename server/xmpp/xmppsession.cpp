@@ -9,7 +9,6 @@
 namespace {
 
 const char rosterNs[] = "jabber:iq:roster";
-// The server's own client, one of the account's resources.
 
 QString text(const char *value)
 {
