@@ -33,9 +33,35 @@ struct Rule
     std::function<QString(ServerOptions &, const QString &value)> apply;
 };
 
+QCommandLineOption valued(const char *name, const QString &help, const char *valueName)
+{
+    return QCommandLineOption(QString::fromLatin1(name), help, QString::fromLatin1(valueName));
+}
+
 QCommandLineOption valued(const char *name, const char *help, const char *valueName)
 {
-    return QCommandLineOption(QString::fromLatin1(name), QString::fromLatin1(help), QString::fromLatin1(valueName));
+    return valued(name, QString::fromLatin1(help), valueName);
+}
+
+// A help text that ends in its default, read from the options a server
+// starts with, so that the help never tells another number than the code.
+QString withDefault(const char *help, const QString &value)
+{
+    return QString::fromLatin1(help).arg(value);
+}
+
+QString portsText(const QList<quint16> &ports)
+{
+    QStringList ranges;
+    for (qsizetype i = 0; i < ports.size();) {
+        qsizetype last = i;
+        while (last + 1 < ports.size() && ports.at(last + 1) == ports.at(last) + 1)
+            ++last;
+        ranges.append(last == i ? QString::number(ports.at(i))
+                                : QStringLiteral("%1-%2").arg(ports.at(i)).arg(ports.at(last)));
+        i = last + 1;
+    }
+    return ranges.join(QLatin1Char(','));
 }
 
 QString setPort(quint16 &target, const QString &value, const char *name)
@@ -99,8 +125,12 @@ QString completeXmpp(XmppSettings &xmpp)
 
 QList<Rule> rules()
 {
+    const ServerOptions defaults;
+    QStringList listening;
+    for (const QHostAddress &address : defaults.listen)
+        listening.append(address.toString());
     return {
-        {valued("listen", "Address to listen on (default 127.0.0.1); repeatable, IPv4 or IPv6.", "ADDRESS"),
+        {valued("listen", withDefault("Address to listen on (default %1); repeatable, IPv4 or IPv6.", listening.join(QLatin1Char(','))), "ADDRESS"),
          // The first address named replaces the default.
          [listening = false](ServerOptions &options, const QString &value) mutable {
              QHostAddress address;
@@ -112,9 +142,9 @@ QList<Rule> rules()
                  options.listen.append(address);
              return QString();
          }},
-        {valued("status-port", "Port of the status addresses and pages (default 6969).", "PORT"),
+        {valued("status-port", withDefault("Port of the status addresses and pages (default %1).", QString::number(defaults.statusPort)), "PORT"),
          [](ServerOptions &options, const QString &value) { return setPort(options.statusPort, value, "status-port"); }},
-        {valued("web-port", "Port of the pages (default 80).", "PORT"),
+        {valued("web-port", withDefault("Port of the pages (default %1).", QString::number(defaults.webPort)), "PORT"),
          [](ServerOptions &options, const QString &value) { return setPort(options.webPort, value, "web-port"); }},
         {valued("allow-network", "Let IRC lookups reach this otherwise refused network, e.g. 127.0.0.0/8; repeatable.",
                 "CIDR"),
@@ -123,7 +153,7 @@ QList<Rule> rules()
                         ? QString()
                         : QStringLiteral("--allow-network wants a network such as 127.0.0.0/8, not %1").arg(value);
          }},
-        {valued("irc-ports", "Ports an IRC identity may name (default 6665-6669,6697,7000).", "LIST"),
+        {valued("irc-ports", withDefault("Ports an IRC identity may name (default %1).", portsText(defaults.irc.allowedPorts)), "LIST"),
          [](ServerOptions &options, const QString &value) {
              const auto ports = ServerOptions::portList(value);
              if (!ports)
@@ -146,10 +176,10 @@ QList<Rule> rules()
          [](ServerOptions &options, const QString &value) {
              return options.metricsAllowed.add(value) ? QString() : QStringLiteral("--metrics-allow wants a network, not %1").arg(value);
          }},
-        {valued("max-connections", "Connections at once, in all (default 512).", "N"),
+        {valued("max-connections", withDefault("Connections at once, in all (default %1).", QString::number(defaults.limits.maxConnections)), "N"),
          [](ServerOptions &options, const QString &value) { return setCount(options.limits.maxConnections, value, "max-connections"); }},
-        {valued("max-per-client", "Connections of one client address at once, or behind a trusted proxy its requests "
-                                  "at once (default 32).", "N"),
+        {valued("max-per-client", withDefault("Connections of one client address at once, or behind a trusted proxy its "
+                                              "requests at once (default %1).", QString::number(defaults.limits.maxPerClient)), "N"),
          [](ServerOptions &options, const QString &value) { return setCount(options.limits.maxPerClient, value, "max-per-client"); }},
         {valued("redis", "Share presence and the IRC connections with the other instances of a cluster through "
                          "this store: redis://host:port/db or unix:/path.", "URL"),
@@ -209,9 +239,9 @@ QList<Rule> rules()
              const QString error = setPort(options.xmpp.port, value, "xmpp-port");
              return error.isEmpty() && options.xmpp.port == 0 ? QStringLiteral("--xmpp-port wants a port number") : error;
          }},
-        {valued("xmpp-max-contacts", "People who may add the Jabber account (default 5000).", "N"),
+        {valued("xmpp-max-contacts", withDefault("People who may add the Jabber account (default %1).", QString::number(defaults.xmpp.maxContacts)), "N"),
          [](ServerOptions &options, const QString &value) { return setCount(options.xmpp.maxContacts, value, "xmpp-max-contacts"); }},
-        {valued("cache-seconds", "How long an IRC answer is reused (default 60; 0: never).", "N"),
+        {valued("cache-seconds", withDefault("How long an IRC answer is reused (default %1; 0: never).", QString::number(defaults.irc.cacheMs / 1000)), "N"),
          [](ServerOptions &options, const QString &value) {
              bool number = false;
              const int seconds = value.toInt(&number);

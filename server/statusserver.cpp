@@ -52,7 +52,7 @@ void StatusServer::joinCluster()
     m_cluster = std::make_unique<ClusterIrc>(m_irc, *m_store, m_options.irc, instance);
     m_lookup.setChecker(QStringLiteral("irc"), m_cluster.get());
     m_clusterCounters = std::make_unique<ClusterCounters>(m_stats, *m_store, instance);
-    connect(m_store.get(), &Store::upChanged, m_clusterCounters.get(), [this](bool up) {
+    connect(m_store.get(), &SharedStore::upChanged, m_clusterCounters.get(), [this](bool up) {
         if (up)
             m_clusterCounters->flush();
     });
@@ -62,10 +62,10 @@ void StatusServer::joinCluster()
 
 HttpContext StatusServer::httpContext()
 {
-    std::function<int()> storeUp;
+    std::function<StoreStatus()> store;
     if (m_options.store)
-        storeUp = [this] { return m_store && m_store->up() ? 1 : 0; };
-    return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, storeUp};
+        store = [this] { return m_store ? m_store->status() : StoreStatus{false, QStringLiteral("not started"), {}}; };
+    return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, store};
 }
 
 StatusServer::~StatusServer()

@@ -2,19 +2,18 @@
 
 #include "model/medium.h"
 #include "model/serverstats.h"
-#include "store/store.h"
+#include "cluster/clusterprotocol.h"
+#include "store/sharedstore.h"
 
 #include <QDateTime>
 
 namespace {
 
-const QByteArray totalsKey = QByteArrayLiteral("quorvane:counters");
-const QByteArray instancesKey = QByteArrayLiteral("quorvane:instances");
 const QByteArray lookupsPrefix = QByteArrayLiteral("lookups:");
 
 } // namespace
 
-ClusterCounters::ClusterCounters(ServerStats &stats, Store &store, const QString &instance, QObject *parent)
+ClusterCounters::ClusterCounters(ServerStats &stats, SharedStore &store, const QString &instance, QObject *parent)
     : QObject(parent), m_stats(stats), m_store(store), m_instance(instance.toUtf8())
 {
     m_timer.setInterval(flushMs);
@@ -43,24 +42,24 @@ void ClusterCounters::flush()
             continue;
         m_added[it.key()] += delta;
         // Counted again next time if the store did not take it.
-        m_store.command({QByteArrayLiteral("HINCRBY"), totalsKey, it.key(), QByteArray::number(delta)},
+        m_store.command({QByteArrayLiteral("HINCRBY"), ClusterProtocol::countersKey(), it.key(), QByteArray::number(delta)},
                         [this, key = it.key(), delta](const StoreReply &reply) {
                             if (!reply.ok)
                                 m_added[key] -= delta;
                         });
     }
     const qint64 wall = QDateTime::currentMSecsSinceEpoch();
-    m_store.command({QByteArrayLiteral("ZADD"), instancesKey, QByteArray::number(wall), m_instance});
-    m_store.command({QByteArrayLiteral("ZREMRANGEBYSCORE"), instancesKey, "-inf", QByteArray::number(wall - aliveMs)});
+    m_store.command({QByteArrayLiteral("ZADD"), ClusterProtocol::instancesKey(), QByteArray::number(wall), m_instance});
+    m_store.command({QByteArrayLiteral("ZREMRANGEBYSCORE"), ClusterProtocol::instancesKey(), "-inf", QByteArray::number(wall - aliveMs)});
     readTotals();
 }
 
 void ClusterCounters::readTotals()
 {
-    m_store.command({QByteArrayLiteral("ZCARD"), instancesKey}, [this](const StoreReply &instances) {
+    m_store.command({QByteArrayLiteral("ZCARD"), ClusterProtocol::instancesKey()}, [this](const StoreReply &instances) {
         if (!instances.ok)
             return;
-        m_store.command({QByteArrayLiteral("HGETALL"), totalsKey}, [this, alive = instances.number](const StoreReply &totals) {
+        m_store.command({QByteArrayLiteral("HGETALL"), ClusterProtocol::countersKey()}, [this, alive = instances.number](const StoreReply &totals) {
             if (!totals.ok)
                 return;
             ServerStats::Cluster cluster;

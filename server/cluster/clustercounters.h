@@ -6,7 +6,7 @@
 #include <QTimer>
 
 class ServerStats;
-class Store;
+class SharedStore;
 
 // The cluster's counters: each instance adds what it counted since last time
 // to totals in the store, says it is alive, and reads back the totals and
@@ -16,7 +16,7 @@ class ClusterCounters : public QObject
     Q_OBJECT
 
 public:
-    ClusterCounters(ServerStats &stats, Store &store, const QString &instance, QObject *parent = nullptr);
+    ClusterCounters(ServerStats &stats, SharedStore &store, const QString &instance, QObject *parent = nullptr);
 
     // How often the counts are added up: the status page is this late at most.
     static constexpr int flushMs = 5'000;
@@ -30,7 +30,7 @@ private:
     void readTotals();
 
     ServerStats &m_stats;
-    Store &m_store;
+    SharedStore &m_store;
     QByteArray m_instance;
     QMap<QByteArray, qint64> m_added; // what the store's totals hold of this instance
     QTimer m_timer;

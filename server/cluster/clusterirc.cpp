@@ -1,72 +1,27 @@
 #include "cluster/clusterirc.h"
 
+#include "cluster/clusterprotocol.h"
 #include "irc/casemapping.h"
 #include "irc/ircpresence.h"
 #include "irc/ircsettings.h"
-#include "store/store.h"
+#include "store/sharedstore.h"
 
-const QByteArray ClusterIrc::askChannel = QByteArrayLiteral("quorvane:ask:irc");
-const QByteArray ClusterIrc::answerChannel = QByteArrayLiteral("quorvane:answer:irc");
+using namespace ClusterProtocol;
 
-namespace {
-
-// Takes the lease when it is free and says who holds it now.
-const QByteArray claimScript = QByteArrayLiteral(
-    "if redis.call('SET', KEYS[1], ARGV[1], 'NX', 'PX', ARGV[2]) then return ARGV[1] end "
-    "return redis.call('GET', KEYS[1])");
-// Keeps a lease this instance holds, or takes it again when it ran out
-// (the store was away); 0 when another instance holds it now.
-const QByteArray renewScript = QByteArrayLiteral(
-    "local holder = redis.call('GET', KEYS[1]) "
-    "if holder == ARGV[1] then return redis.call('PEXPIRE', KEYS[1], ARGV[2]) end "
-    "if not holder then redis.call('SET', KEYS[1], ARGV[1], 'PX', ARGV[2]) return 1 end "
-    "return 0");
-// Gives a lease back, if it is still this instance's.
-const QByteArray releaseScript = QByteArrayLiteral(
-    "if redis.call('GET', KEYS[1]) == ARGV[1] then return redis.call('DEL', KEYS[1]) end return 0");
-
-// A presence as the instances pass it: "status reason about".
-QByteArray encode(const Presence &presence)
-{
-    return QByteArray::number(int(presence.status)) + ' ' + QByteArray::number(int(presence.reason)) + ' '
-        + presence.about.toUtf8();
-}
-
-std::optional<Presence> decode(const QByteArray &text)
-{
-    const QList<QByteArray> fields = text.split(' ');
-    if (fields.size() < 3)
-        return std::nullopt;
-    bool statusOk = false;
-    bool reasonOk = false;
-    const int status = fields.at(0).toInt(&statusOk);
-    const int reason = fields.at(1).toInt(&reasonOk);
-    if (!statusOk || !reasonOk || status < Presence::Online || status > Presence::Unknown
-        || reason < int(Reason::None) || reason > int(Reasons::all().last()))
-        return std::nullopt;
-    Presence presence;
-    presence.status = Presence::Status(status);
-    presence.reason = Reason(reason);
-    presence.about = QString::fromUtf8(text.mid(fields.at(0).size() + fields.at(1).size() + 2));
-    return presence;
-}
-
-} // namespace
-
-ClusterIrc::ClusterIrc(IrcPresence &local, Store &store, const IrcSettings &settings, const QString &instance,
-                       QObject *parent)
-    : QObject(parent), m_local(local), m_store(store), m_settings(settings), m_instance(instance),
-      m_near(qMin<qint64>(nearMs, settings.cacheMs))
+ClusterIrc::ClusterIrc(IrcPresence &local, SharedStore &store, const IrcSettings &settings, const QString &instance,
+                       const ClusterSettings &cluster, QObject *parent)
+    : QObject(parent), m_local(local), m_store(store), m_settings(settings), m_cluster(cluster), m_instance(instance),
+      m_near(qMin<qint64>(cluster.nearMs, settings.cacheMs))
 {
     m_clock.start();
-    m_store.subscribe({askChannel, answerChannel});
-    connect(&m_store, &Store::message, this, &ClusterIrc::onMessage);
-    connect(&m_store, &Store::upChanged, this, [this](bool up) {
+    m_store.subscribe({askChannel(), answerChannel()});
+    connect(&m_store, &SharedStore::message, this, &ClusterIrc::onMessage);
+    connect(&m_store, &SharedStore::upChanged, this, [this](bool up) {
         if (!up)
             askWaitingHere();
     });
     connect(&m_local, &IrcPresence::closed, this, &ClusterIrc::release);
-    m_renewal.setInterval(renewMs);
+    m_renewal.setInterval(m_cluster.renewMs);
     connect(&m_renewal, &QTimer::timeout, this, &ClusterIrc::renewLeases);
     m_renewal.start();
     m_expiry.setInterval(250);
@@ -94,7 +49,9 @@ void ClusterIrc::fromStore(const IrcIdentity &identity, const QString &account, 
             return m_local.lookup(identity, done);
         if (reply.nil)
             return route(identity, account, done);
-        std::optional<Presence> presence = decode(reply.text);
+        std::optional<Presence> presence = decodePresence(reply.text);
+        if (!presence)
+            undecodable();
         if (!presence || presence->status == Presence::Unknown)
             return route(identity, account, done);
         m_near.store(key, presence->status == Presence::Online, m_clock.elapsed());
@@ -109,6 +66,11 @@ void ClusterIrc::route(const IrcIdentity &identity, const QString &account, cons
     const QString network = IrcPresence::keyOf(identity);
     if (m_held.contains(network))
         return askHere(identity, done);
+    const Reason refusal = m_local.admit(identity);
+    if (refusal == Reason::Busy)
+        return routeWhenFull(identity, account, done);
+    if (refusal != Reason::None)
+        return done(Presence::unknown(refusal));
     claim(network, [=](bool ok, bool mine) {
         if (!ok)
             return m_local.lookup(identity, done);
@@ -118,10 +80,21 @@ void ClusterIrc::route(const IrcIdentity &identity, const QString &account, cons
     });
 }
 
+void ClusterIrc::routeWhenFull(const IrcIdentity &identity, const QString &account, const Done &done)
+{
+    const QString network = IrcPresence::keyOf(identity);
+    m_store.command({QByteArrayLiteral("GET"), leaseKey(network)}, [=](const StoreReply &reply) {
+        if (!reply.ok || reply.nil || QString::fromUtf8(reply.text) == m_instance)
+            return m_local.lookup(identity, done); // answered busy, or there is room again
+        remember(network, QString::fromUtf8(reply.text));
+        handOver(identity, account, done);
+    });
+}
+
 void ClusterIrc::claim(const QString &network, const std::function<void(bool ok, bool mine)> &then)
 {
     m_store.command({QByteArrayLiteral("EVAL"), claimScript, "1", leaseKey(network), m_instance.toUtf8(),
-                     QByteArray::number(leaseMs)},
+                     QByteArray::number(m_cluster.leaseMs)},
                     [=](const StoreReply &reply) {
                         if (!reply.ok)
                             return then(false, false);
@@ -131,37 +104,47 @@ void ClusterIrc::claim(const QString &network, const std::function<void(bool ok,
                             m_holders.remove(network);
                             return then(true, true);
                         }
-                        if (m_holders.size() >= maxKnownHolders)
-                            m_holders.clear();
-                        m_holders.insert(network, holder);
+                        remember(network, holder);
                         then(true, false);
                     });
+}
+
+void ClusterIrc::remember(const QString &network, const QString &holder)
+{
+    if (m_holders.size() >= m_cluster.maxKnownHolders)
+        m_holders.clear();
+    m_holders.insert(network, holder);
 }
 
 void ClusterIrc::askHere(const IrcIdentity &identity, const Done &done)
 {
     const QByteArray key = sharedKey(identity);
+    const QString network = IrcPresence::keyOf(identity);
     m_local.lookup(identity, [this, key, done](const Presence &presence) {
         if (!presence.cached)
             share(key, presence);
         if (done)
             done(presence);
     });
+    // Room ran out between the admission and the lease (another network
+    // took the last place meanwhile): the lease goes back at once.
+    if (!m_local.isOpen(network))
+        release(network);
 }
 
 void ClusterIrc::share(const QByteArray &key, const Presence &presence)
 {
-    const QByteArray value = encode(presence);
+    const QByteArray value = encodePresence(presence);
     if (presence.status != Presence::Unknown) {
         m_near.store(key, presence.status == Presence::Online, m_clock.elapsed());
         m_store.command({QByteArrayLiteral("SET"), key, value, "PX", QByteArray::number(m_settings.cacheMs)});
     }
-    m_store.command({QByteArrayLiteral("PUBLISH"), answerChannel, key + '\n' + value});
+    m_store.command({QByteArrayLiteral("PUBLISH"), answerChannel(), encodeAnswer(key, presence)});
 }
 
 void ClusterIrc::handOver(const IrcIdentity &identity, const QString &account, const Done &done)
 {
-    if (m_handedOver.size() >= maxHandedOver)
+    if (m_handedOver.size() >= m_cluster.maxHandedOver)
         return done(Presence::unknown(Reason::Busy));
     const QString network = IrcPresence::keyOf(identity);
     const qint64 until = m_clock.elapsed() + m_settings.lookupBoundMs - m_settings.sendMarginMs;
@@ -170,26 +153,27 @@ void ClusterIrc::handOver(const IrcIdentity &identity, const QString &account, c
         m_lastReclaim.insert(network, m_clock.elapsed());
     ++m_handedOverTotal;
     m_expiry.start();
-    m_store.command({QByteArrayLiteral("PUBLISH"), askChannel, network.toUtf8() + '\n' + account.toUtf8()});
+    m_store.command({QByteArrayLiteral("PUBLISH"), askChannel(), encodeAsk({network, account, QString()})});
 }
 
 void ClusterIrc::onMessage(const QByteArray &channel, const QByteArray &payload)
 {
-    if (channel == askChannel)
+    if (channel == askChannel())
         onAsk(payload);
-    else if (channel == answerChannel)
+    else if (channel == answerChannel())
         onAnswer(payload);
 }
 
 void ClusterIrc::onAsk(const QByteArray &payload)
 {
-    const qsizetype newline = payload.indexOf('\n');
-    const QString network = QString::fromUtf8(payload.left(newline));
-    if (newline < 0 || !m_held.contains(network))
+    const std::optional<Ask> ask = decodeAsk(payload);
+    if (!ask)
+        return undecodable();
+    if (!m_held.contains(ask->network))
         return;
-    const auto identity = IrcIdentity::parse(QString::fromUtf8(payload.mid(newline + 1)), m_settings.allowedPorts);
-    if (!identity || IrcPresence::keyOf(*identity) != network)
-        return;
+    const auto identity = IrcIdentity::parse(ask->account, m_settings.allowedPorts);
+    if (!identity || IrcPresence::keyOf(*identity) != ask->network)
+        return undecodable();
     ++m_askedForOthers;
     // Answered from this instance's cache too: the asker found nothing shared.
     m_local.lookup(*identity, [this, key = sharedKey(*identity)](const Presence &presence) { share(key, presence); });
@@ -197,17 +181,20 @@ void ClusterIrc::onAsk(const QByteArray &payload)
 
 void ClusterIrc::onAnswer(const QByteArray &payload)
 {
-    const qsizetype newline = payload.indexOf('\n');
-    const QByteArray key = payload.left(newline);
-    const auto presence = decode(payload.mid(newline + 1));
-    if (newline < 0 || !presence)
-        return;
-    if (presence->status != Presence::Unknown)
-        m_near.store(key, presence->status == Presence::Online, m_clock.elapsed());
-    const QList<Waiting> waiting = m_handedOver.values(key);
-    m_handedOver.remove(key);
+    const std::optional<Answer> answer = decodeAnswer(payload);
+    if (!answer)
+        return undecodable(); // those waiting for it ask here once their holder's time is up
+    if (answer->presence.status != Presence::Unknown)
+        m_near.store(answer->key, answer->presence.status == Presence::Online, m_clock.elapsed());
+    const QList<Waiting> waiting = m_handedOver.values(answer->key);
+    m_handedOver.remove(answer->key);
     for (const Waiting &lookup : waiting)
-        lookup.done(*presence);
+        lookup.done(answer->presence);
+}
+
+void ClusterIrc::undecodable()
+{
+    ++m_undecodable;
 }
 
 void ClusterIrc::expireWaiting()
@@ -223,7 +210,7 @@ void ClusterIrc::expireWaiting()
         }
     }
     for (auto it = m_lastReclaim.begin(); it != m_lastReclaim.end(); ++it)
-        if (now - it.value() >= reclaimMs) {
+        if (now - it.value() >= m_cluster.reclaimMs) {
             it.value() = now;
             reclaim(it.key());
         }
@@ -274,9 +261,14 @@ void ClusterIrc::askWaitingHere()
 
 void ClusterIrc::renewLeases()
 {
-    for (const QString &network : std::as_const(m_held)) {
+    const QSet<QString> held = m_held;
+    for (const QString &network : held) {
+        if (!m_local.isOpen(network)) {
+            release(network); // closed without a word: the lease goes with it
+            continue;
+        }
         m_store.command({QByteArrayLiteral("EVAL"), renewScript, "1", leaseKey(network), m_instance.toUtf8(),
-                         QByteArray::number(leaseMs)},
+                         QByteArray::number(m_cluster.leaseMs)},
                         [this, network](const StoreReply &reply) {
                             if (reply.ok && reply.number == 0 && m_held.remove(network))
                                 m_local.leave(network); // another instance holds it now
@@ -319,18 +311,13 @@ QList<QPair<QByteArray, qint64>> ClusterIrc::counters() const
     QList<QPair<QByteArray, qint64>> counters = m_local.counters();
     counters.append({QByteArrayLiteral("quorvane_cluster_handed_over_total"), m_handedOverTotal});
     counters.append({QByteArrayLiteral("quorvane_cluster_asked_for_others_total"), m_askedForOthers});
+    counters.append({QByteArrayLiteral("quorvane_cluster_undecodable_total"), m_undecodable});
     return counters;
 }
 
-QByteArray ClusterIrc::sharedKey(const IrcIdentity &identity) const
+QByteArray ClusterIrc::sharedKey(const IrcIdentity &identity)
 {
     // Folded as most networks fold nicks; a network with another mapping at
     // worst keeps two entries for one nick.
-    return "quorvane:presence:irc:" + IrcPresence::keyOf(identity).toUtf8() + ':'
-        + CaseMapping(CaseMapping::Rfc1459).fold(identity.nick.toUtf8());
-}
-
-QByteArray ClusterIrc::leaseKey(const QString &network)
-{
-    return "quorvane:lease:irc:" + network.toUtf8();
+    return presenceKey(IrcPresence::keyOf(identity), CaseMapping(CaseMapping::Rfc1459).fold(identity.nick.toUtf8()));
 }

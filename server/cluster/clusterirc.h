@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cluster/clustersettings.h"
 #include "irc/ircidentity.h"
 #include "irc/presencecache.h"
 #include "model/presencechecker.h"
@@ -12,7 +13,7 @@
 #include <functional>
 
 class IrcPresence;
-class Store;
+class SharedStore;
 struct IrcSettings;
 
 // The IRC checker of an instance of a cluster: the instances share what
@@ -27,13 +28,20 @@ struct IrcSettings;
 // its lease runs out and the next lookup takes the network. While the store
 // is away, this instance asks with its own connections, as a single server
 // does, and shares again once it is back.
+//
+// A lease is taken only for a network this instance would really open or
+// use (its own checker admits the lookup first: the address policy, what
+// failed lately, its room for networks), and given back as soon as the
+// network closes or fails: the leases it holds are never more than its
+// networks. An entry or message of the store it cannot decode (another
+// version's, say) is counted and ignored; the lookup is then asked here.
 class ClusterIrc : public QObject, public PresenceChecker
 {
     Q_OBJECT
 
 public:
-    ClusterIrc(IrcPresence &local, Store &store, const IrcSettings &settings, const QString &instance,
-               QObject *parent = nullptr);
+    ClusterIrc(IrcPresence &local, SharedStore &store, const IrcSettings &settings, const QString &instance,
+               const ClusterSettings &cluster = {}, QObject *parent = nullptr);
 
     void check(const QString &account, const Done &done) override;
     QList<Row> rows() const override;
@@ -41,25 +49,7 @@ public:
     bool full() const override;
     QList<QPair<QByteArray, qint64>> counters() const override;
 
-    // A lease lasts this long unless renewed, and is renewed this often: a
-    // dead holder's networks are free again within the lease time, so the
-    // next lookup after it takes them within lease time and one lookup.
-    static constexpr int leaseMs = 10'000;
-    static constexpr int renewMs = 3'000;
-    // A shared answer is kept near, without a round trip, this long.
-    static constexpr int nearMs = 5'000;
-    // Lookups handed over and waiting for their holder's answer, at most;
-    // beyond, they are answered busy.
-    static constexpr int maxHandedOver = 10'000;
-    // Networks whose holder elsewhere is remembered for the status page.
-    static constexpr int maxKnownHolders = 256;
-    // While lookups wait for a holder, its lease is tried this often: once a
-    // dead holder's lease runs out, this instance takes the network and asks
-    // for them within their bound.
-    static constexpr int reclaimMs = 500;
-
-    static const QByteArray askChannel;
-    static const QByteArray answerChannel;
+    const ClusterSettings &settings() const { return m_cluster; }
 
 private:
     struct Waiting
@@ -70,6 +60,8 @@ private:
     };
     void fromStore(const IrcIdentity &identity, const QString &account, const Done &done);
     void route(const IrcIdentity &identity, const QString &account, const Done &done);
+    // This instance cannot open the network now: the holder elsewhere, if any, is asked.
+    void routeWhenFull(const IrcIdentity &identity, const QString &account, const Done &done);
     // Takes the network's lease when it is free: then(ok, mine); not ok when the store failed.
     void claim(const QString &network, const std::function<void(bool ok, bool mine)> &then);
     void askHere(const IrcIdentity &identity, const Done &done);
@@ -85,12 +77,15 @@ private:
     void reclaim(const QString &network);
     void askWaitingHere(const QString &network);
 
-    QByteArray sharedKey(const IrcIdentity &identity) const;
-    static QByteArray leaseKey(const QString &network);
+    void undecodable();
+    void remember(const QString &network, const QString &holder);
+
+    static QByteArray sharedKey(const IrcIdentity &identity);
 
     IrcPresence &m_local;
-    Store &m_store;
+    SharedStore &m_store;
     const IrcSettings &m_settings;
+    ClusterSettings m_cluster;
     QString m_instance;
     PresenceCache m_near;
     QSet<QString> m_held;                        // networks this instance holds
@@ -102,4 +97,5 @@ private:
     QElapsedTimer m_clock;
     qint64 m_handedOverTotal = 0;
     qint64 m_askedForOthers = 0;
+    qint64 m_undecodable = 0;
 };

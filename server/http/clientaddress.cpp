@@ -1,6 +1,6 @@
 #include "http/clientaddress.h"
 
-#include "http/networklist.h"
+#include "model/networklist.h"
 
 #include <QList>
 
@@ -20,7 +20,7 @@ QHostAddress hop(QByteArray text)
         text = text.left(text.indexOf(':'));
     }
     QHostAddress address;
-    return address.setAddress(QString::fromLatin1(text)) ? NetworkList::plain(address) : QHostAddress();
+    return address.setAddress(QString::fromLatin1(text)) ? NetworkList::carried(address) : QHostAddress();
 }
 
 // The hops of X-Forwarded-For, nearest last.
@@ -50,7 +50,7 @@ namespace ClientAddress {
 QHostAddress of(const QHostAddress &peer, const QByteArray &forwardedFor, const QByteArray &forwarded,
                 const NetworkList &trustedProxies)
 {
-    QHostAddress client = NetworkList::plain(peer);
+    QHostAddress client = NetworkList::carried(peer);
     if (!trustedProxies.contains(client))
         return client;
     const QList<QHostAddress> hops = !forwardedFor.trimmed().isEmpty() ? forwardedForHops(forwardedFor)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "http/connectionlimits.h"
-#include "http/networklist.h"
+#include "model/networklist.h"
 
 #include <QHash>
 #include <QHostAddress>

@@ -86,6 +86,18 @@ void checkers(Writer &out, const StatusLookup &lookup)
     }
 }
 
+void store(Writer &out, const StoreStatus &status)
+{
+    out.family("quorvane_store_up", "gauge", "Whether the shared store answers and accepted the set-up.");
+    out.sample("quorvane_store_up", status.up ? 1 : 0);
+    out.family("quorvane_store_down", "gauge", "Why the shared store is down, in its own terms.");
+    if (!status.up)
+        out.sample("quorvane_store_down{why=" + quoted(status.why) + '}', 1);
+    out.family("quorvane_store_errors_total", "counter", "Commands the store answered with an error, by kind.");
+    for (const auto &[kind, count] : status.errors)
+        out.sample("quorvane_store_errors_total{kind=" + quoted(QString::fromLatin1(kind)) + '}', count);
+}
+
 } // namespace
 
 namespace Metrics {
@@ -96,10 +108,8 @@ QByteArray render(const Sources &sources)
     requests(out, sources.stats);
     connections(out, sources.book);
     checkers(out, sources.lookup);
-    if (sources.storeUp) {
-        out.family("quorvane_store_up", "gauge", "Whether the shared store answers.");
-        out.sample("quorvane_store_up", sources.storeUp());
-    }
+    if (sources.store)
+        store(out, sources.store());
     return out.text();
 }
 

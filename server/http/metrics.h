@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include "model/storestatus.h"
+
 #include <functional>
 
 class ConnectionBook;
@@ -19,8 +21,8 @@ struct Sources
     const ServerStats &stats;
     const StatusLookup &lookup;
     const ConnectionBook &book;
-    // 1 up, 0 down; nothing when the server runs without a store.
-    std::function<int()> storeUp;
+    // How the shared store stands; nothing when the server runs without one.
+    std::function<StoreStatus()> store;
 };
 
 QByteArray render(const Sources &sources);

@@ -138,8 +138,8 @@ bool StatusHttpServer::answerOwnPaths(const HttpAnswer &answer, const QString &p
     if (!m_servesStatus)
         return false;
     if (path == QLatin1String("/health")) {
-        const QByteArray store = !m_context.storeUp ? "none" : m_context.storeUp() ? "up" : "down";
-        answer.text(200, "ok\nstore " + store);
+        const QString store = m_context.store ? m_context.store().text() : QStringLiteral("none");
+        answer.text(200, "ok\nstore " + store.toUtf8());
         return true;
     }
     if (path == QLatin1String("/metrics")) {
@@ -147,7 +147,7 @@ bool StatusHttpServer::answerOwnPaths(const HttpAnswer &answer, const QString &p
             answer.text(403, "metrics are for this machine and the networks allowed");
             return true;
         }
-        const Metrics::Sources sources{m_context.stats, m_context.lookup, m_context.book, m_context.storeUp};
+        const Metrics::Sources sources{m_context.stats, m_context.lookup, m_context.book, m_context.store};
         answer.send(200, {{"Content-Type", "text/plain; version=0.0.4; charset=utf-8"}, {"Cache-Control", "no-store"}},
                     Metrics::render(sources));
         return true;

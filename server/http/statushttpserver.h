@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QAbstractHttpServer>
+#include "model/storestatus.h"
+
 #include <functional>
 
 class ConnectionBook;
@@ -20,8 +22,8 @@ struct HttpContext
     ConnectionBook &book;
     // Who may read the metrics besides this machine.
     const NetworkList &metricsAllowed;
-    // 1 up, 0 down; empty when the server runs without a store.
-    std::function<int()> storeUp;
+    // How the shared store stands; empty when the server runs without one.
+    std::function<StoreStatus()> store;
 };
 
 // Answers the HTTP requests of one listening port, GET and HEAD: the pages

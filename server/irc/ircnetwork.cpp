@@ -10,7 +10,7 @@ IrcNetwork::IrcNetwork(const QString &host, std::optional<quint16> port, const I
     : QObject(parent), m_host(host), m_port(port), m_settings(settings),
       m_dialer(host, port, settings, policy, std::move(transports), this),
       m_budget(settings.floodBurst, settings.floodIntervalMs), m_cache(settings.cacheMs),
-      m_backoffMs(settings.backoffInitialMs)
+      m_backoff(settings.backoffInitialMs, settings.backoffMaxMs)
 {
     for (QTimer *timer : {&m_reconnectTimer, &m_idleTimer})
         timer->setSingleShot(true);
@@ -120,7 +120,7 @@ void IrcNetwork::onReady()
 {
     m_state = State::Ready;
     m_everRegistered = true;
-    m_backoffMs = m_settings.backoffInitialMs;
+    m_backoff.reset();
     m_caseMapping = m_client->caseMapping();
     emit event(QStringLiteral("IRC network %1 %2 as %3").arg(name(), stateText(), QString::fromLatin1(m_client->nick())));
 }
@@ -155,9 +155,9 @@ void IrcNetwork::giveUp(Reason reason, const QString &detail)
         return;
     }
     m_state = State::Waiting;
-    emit event(QStringLiteral("IRC network %1 lost (%2), reconnecting in %3 s").arg(name(), why).arg(m_backoffMs / 1000.0));
-    m_reconnectTimer.start(m_backoffMs);
-    m_backoffMs = std::min(m_backoffMs * 2, m_settings.backoffMaxMs);
+    const int waitMs = m_backoff.next();
+    emit event(QStringLiteral("IRC network %1 lost (%2), reconnecting in %3 s").arg(name(), why).arg(waitMs / 1000.0));
+    m_reconnectTimer.start(waitMs);
 }
 
 void IrcNetwork::answer(const QByteArray &key, const Presence &presence)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/backoff.h"
 #include "irc/casemapping.h"
 #include "irc/floodbudget.h"
 #include "irc/ircdialer.h"
@@ -100,7 +101,7 @@ private:
     IrcClient *m_client = nullptr;
     bool m_pumpPosted = false;
     Reason m_lastFailure = Reason::None;
-    int m_backoffMs;
+    Backoff m_backoff;
 
     QTimer m_reconnectTimer;
     QTimer m_idleTimer;

@@ -33,28 +33,33 @@ void IrcPresence::check(const QString &account, const Done &done)
 
 void IrcPresence::lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer)
 {
+    if (const Reason refusal = admit(identity); refusal != Reason::None)
+        return answer(Presence::unknown(refusal));
+    network(keyOf(identity), identity)->lookup(identity.nick.toLatin1(), answer);
+}
+
+Reason IrcPresence::admit(const IrcIdentity &identity)
+{
     const QHostAddress literal(identity.host);
     if (!literal.isNull() && !m_policy.allows(literal))
-        return answer(Presence::unknown(Reason::AddressNotAllowed));
+        return Reason::AddressNotAllowed;
     const QString key = keyOf(identity);
+    if (m_networks.contains(key))
+        return Reason::None;
     const auto failure = m_failures.constFind(key);
     if (failure != m_failures.cend()) {
         if (failure->until > m_clock.elapsed())
-            return answer(Presence::unknown(failure->reason));
+            return failure->reason;
         m_failures.erase(failure);
     }
-    IrcNetwork *found = network(key, identity);
-    if (!found)
-        return answer(Presence::unknown(Reason::Busy));
-    found->lookup(identity.nick.toLatin1(), answer);
+    return m_networks.size() >= m_settings.maxNetworks ? Reason::Busy : Reason::None;
 }
 
+// Finds or opens the network of an admitted lookup.
 IrcNetwork *IrcPresence::network(const QString &key, const IrcIdentity &identity)
 {
     if (IrcNetwork *known = m_networks.value(key))
         return known;
-    if (m_networks.size() >= m_settings.maxNetworks)
-        return nullptr;
     auto *created = new IrcNetwork(identity.host, identity.port, m_settings, m_policy, m_transports, this);
     m_networks.insert(key, created);
     connect(created, &IrcNetwork::unreachable, this, [this, key, created](Reason reason, const QString &words) {

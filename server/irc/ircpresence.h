@@ -33,6 +33,14 @@ public:
 
     void lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer);
 
+    // Whether a lookup of the identity would be asked of its network, opened
+    // or already open, now: None when it would, else the reason it would be
+    // answered unknown at once (the address policy, a failure remembered,
+    // no room for another network). Nothing is opened.
+    Reason admit(const IrcIdentity &identity);
+    // Whether this side has the network open (connecting, registering or connected).
+    bool isOpen(const QString &key) const { return m_networks.contains(key); }
+
     // The network of an identity, as this side tells networks apart.
     static QString keyOf(const IrcIdentity &identity);
     // Closes the network's connection with QUIT (another instance takes it).

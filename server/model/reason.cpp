@@ -2,45 +2,80 @@
 
 #include <QList>
 
+namespace {
+
+struct Entry
+{
+    Reason reason;
+    const char *name;  // stable: the instances of a cluster pass reasons by it
+    const char *words; // what people read
+};
+
+// Every reason but None, in the order of the enumeration.
+constexpr Entry catalogue[] = {
+    {Reason::NetworkClosed, "NetworkClosed", "network closed"},
+    {Reason::NotChecked, "NotChecked", "not checked by this server"},
+    {Reason::NotAnIrcIdentity, "NotAnIrcIdentity", "not a valid IRC identity"},
+    {Reason::AddressNotAllowed, "AddressNotAllowed", "address not allowed"},
+    {Reason::Busy, "Busy", "busy"},
+    {Reason::IrcServerNotFound, "IrcServerNotFound", "IRC server not found"},
+    {Reason::NameNotResolvedInTime, "NameNotResolvedInTime", "IRC server name not resolved in time"},
+    {Reason::NoConnectionInTime, "NoConnectionInTime", "no connection to the IRC server in time"},
+    {Reason::ConnectionRefused, "ConnectionRefused", "connection refused"},
+    {Reason::ConnectionClosed, "ConnectionClosed", "connection closed"},
+    {Reason::ConnectionFailed, "ConnectionFailed", "connection failed"},
+    {Reason::TlsHandshakeFailed, "TlsHandshakeFailed", "TLS handshake failed"},
+    {Reason::TlsNotTrusted, "TlsNotTrusted", "TLS certificate not trusted"},
+    {Reason::NoRegistrationInTime, "NoRegistrationInTime", "no registration in time"},
+    {Reason::NoNickAccepted, "NoNickAccepted", "no nick accepted"},
+    {Reason::IsonNotAnswered, "IsonNotAnswered", "the IRC server does not answer ISON"},
+    {Reason::NoAnswerInTime, "NoAnswerInTime", "no answer from the IRC server in time"},
+    {Reason::ClosedByServer, "ClosedByServer", "closed by the IRC server"},
+    {Reason::ServerWentSilent, "ServerWentSilent", "the IRC server went silent"},
+    {Reason::LineTooLong, "LineTooLong", "line too long from the IRC server"},
+    {Reason::ServerReadsNothing, "ServerReadsNothing", "the IRC server reads nothing of what is sent to it"},
+    {Reason::NotAJabberId, "NotAJabberId", "not a Jabber address"},
+    {Reason::NotShared, "NotShared", "has not shared presence with %1"},
+    {Reason::XmppUnreachable, "XmppUnreachable", "XMPP server unreachable"},
+};
+
+const Entry *entryOf(Reason reason)
+{
+    for (const Entry &entry : catalogue)
+        if (entry.reason == reason)
+            return &entry;
+    return nullptr;
+}
+
+} // namespace
+
 namespace Reasons {
 
 QString wording(Reason reason)
 {
-    switch (reason) {
-    case Reason::None: return {};
-    case Reason::NetworkClosed: return QStringLiteral("network closed");
-    case Reason::NotChecked: return QStringLiteral("not checked by this server");
-    case Reason::NotAnIrcIdentity: return QStringLiteral("not a valid IRC identity");
-    case Reason::AddressNotAllowed: return QStringLiteral("address not allowed");
-    case Reason::Busy: return QStringLiteral("busy");
-    case Reason::IrcServerNotFound: return QStringLiteral("IRC server not found");
-    case Reason::NameNotResolvedInTime: return QStringLiteral("IRC server name not resolved in time");
-    case Reason::NoConnectionInTime: return QStringLiteral("no connection to the IRC server in time");
-    case Reason::ConnectionRefused: return QStringLiteral("connection refused");
-    case Reason::ConnectionClosed: return QStringLiteral("connection closed");
-    case Reason::ConnectionFailed: return QStringLiteral("connection failed");
-    case Reason::TlsHandshakeFailed: return QStringLiteral("TLS handshake failed");
-    case Reason::TlsNotTrusted: return QStringLiteral("TLS certificate not trusted");
-    case Reason::NoRegistrationInTime: return QStringLiteral("no registration in time");
-    case Reason::NoNickAccepted: return QStringLiteral("no nick accepted");
-    case Reason::IsonNotAnswered: return QStringLiteral("the IRC server does not answer ISON");
-    case Reason::NoAnswerInTime: return QStringLiteral("no answer from the IRC server in time");
-    case Reason::ClosedByServer: return QStringLiteral("closed by the IRC server");
-    case Reason::ServerWentSilent: return QStringLiteral("the IRC server went silent");
-    case Reason::LineTooLong: return QStringLiteral("line too long from the IRC server");
-    case Reason::ServerReadsNothing: return QStringLiteral("the IRC server reads nothing of what is sent to it");
-    case Reason::NotAJabberId: return QStringLiteral("not a Jabber address");
-    case Reason::NotShared: return QStringLiteral("has not shared presence with %1");
-    case Reason::XmppUnreachable: return QStringLiteral("XMPP server unreachable");
-    }
-    return {};
+    const Entry *entry = entryOf(reason);
+    return entry ? QString::fromUtf8(entry->words) : QString();
+}
+
+QByteArray name(Reason reason)
+{
+    const Entry *entry = entryOf(reason);
+    return entry ? QByteArray(entry->name) : QByteArray();
+}
+
+std::optional<Reason> named(const QByteArray &name)
+{
+    for (const Entry &entry : catalogue)
+        if (name == entry.name)
+            return entry.reason;
+    return std::nullopt;
 }
 
 QList<Reason> all()
 {
     QList<Reason> reasons;
-    for (int value = int(Reason::None) + 1; value <= int(Reason::XmppUnreachable); ++value)
-        reasons.append(Reason(value));
+    for (const Entry &entry : catalogue)
+        reasons.append(entry.reason);
     return reasons;
 }
 

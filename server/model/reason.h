@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 // Why an answer is unknown. The wording is an interface: it is the "reason"
 // of a JSON answer, it follows the status in the logs, and people read it on
@@ -37,6 +40,12 @@ namespace Reasons {
 
 // The words of a reason; empty for None.
 QString wording(Reason reason);
+
+// A reason's name ("NoAnswerInTime"), which never changes: the instances of
+// a cluster, of this version and others, pass reasons by it. Empty for None.
+QByteArray name(Reason reason);
+// The reason of a name; none for a name this version does not know.
+std::optional<Reason> named(const QByteArray &name);
 
 // Every reason but None, in the order of the enumeration (for the README's
 // list and the tests).

@@ -2,6 +2,7 @@
 
 #include "model/serverlog.h"
 
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <hiredis/async.h>
 #include <hiredis/hiredis.h>
@@ -117,7 +118,9 @@ Store::Link *linkOf(const redisAsyncContext *context)
 
 } // namespace
 
-Store::Store(const StoreAddress &address, QObject *parent) : QObject(parent), m_address(address)
+Store::Store(const StoreAddress &address, const StoreSettings &settings, QObject *parent)
+    : SharedStore(parent), m_address(address), m_settings(settings),
+      m_backoff(settings.reconnectFirstMs, settings.reconnectMaxMs)
 {
     m_clock.start();
     m_reconnect.setSingleShot(true);
@@ -142,6 +145,17 @@ void Store::start()
     connectLinks();
 }
 
+StoreStatus Store::status() const
+{
+    StoreStatus status;
+    status.up = m_up;
+    status.why = m_up ? QString() : m_why;
+    for (auto it = m_errors.cbegin(); it != m_errors.cend(); ++it)
+        status.errors.append({it.key(), it.value()});
+    std::sort(status.errors.begin(), status.errors.end());
+    return status;
+}
+
 Store::Link *Store::open()
 {
     redisAsyncContext *context = m_address.unixPath.isEmpty()
@@ -160,36 +174,59 @@ Store::Link *Store::open()
     link->socket = std::make_unique<StoreSocket>(context);
     redisAsyncSetConnectCallback(context, &Store::onConnect);
     redisAsyncSetDisconnectCallback(context, &Store::onDisconnect);
-    if (!m_address.password.isEmpty())
-        send(link, {QByteArrayLiteral("AUTH"), m_address.password}, 0);
     return link;
 }
 
+// The set-up: the commands' connection first (its password, its database),
+// then the channels' (its password, its subscriptions); up at the end.
 void Store::connectLinks()
 {
     m_commands.reset(open());
-    m_channels.reset(open());
-    if (!m_commands || !m_channels)
-        return lost(QStringLiteral("cannot connect"));
-    if (m_address.database)
-        send(m_commands.get(), {QByteArrayLiteral("SELECT"), QByteArray::number(m_address.database)}, 0);
-    // The store is up once it answers; the answer comes through the deadlines too.
-    const quint64 id = m_nextId++;
-    m_pending.insert(id, {[this](const StoreReply &reply) {
-                              if (reply.ok)
-                                  setUp(true);
-                              else if (!reply.text.isEmpty()) // refused: a wrong password, say
-                                  lost(QString::fromUtf8(reply.text));
-                          },
-                          m_clock.elapsed() + replyBoundMs});
-    send(m_commands.get(), {QByteArrayLiteral("PING")}, id);
+    if (!m_commands)
+        return down(QStringLiteral("cannot connect"));
     m_deadlines.start();
-    listen(m_subscribed);
+    authenticate(m_commands.get(), [this] { selectDatabase(); });
+}
+
+void Store::authenticate(Link *link, const std::function<void()> &then)
+{
+    if (m_address.password.isEmpty())
+        return then();
+    step(link, {QByteArrayLiteral("AUTH"), m_address.password}, QStringLiteral("wrong password"), then);
+}
+
+void Store::selectDatabase()
+{
+    // Always selected, even 0: a reply read before anything is written.
+    step(m_commands.get(), {QByteArrayLiteral("SELECT"), QByteArray::number(m_address.database)},
+         QStringLiteral("database %1 refused").arg(m_address.database), [this] { openChannels(); });
+}
+
+void Store::openChannels()
+{
+    m_channels.reset(open());
+    if (!m_channels)
+        return down(QStringLiteral("cannot connect"));
+    authenticate(m_channels.get(), [this] {
+        setUp(true);
+        listen(m_subscribed);
+    });
+}
+
+void Store::step(Link *link, const QList<QByteArray> &arguments, const QString &refusal,
+                 const std::function<void()> &then)
+{
+    request(link, arguments, [this, refusal, then](const StoreReply &reply) {
+        if (reply.ok)
+            then();
+        else if (!reply.text.isEmpty()) // refused; without words the store went away, said elsewhere
+            down(refusal, reply.text);
+    });
 }
 
 void Store::listen(const QList<QByteArray> &channels)
 {
-    if (channels.isEmpty() || !m_channels || !m_channels->context)
+    if (channels.isEmpty() || !m_up || !m_channels || !m_channels->context)
         return;
     sendArguments(m_channels->context, &Store::onMessage, nullptr, QList<QByteArray>{"SUBSCRIBE"} + channels);
 }
@@ -205,28 +242,30 @@ void Store::closeLinks()
     }
 }
 
-void Store::send(Link *link, const QList<QByteArray> &arguments, quint64 id)
+// Every command is sent with a reply awaited, so that a store that answers
+// with an error, or not at all, is noticed for every command.
+void Store::request(Link *link, const QList<QByteArray> &arguments, const Done &done)
 {
-    const int sent =
-        sendArguments(link->context, id ? &Store::onReply : nullptr, reinterpret_cast<void *>(quintptr(id)), arguments);
-    if (sent != REDIS_OK && id)
+    if (!link || !link->context || m_pending.size() >= m_settings.maxPending) {
+        if (done)
+            done(StoreReply{});
+        return;
+    }
+    const quint64 id = m_nextId++;
+    m_pending.insert(id, {done, m_clock.elapsed() + m_settings.replyBoundMs});
+    m_deadlines.start();
+    if (sendArguments(link->context, &Store::onReply, reinterpret_cast<void *>(quintptr(id)), arguments) != REDIS_OK)
         fail(id);
 }
 
 void Store::command(const QList<QByteArray> &arguments, const Done &done)
 {
-    if (!m_up || !m_commands || !m_commands->context || m_pending.size() >= maxPending) {
+    if (!m_up) {
         if (done)
             done(StoreReply{});
         return;
     }
-    quint64 id = 0;
-    if (done) {
-        id = m_nextId++;
-        m_pending.insert(id, {done, m_clock.elapsed() + replyBoundMs});
-        m_deadlines.start();
-    }
-    send(m_commands.get(), arguments, id);
+    request(m_commands.get(), arguments, done);
 }
 
 void Store::subscribe(const QList<QByteArray> &channels)
@@ -248,14 +287,30 @@ void Store::answered(quint64 id, const redisReply *reply)
         return; // already failed when its time ran out
     const Done done = pending->done;
     m_pending.erase(pending);
-    if (m_pending.isEmpty())
-        m_deadlines.stop();
-    done(convert(reply));
+    const StoreReply converted = convert(reply);
+    if (!converted.ok && !converted.text.isEmpty())
+        countError(converted.text);
+    if (done)
+        done(converted);
 }
 
 void Store::fail(quint64 id)
 {
     answered(id, nullptr);
+}
+
+// Counted by the store's first word of the error; each kind logged once.
+void Store::countError(const QByteArray &words)
+{
+    static const QRegularExpression kindPattern(QStringLiteral("^[A-Z]{2,24}$"));
+    QByteArray kind = words.left(words.indexOf(' '));
+    if (!kindPattern.match(QString::fromLatin1(kind)).hasMatch())
+        kind = QByteArrayLiteral("OTHER");
+    if (!m_errors.contains(kind) && m_errors.size() >= StoreSettings::maxErrorKinds)
+        kind = QByteArrayLiteral("OTHER");
+    if (m_errors[kind]++ == 0)
+        ServerLog::line(QStringLiteral("store %1 refused a command: %2 (errors of this kind are counted, not logged again)")
+                            .arg(m_address.display(), QString::fromUtf8(words.left(200))));
 }
 
 void Store::onMessage(redisAsyncContext *context, void *reply, void *)
@@ -277,7 +332,7 @@ void Store::onConnect(const redisAsyncContext *context, int status)
     if (!link || status == REDIS_OK)
         return;
     link->context = nullptr; // hiredis frees a context that could not connect
-    link->owner->lost(QString::fromUtf8(context->errstr));
+    link->owner->down(QString::fromUtf8(context->errstr));
 }
 
 void Store::onDisconnect(const redisAsyncContext *context, int status)
@@ -286,7 +341,7 @@ void Store::onDisconnect(const redisAsyncContext *context, int status)
     if (!link)
         return;
     link->context = nullptr; // hiredis frees it after this call
-    link->owner->lost(status == REDIS_OK ? QStringLiteral("closed") : QString::fromUtf8(context->errstr));
+    link->owner->down(status == REDIS_OK ? QStringLiteral("closed") : QString::fromUtf8(context->errstr));
 }
 
 void Store::checkDeadlines()
@@ -294,24 +349,27 @@ void Store::checkDeadlines()
     const qint64 now = m_clock.elapsed();
     for (const Pending &pending : std::as_const(m_pending))
         if (pending.deadline <= now)
-            return lost(QStringLiteral("no reply within %1 ms").arg(replyBoundMs));
+            return down(QStringLiteral("no reply within %1 ms").arg(m_settings.replyBoundMs));
+    if (m_pending.isEmpty())
+        m_deadlines.stop();
 }
 
-void Store::lost(const QString &why)
+void Store::down(const QString &why, const QByteArray &words)
 {
-    if (m_up || !m_saidAway)
-        ServerLog::line(QStringLiteral("store %1 is away (%2); each instance asks on its own until it is back")
-                            .arg(m_address.display(), why));
-    m_saidAway = true;
+    m_why = why;
+    if (why != m_saidWhy) {
+        m_saidWhy = why;
+        const QString theirs = words.isEmpty() ? QString() : QStringLiteral(": ") + QString::fromUtf8(words.left(200));
+        ServerLog::line(QStringLiteral("store %1 down: %2%3; each instance asks on its own until it is back")
+                            .arg(m_address.display(), why, theirs));
+    }
     setUp(false);
     const QList<quint64> ids = m_pending.keys();
     for (const quint64 id : ids)
         fail(id);
     m_deadlines.stop();
-    if (!m_reconnect.isActive()) {
-        m_reconnect.start(m_backoffMs);
-        m_backoffMs = qMin(m_backoffMs * 2, reconnectMaxMs);
-    }
+    if (!m_reconnect.isActive())
+        m_reconnect.start(m_backoff.next());
 }
 
 void Store::setUp(bool up)
@@ -320,8 +378,8 @@ void Store::setUp(bool up)
         return;
     m_up = up;
     if (up) {
-        m_backoffMs = reconnectFirstMs;
-        m_saidAway = false;
+        m_backoff.reset();
+        m_saidWhy.clear();
         ServerLog::line(QStringLiteral("store %1 is up; the cluster shares").arg(m_address.display()));
     }
     emit upChanged(up);

@@ -1,5 +1,7 @@
 #include "xmpp/xmppsession.h"
 
+#include "model/backoff.h"
+
 #include <QElapsedTimer>
 #include <strophe.h>
 
@@ -223,7 +225,7 @@ void XmppSession::run()
     const QByteArray host = m_settings.host.toUtf8();
     const QByteArray caFile = m_settings.caFile.toUtf8();
 
-    int backoff = XmppSettings::backoffInitialMs;
+    Backoff backoff(XmppSettings::backoffInitialMs, XmppSettings::backoffMaxMs);
     while (!m_stopping) {
         emit connecting();
         loop.conn = xmpp_conn_new(loop.ctx);
@@ -271,15 +273,15 @@ void XmppSession::run()
             }
         }
         if (loop.loggedIn)
-            backoff = XmppSettings::backoffInitialMs;
+            backoff.reset();
         xmpp_conn_release(loop.conn);
         loop.conn = nullptr;
         if (m_stopping)
             break;
-        emit lost(loop.why, backoff);
-        if (pause(backoff))
+        const int waitMs = backoff.next();
+        emit lost(loop.why, waitMs);
+        if (pause(waitMs))
             break;
-        backoff = std::min(backoff * 2, XmppSettings::backoffMaxMs);
     }
     xmpp_ctx_free(loop.ctx);
 }

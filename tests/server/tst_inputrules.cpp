@@ -11,6 +11,8 @@
 
 #include <QFile>
 #include <QSet>
+#include <QDirIterator>
+#include <QRegularExpression>
 #include <QTest>
 
 class TestInputRules : public QObject
@@ -35,6 +37,7 @@ private slots:
     void browsersNavigatingGetThePageOthersThePicture();
 
     void everyReasonHasWordsOfItsOwnListedForOperators();
+    void everyBoundListedForOperatorsNamesItsOwnerInTheCode();
 
     void jabberAddresses_data();
     void jabberAddresses();
@@ -257,6 +260,78 @@ void TestInputRules::everyReasonHasWordsOfItsOwnListedForOperators()
         QVERIFY2(listed.contains(QStringLiteral("| ") + words + QStringLiteral(" |")), qPrintable(words));
     }
     QVERIFY(Reasons::wording(Reason::None).isEmpty());
+}
+
+namespace {
+
+QString readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The server's sources, by file, for the names the README gives.
+QHash<QString, QString> serverSources()
+{
+    QHash<QString, QString> sources;
+    QDirIterator files(QStringLiteral(QUORVANE_SERVER_SOURCES), {QStringLiteral("*.h"), QStringLiteral("*.cpp")},
+                       QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        sources.insert(path, readAll(path));
+    }
+    return sources;
+}
+
+bool declares(const QString &source, const QString &name)
+{
+    return source.contains(QRegularExpression(QStringLiteral("\\b(struct|class|namespace) %1\\b").arg(name)));
+}
+
+bool mentions(const QString &source, const QString &name)
+{
+    return source.contains(QRegularExpression(QStringLiteral("\\b%1\\b").arg(name)));
+}
+
+} // namespace
+
+// The bounds table is the operator's map of the limits: each owner it names,
+// "Type::member" or "Type" with "(member)", must be where it says.
+void TestInputRules::everyBoundListedForOperatorsNamesItsOwnerInTheCode()
+{
+    const QString readme = readAll(QStringLiteral(QUORVANE_SERVER_README));
+    const qsizetype start = readme.indexOf(QLatin1String("\n## Bounds"));
+    QVERIFY(start >= 0);
+    const QString section = readme.mid(start, readme.indexOf(QLatin1String("\n## "), start + 1) - start);
+    const QHash<QString, QString> sources = serverSources();
+    static const QRegularExpression owner(QStringLiteral("`([A-Za-z_][A-Za-z0-9_]*)(?:::([A-Za-z_][A-Za-z0-9_]*))?`"));
+    int checked = 0;
+    for (const QString &line : section.split(QLatin1Char('\n'))) {
+        const QStringList cells = line.split(QLatin1Char('|'));
+        if (cells.size() < 5 || !cells.at(3).contains(QLatin1Char('`')))
+            continue;
+        auto names = owner.globalMatch(cells.at(3));
+        QString type;
+        while (names.hasNext()) {
+            const QRegularExpressionMatch name = names.next();
+            const QString first = name.captured(1), member = name.captured(2);
+            if (!member.isEmpty() || first.front().isUpper())
+                type = first; // a member alone belongs to the type named before it
+            const QString wanted = member.isEmpty() && first != type ? first : member;
+            // The type's header or its source file holds the member.
+            bool found = false;
+            for (auto file = sources.cbegin(); file != sources.cend() && !found; ++file) {
+                if (!declares(file.value(), type))
+                    continue;
+                const QString stem = file.key().left(file.key().lastIndexOf(QLatin1Char('.')));
+                found = wanted.isEmpty() || mentions(file.value(), wanted)
+                    || mentions(sources.value(stem + QStringLiteral(".cpp")), wanted);
+            }
+            QVERIFY2(found, qPrintable(line));
+            ++checked;
+        }
+    }
+    QVERIFY(checked > 40);
 }
 
 void TestInputRules::jabberAddresses_data()

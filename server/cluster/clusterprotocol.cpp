@@ -1,0 +1,107 @@
+#include "cluster/clusterprotocol.h"
+
+#include <QList>
+
+namespace ClusterProtocol {
+
+const QByteArray prefix = QByteArrayLiteral("quorvane:v1:");
+
+const QByteArray claimScript = QByteArrayLiteral(
+    "if redis.call('SET', KEYS[1], ARGV[1], 'NX', 'PX', ARGV[2]) then return ARGV[1] end "
+    "return redis.call('GET', KEYS[1])");
+const QByteArray renewScript = QByteArrayLiteral(
+    "local holder = redis.call('GET', KEYS[1]) "
+    "if holder == ARGV[1] then return redis.call('PEXPIRE', KEYS[1], ARGV[2]) end "
+    "if not holder then redis.call('SET', KEYS[1], ARGV[1], 'PX', ARGV[2]) return 1 end "
+    "return 0");
+const QByteArray releaseScript = QByteArrayLiteral(
+    "if redis.call('GET', KEYS[1]) == ARGV[1] then return redis.call('DEL', KEYS[1]) end return 0");
+
+QByteArray askChannel()
+{
+    return prefix + "ask:irc";
+}
+
+QByteArray answerChannel()
+{
+    return prefix + "answer:irc";
+}
+
+QByteArray presenceKey(const QString &network, const QByteArray &foldedNick)
+{
+    return prefix + "presence:irc:" + network.toUtf8() + ':' + foldedNick;
+}
+
+QByteArray leaseKey(const QString &network)
+{
+    return prefix + "lease:irc:" + network.toUtf8();
+}
+
+QByteArray countersKey()
+{
+    return prefix + "counters";
+}
+
+QByteArray instancesKey()
+{
+    return prefix + "instances";
+}
+
+QByteArray encodePresence(const Presence &presence)
+{
+    QByteArray text = Presence::statusName(presence.status).toLatin1();
+    if (presence.status == Presence::Unknown) {
+        text += ' ' + Reasons::name(presence.reason);
+        if (!presence.about.isEmpty())
+            text += ' ' + presence.about.toUtf8();
+    }
+    return text;
+}
+
+std::optional<Presence> decodePresence(const QByteArray &text)
+{
+    const qsizetype space = text.indexOf(' ');
+    const QByteArray status = text.left(space);
+    for (const Presence::Status known : {Presence::Online, Presence::Away, Presence::Offline})
+        if (space < 0 && status == Presence::statusName(known).toLatin1())
+            return Presence::known(known);
+    if (space < 0 || status != "unknown")
+        return std::nullopt;
+    const QByteArray rest = text.mid(space + 1);
+    const qsizetype aboutAt = rest.indexOf(' ');
+    const std::optional<Reason> reason = Reasons::named(rest.left(aboutAt));
+    if (!reason)
+        return std::nullopt;
+    return Presence::unknown(*reason, aboutAt < 0 ? QString() : QString::fromUtf8(rest.mid(aboutAt + 1)));
+}
+
+QByteArray encodeAsk(const Ask &ask)
+{
+    return ask.network.toUtf8() + '\n' + ask.account.toUtf8() + '\n' + ask.client.toUtf8();
+}
+
+std::optional<Ask> decodeAsk(const QByteArray &payload)
+{
+    const QList<QByteArray> fields = payload.split('\n');
+    if (fields.size() != 3 || fields.at(0).isEmpty() || fields.at(1).isEmpty())
+        return std::nullopt;
+    return Ask{QString::fromUtf8(fields.at(0)), QString::fromUtf8(fields.at(1)), QString::fromUtf8(fields.at(2))};
+}
+
+QByteArray encodeAnswer(const QByteArray &key, const Presence &presence)
+{
+    return key + '\n' + encodePresence(presence);
+}
+
+std::optional<Answer> decodeAnswer(const QByteArray &payload)
+{
+    const qsizetype newline = payload.indexOf('\n');
+    if (newline <= 0)
+        return std::nullopt;
+    const std::optional<Presence> presence = decodePresence(payload.mid(newline + 1));
+    if (!presence)
+        return std::nullopt;
+    return Answer{payload.left(newline), *presence};
+}
+
+} // namespace ClusterProtocol
