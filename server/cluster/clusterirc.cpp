@@ -24,7 +24,9 @@ ClusterIrc::ClusterIrc(IrcPresence &local, SharedStore &store, const IrcSettings
     m_renewal.setInterval(m_cluster.renewMs);
     connect(&m_renewal, &QTimer::timeout, this, &ClusterIrc::renewLeases);
     m_renewal.start();
-    m_expiry.setInterval(250);
+    // Waiting lookups are answered within a quarter of a second of their time,
+    // and a lease they wait for is tried as often as asked.
+    m_expiry.setInterval(qMin(250, m_cluster.reclaimMs));
     connect(&m_expiry, &QTimer::timeout, this, &ClusterIrc::expireWaiting);
 }
 
@@ -67,7 +69,7 @@ void ClusterIrc::route(const IrcIdentity &identity, const QString &account, cons
     if (m_held.contains(network))
         return askHere(identity, done);
     const Reason refusal = m_local.admit(identity);
-    if (refusal == Reason::Busy)
+    if (refusal == Reason::Busy || (!m_local.isOpen(network) && !roomForLease(network)))
         return routeWhenFull(identity, account, done);
     if (refusal != Reason::None)
         return done(Presence::unknown(refusal));
@@ -91,11 +93,21 @@ void ClusterIrc::routeWhenFull(const IrcIdentity &identity, const QString &accou
     });
 }
 
+// Leases held and being claimed stay within the networks this instance may
+// open, however many lookups of new networks arrive before a claim is answered.
+bool ClusterIrc::roomForLease(const QString &network) const
+{
+    return m_held.contains(network) || m_claiming.contains(network)
+        || m_held.size() + m_claiming.size() < m_local.capacity();
+}
+
 void ClusterIrc::claim(const QString &network, const std::function<void(bool ok, bool mine)> &then)
 {
+    m_claiming.insert(network);
     m_store.command({QByteArrayLiteral("EVAL"), claimScript, "1", leaseKey(network), m_instance.toUtf8(),
                      QByteArray::number(m_cluster.leaseMs)},
                     [=](const StoreReply &reply) {
+                        m_claiming.remove(network);
                         if (!reply.ok)
                             return then(false, false);
                         const QString holder = QString::fromUtf8(reply.text);
@@ -226,6 +238,8 @@ void ClusterIrc::expireWaiting()
 // out (the holder died), this instance takes the network and asks for them.
 void ClusterIrc::reclaim(const QString &network)
 {
+    if (!roomForLease(network))
+        return;
     claim(network, [this, network](bool ok, bool mine) {
         if (ok && mine)
             askWaitingHere(network);

@@ -64,6 +64,7 @@ private:
     void routeWhenFull(const IrcIdentity &identity, const QString &account, const Done &done);
     // Takes the network's lease when it is free: then(ok, mine); not ok when the store failed.
     void claim(const QString &network, const std::function<void(bool ok, bool mine)> &then);
+    bool roomForLease(const QString &network) const;
     void askHere(const IrcIdentity &identity, const Done &done);
     void handOver(const IrcIdentity &identity, const QString &account, const Done &done);
     void onMessage(const QByteArray &channel, const QByteArray &payload);
@@ -89,6 +90,7 @@ private:
     QString m_instance;
     PresenceCache m_near;
     QSet<QString> m_held;                        // networks this instance holds
+    QSet<QString> m_claiming;                    // networks whose lease is being claimed
     QHash<QString, QString> m_holders;           // networks held elsewhere, by whom
     QMultiHash<QByteArray, Waiting> m_handedOver; // by shared key
     QHash<QString, qint64> m_lastReclaim;         // networks with lookups waiting: when last tried

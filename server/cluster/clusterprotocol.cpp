@@ -60,19 +60,18 @@ QByteArray encodePresence(const Presence &presence)
 
 std::optional<Presence> decodePresence(const QByteArray &text)
 {
-    const qsizetype space = text.indexOf(' ');
-    const QByteArray status = text.left(space);
     for (const Presence::Status known : {Presence::Online, Presence::Away, Presence::Offline})
-        if (space < 0 && status == Presence::statusName(known).toLatin1())
+        if (text == Presence::statusName(known).toLatin1())
             return Presence::known(known);
-    if (space < 0 || status != "unknown")
+    if (!text.startsWith("unknown "))
         return std::nullopt;
-    const QByteArray rest = text.mid(space + 1);
-    const qsizetype aboutAt = rest.indexOf(' ');
-    const std::optional<Reason> reason = Reasons::named(rest.left(aboutAt));
+    // The reason's name, then what it is about (which may hold spaces).
+    const QList<QByteArray> fields = text.split(' ');
+    const std::optional<Reason> reason = Reasons::named(fields.at(1));
     if (!reason)
         return std::nullopt;
-    return Presence::unknown(*reason, aboutAt < 0 ? QString() : QString::fromUtf8(rest.mid(aboutAt + 1)));
+    const qsizetype aboutAt = qsizetype(qstrlen("unknown ")) + fields.at(1).size() + 1;
+    return Presence::unknown(*reason, fields.size() > 2 ? QString::fromUtf8(text.mid(aboutAt)) : QString());
 }
 
 QByteArray encodeAsk(const Ask &ask)

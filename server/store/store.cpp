@@ -303,7 +303,7 @@ void Store::fail(quint64 id)
 void Store::countError(const QByteArray &words)
 {
     static const QRegularExpression kindPattern(QStringLiteral("^[A-Z]{2,24}$"));
-    QByteArray kind = words.left(words.indexOf(' '));
+    QByteArray kind = words.split(' ').constFirst();
     if (!kindPattern.match(QString::fromLatin1(kind)).hasMatch())
         kind = QByteArrayLiteral("OTHER");
     if (!m_errors.contains(kind) && m_errors.size() >= StoreSettings::maxErrorKinds)

@@ -2,13 +2,23 @@
 // started by CTest on a loopback port), beside the real IRC network: what
 // one instance learns the others serve, the network sees one client for
 // the whole cluster, a dead holder's network is taken over, and the
-// instances do without the store while it is away.
+// instances do without the store while it is away or refuses them.
+// In-process, with a store in memory and short times: leases only for
+// networks really opened, lost, handed over, reclaimed, and what another
+// version wrote.
+#include "cluster/clusterirc.h"
+#include "cluster/clusterprotocol.h"
+#include "irc/ircpresence.h"
+#include "support/fakestore.h"
+#include "support/fastirc.h"
 #include "support/httpfetch.h"
+#include "support/scriptedircserver.h"
 #include "support/serverprocess.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <vector>
@@ -103,6 +113,70 @@ std::vector<std::unique_ptr<Instance>> cluster(const QString &tag)
     return instances;
 }
 
+// An instance of the cluster in this process: its own IRC side and the
+// cluster's checker on a store shared with the others.
+struct Member
+{
+    Member(SharedStore &store, const IrcSettings &settings, const ClusterSettings &cluster, const QString &name)
+        : irc(settings, loopbackAllowed()), checker(irc, store, settings, name, cluster)
+    {
+    }
+    IrcPresence irc;
+    ClusterIrc checker;
+};
+
+struct LocalCluster
+{
+    explicit LocalCluster(quint16 port) : irc(fastIrcSettings({port, closedPort()}))
+    {
+        irc.lookupBoundMs = 400;
+        irc.sendMarginMs = 100;
+        irc.maxNetworks = 4;
+        cluster.leaseMs = 200;
+        cluster.renewMs = 60;
+        cluster.reclaimMs = 50;
+        cluster.nearMs = 0;
+    }
+    std::unique_ptr<Member> member(const QString &name)
+    {
+        return std::make_unique<Member>(store, irc, cluster, name);
+    }
+    QList<QByteArray> leases() { return store.keys(ClusterProtocol::prefix + "lease:"); }
+
+    // A loopback port nothing listens on.
+    static quint16 closedPort()
+    {
+        static const quint16 port = [] {
+            QTcpServer probe;
+            probe.listen(QHostAddress::LocalHost);
+            return probe.serverPort();
+        }();
+        return port;
+    }
+
+    FakeStore store;
+    IrcSettings irc;
+    ClusterSettings cluster;
+};
+
+// Asks and waits for the answer.
+Presence ask(PresenceChecker &checker, const QString &account)
+{
+    std::optional<Presence> answer;
+    checker.check(account, [&answer](const Presence &presence) { answer = presence; });
+    if (!QTest::qWaitFor([&answer] { return answer.has_value(); }, 3000))
+        return Presence::unknown(Reason::None, QStringLiteral("no answer"));
+    return *answer;
+}
+
+qint64 counter(const PresenceChecker &checker, const QByteArray &name)
+{
+    for (const auto &[counted, value] : checker.counters())
+        if (counted == name)
+            return value;
+    return -1;
+}
+
 } // namespace
 
 class TestCluster : public QObject
@@ -115,6 +189,16 @@ private slots:
     void aDeadHoldersNetworkIsTakenOver();
     void withoutTheStoreEveryInstanceAnswersAndSharesAgainWhenItIsBack();
     void aStoreThatHangsIsGivenUpWithinTheBound();
+    void aStoreThatRefusesThePasswordOrTheDatabaseIsDownAndNothingIsWritten();
+    void refusedAndUnreachableNetworksLeaveNoLease();
+
+    // In-process, with a store in memory.
+    void leasesAreTakenOnlyForNetworksOpenedAndNeverMoreThanThem();
+    void aLeaseGoesBackWhenItsNetworkCloses();
+    void aLeaseTakenByAnotherInstanceClosesTheNetworkHere();
+    void handedOverLookupsAreAnsweredWithinTheirBoundOrReclaimed();
+    void whenTheStoreGoesAwayWaitingLookupsAreAskedHere();
+    void whatThisVersionCannotDecodeIsCountedAndAskedHere();
 };
 
 void TestCluster::oneNetworkConnectionAndOneLineServeTheCluster()
@@ -220,3 +304,186 @@ void TestCluster::aStoreThatHangsIsGivenUpWithinTheBound()
 
 QTEST_GUILESS_MAIN(TestCluster)
 #include "tst_cluster.moc"
+
+void TestCluster::aStoreThatRefusesThePasswordOrTheDatabaseIsDownAndNothingIsWritten()
+{
+    const auto redis = [](const QStringList &arguments) {
+        return QProcess::execute(QStringLiteral("redis-cli"), QStringList{QStringLiteral("-p"), storePort} + arguments);
+    };
+    QTemporaryDir dir;
+    QFile wrong(dir.filePath(QStringLiteral("password")));
+    QVERIFY(wrong.open(QIODevice::WriteOnly));
+    wrong.write("not-the-password\n");
+    wrong.close();
+    QCOMPARE(redis({QStringLiteral("CONFIG"), QStringLiteral("SET"), QStringLiteral("requirepass"), QStringLiteral("secret")}), 0);
+    bool guarded = true;
+    const auto clearPassword = [&] {
+        if (std::exchange(guarded, false))
+            redis({QStringLiteral("-a"), QStringLiteral("secret"), QStringLiteral("--no-auth-warning"),
+                   QStringLiteral("CONFIG"), QStringLiteral("SET"), QStringLiteral("requirepass"), QString()});
+    };
+    const auto noPassword = qScopeGuard(clearPassword);
+    const auto refused = [](const QString &store, const QStringList &more, const QByteArray &why) {
+        Server server(Server::ircArguments() + QStringList{QStringLiteral("--redis"), store} + more);
+        const quint16 port = server.port(QStringLiteral("status and pages"));
+        const QByteArray base = "http://127.0.0.1:" + QByteArray::number(port);
+        QTRY_VERIFY_WITH_TIMEOUT(HttpFetch::get(base + "/health").body.contains("store down: " + why), 5000);
+        // Lookups are answered by the instance's own connections, within their bound.
+        const HttpFetch lookup = HttpFetch::get(base + "/irc/" + onlineNick + "@127.0.0.1:" + ircPort + "?format=text");
+        QCOMPARE(lookup.body.trimmed(), QByteArray("online"));
+        QVERIFY(lookup.elapsedMs < 10'000);
+        QVERIFY(HttpFetch::get(base + "/metrics").body.contains("quorvane_store_down{why=\"" + why + "\"} 1"));
+        QCOMPARE(server.log().count(QStringLiteral("down: ") + QString::fromUtf8(why)), 1); // said once, tried again quietly
+    };
+    refused(QStringLiteral("redis://127.0.0.1:%1/0").arg(storePort), {QStringLiteral("--redis-password-file"), wrong.fileName()},
+            "wrong password");
+    clearPassword();
+    refused(QStringLiteral("redis://127.0.0.1:%1/99").arg(storePort), {}, "database 99 refused");
+    // Nothing reached any database.
+    QProcess keys;
+    keys.start(QStringLiteral("redis-cli"), {QStringLiteral("-p"), storePort, QStringLiteral("INFO"), QStringLiteral("keyspace")});
+    QVERIFY(keys.waitForFinished(5000));
+    QVERIFY2(!keys.readAllStandardOutput().contains("keys="), "a key was written");
+}
+
+void TestCluster::refusedAndUnreachableNetworksLeaveNoLease()
+{
+    const auto leaseKeys = [] {
+        QProcess scan;
+        scan.start(QStringLiteral("redis-cli"), {QStringLiteral("-p"), storePort, QStringLiteral("--scan"),
+                                                 QStringLiteral("--pattern"), QStringLiteral("quorvane:v1:lease:*")});
+        scan.waitForFinished(5000);
+        const QByteArray keys = scan.readAllStandardOutput().trimmed();
+        return keys.isEmpty() ? 0 : int(keys.count('\n')) + 1;
+    };
+    Instance a(QStringLiteral("leases-a"));
+    QVERIFY(a.waitForStore("up"));
+    for (int i = 0; i < 120; ++i) {
+        const QByteArray host = "10.0." + QByteArray::number(i / 200) + '.' + QByteArray::number(i % 200 + 1);
+        QVERIFY(a.get("/irc/x@" + host + ':' + ircPort + "?format=json").contains("address not allowed"));
+    }
+    QCOMPARE(leaseKeys(), 0);
+    // Loopback addresses where nothing listens: each fails to connect, and its lease goes with it.
+    int most = 0;
+    for (int i = 0; i < 60; ++i) {
+        QVERIFY(a.get("/irc/x@127.0.1." + QByteArray::number(i + 1) + ':' + ircPort + "?format=json").contains("refused"));
+        most = qMax(most, leaseKeys());
+    }
+    QVERIFY(most <= 1);
+    QTRY_COMPARE_WITH_TIMEOUT(leaseKeys(), 0, 2000);
+    // A network that answers keeps its lease.
+    QCOMPARE(a.status(onlineNick), QByteArray("online"));
+    QCOMPARE(leaseKeys(), 1);
+}
+
+void TestCluster::leasesAreTakenOnlyForNetworksOpenedAndNeverMoreThanThem()
+{
+    LocalCluster local(LocalCluster::closedPort());
+    const auto a = local.member(QStringLiteral("a"));
+    const QByteArray closed = QByteArray::number(LocalCluster::closedPort());
+    for (int i = 1; i <= 120; ++i)
+        QCOMPARE(ask(a->checker, QStringLiteral("x@10.1.0.%1:%2").arg(i).arg(closed)).reason, Reason::AddressNotAllowed);
+    QCOMPARE(local.store.sent("EVAL"), 0);
+
+    // Sixty networks at once, where nothing listens: never more leases than
+    // the networks this instance may open, and none once they failed.
+    local.store.watch(ClusterProtocol::prefix + "lease:");
+    int answered = 0;
+    for (int i = 1; i <= 60; ++i)
+        a->checker.check(QStringLiteral("x@127.0.2.%1:%2").arg(i).arg(closed), [&answered](const Presence &) { ++answered; });
+    QTRY_COMPARE_WITH_TIMEOUT(answered, 60, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(local.leases().isEmpty(), 1000);
+    QVERIFY(local.store.sent("EVAL") >= local.irc.maxNetworks);
+    QVERIFY2(local.store.most() <= local.irc.maxNetworks, qPrintable(QString::number(local.store.most())));
+}
+
+void TestCluster::aLeaseGoesBackWhenItsNetworkCloses()
+{
+    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
+    network.setOnline({"alice"});
+    LocalCluster local(network.port());
+    local.irc.idleMs = 450;
+    const auto a = local.member(QStringLiteral("a"));
+    QCOMPARE(ask(a->checker, QStringLiteral("alice@127.0.0.1:%1").arg(network.port())).status, Presence::Online);
+    QCOMPARE(local.leases().size(), 1);
+    QTest::qWait(local.cluster.leaseMs + local.cluster.renewMs); // renewed while it lives
+    QCOMPARE(local.leases().size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(local.leases().isEmpty(), 1500); // idle, closed, given back
+}
+
+void TestCluster::aLeaseTakenByAnotherInstanceClosesTheNetworkHere()
+{
+    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
+    LocalCluster local(network.port());
+    const auto a = local.member(QStringLiteral("a"));
+    QCOMPARE(ask(a->checker, QStringLiteral("bob@127.0.0.1:%1").arg(network.port())).status, Presence::Offline);
+    const QString key = QStringLiteral("127.0.0.1:%1").arg(network.port());
+    QVERIFY(a->irc.isOpen(key));
+    local.store.set(ClusterProtocol::leaseKey(key), "b", 5000); // the store lost it and b took it
+    QTRY_VERIFY_WITH_TIMEOUT(!a->irc.isOpen(key), 1000);
+}
+
+void TestCluster::handedOverLookupsAreAnsweredWithinTheirBoundOrReclaimed()
+{
+    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
+    network.setOnline({"alice"});
+    LocalCluster local(network.port());
+    const auto b = local.member(QStringLiteral("b"));
+    const QString key = QStringLiteral("127.0.0.1:%1").arg(network.port());
+    const QString alice = QStringLiteral("alice@") + key;
+
+    // A holder that never answers: unknown before the bound.
+    local.store.set(ClusterProtocol::leaseKey(key), "silent", 5000);
+    QElapsedTimer waited;
+    waited.start();
+    const Presence late = ask(b->checker, alice);
+    QCOMPARE(late.reason, Reason::NoAnswerInTime);
+    QVERIFY(waited.elapsed() < local.irc.lookupBoundMs);
+    QCOMPARE(local.store.sent("PUBLISH"), 1);
+
+    // A holder that died: its lease runs out while the lookup waits, and
+    // this instance takes the network and asks it.
+    local.store.set(ClusterProtocol::leaseKey(key), "dead", 100);
+    waited.restart();
+    QCOMPARE(ask(b->checker, alice).status, Presence::Online);
+    QVERIFY(waited.elapsed() < local.irc.lookupBoundMs);
+    QCOMPARE(local.store.value(ClusterProtocol::leaseKey(key)), QByteArray("b"));
+}
+
+void TestCluster::whenTheStoreGoesAwayWaitingLookupsAreAskedHere()
+{
+    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
+    LocalCluster local(network.port());
+    const auto b = local.member(QStringLiteral("b"));
+    const QString key = QStringLiteral("127.0.0.1:%1").arg(network.port());
+    local.store.set(ClusterProtocol::leaseKey(key), "elsewhere", 5000);
+    std::optional<Presence> answer;
+    b->checker.check(QStringLiteral("carol@") + key, [&answer](const Presence &presence) { answer = presence; });
+    QTRY_COMPARE_WITH_TIMEOUT(local.store.sent("PUBLISH"), 1, 500); // handed over
+    local.store.setUp(false);
+    QTRY_VERIFY_WITH_TIMEOUT(answer.has_value(), 500);
+    QCOMPARE(answer->status, Presence::Offline);
+    QCOMPARE(ask(b->checker, QStringLiteral("dave@") + key).status, Presence::Offline); // asked here meanwhile
+}
+
+void TestCluster::whatThisVersionCannotDecodeIsCountedAndAskedHere()
+{
+    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
+    network.setOnline({"erin"});
+    LocalCluster local(network.port());
+    const auto a = local.member(QStringLiteral("a"));
+    const QString key = QStringLiteral("127.0.0.1:%1").arg(network.port());
+    local.store.set(ClusterProtocol::presenceKey(key, "erin"), "unknown AReasonOfALaterVersion");
+    local.store.set(ClusterProtocol::presenceKey(key, "frank"), "online");
+    const QByteArray undecodable = "quorvane_cluster_undecodable_total";
+
+    const Presence erin = ask(a->checker, QStringLiteral("erin@") + key);
+    QCOMPARE(erin.status, Presence::Online);
+    QVERIFY(!erin.shared); // asked of the network, not taken from the entry
+    QCOMPARE(counter(a->checker, undecodable), 1);
+    QVERIFY(ask(a->checker, QStringLiteral("frank@") + key).shared); // what it can read, it uses
+
+    local.store.publish(ClusterProtocol::answerChannel(), ClusterProtocol::presenceKey(key, "gina") + "\nmaybe");
+    local.store.publish(ClusterProtocol::askChannel(), "no fields at all");
+    QTRY_COMPARE_WITH_TIMEOUT(counter(a->checker, undecodable), 3, 500);
+}
