@@ -125,17 +125,17 @@ struct Member
     ClusterIrc checker;
 };
 
+// Instances in this process on a store in memory, beside a scripted IRC
+// network whose online nicks the test names.
 struct LocalCluster
 {
-    explicit LocalCluster(quint16 port) : irc(fastIrcSettings({port, closedPort()}))
+    explicit LocalCluster(const QSet<QByteArray> &online = {})
+        : irc(fastIrcSettings({network.port(), closedPort()})), key(QStringLiteral("127.0.0.1:%1").arg(network.port()))
     {
+        network.setOnline(online);
         irc.lookupBoundMs = 400;
         irc.sendMarginMs = 100;
         irc.maxNetworks = 4;
-        cluster.leaseMs = 200;
-        cluster.renewMs = 60;
-        cluster.reclaimMs = 50;
-        cluster.nearMs = 0;
     }
     std::unique_ptr<Member> member(const QString &name)
     {
@@ -154,9 +154,15 @@ struct LocalCluster
         return port;
     }
 
+    // An account of the scripted network.
+    QString at(const char *nick) const { return QString::fromLatin1(nick) + QLatin1Char('@') + key; }
+
+    ScriptedIrcServer network{ScriptedIrcServer::Behaviour::Answer};
     FakeStore store;
     IrcSettings irc;
-    ClusterSettings cluster;
+    // Leases of 0.2 s renewed every 60 ms, no near answers, reclaims every 50 ms.
+    ClusterSettings cluster{200, 60, 0, 50};
+    QString key; // the network, as the IRC side names it
 };
 
 // Asks and waits for the answer.
@@ -378,7 +384,7 @@ void TestCluster::refusedAndUnreachableNetworksLeaveNoLease()
 
 void TestCluster::leasesAreTakenOnlyForNetworksOpenedAndNeverMoreThanThem()
 {
-    LocalCluster local(LocalCluster::closedPort());
+    LocalCluster local;
     const auto a = local.member(QStringLiteral("a"));
     const QByteArray closed = QByteArray::number(LocalCluster::closedPort());
     for (int i = 1; i <= 120; ++i)
@@ -399,12 +405,10 @@ void TestCluster::leasesAreTakenOnlyForNetworksOpenedAndNeverMoreThanThem()
 
 void TestCluster::aLeaseGoesBackWhenItsNetworkCloses()
 {
-    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
-    network.setOnline({"alice"});
-    LocalCluster local(network.port());
+    LocalCluster local({"alice"});
     local.irc.idleMs = 450;
     const auto a = local.member(QStringLiteral("a"));
-    QCOMPARE(ask(a->checker, QStringLiteral("alice@127.0.0.1:%1").arg(network.port())).status, Presence::Online);
+    QCOMPARE(ask(a->checker, local.at("alice")).status, Presence::Online);
     QCOMPARE(local.leases().size(), 1);
     QTest::qWait(local.cluster.leaseMs + local.cluster.renewMs); // renewed while it lives
     QCOMPARE(local.leases().size(), 1);
@@ -413,11 +417,10 @@ void TestCluster::aLeaseGoesBackWhenItsNetworkCloses()
 
 void TestCluster::aLeaseTakenByAnotherInstanceClosesTheNetworkHere()
 {
-    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
-    LocalCluster local(network.port());
+    LocalCluster local;
     const auto a = local.member(QStringLiteral("a"));
-    QCOMPARE(ask(a->checker, QStringLiteral("bob@127.0.0.1:%1").arg(network.port())).status, Presence::Offline);
-    const QString key = QStringLiteral("127.0.0.1:%1").arg(network.port());
+    QCOMPARE(ask(a->checker, local.at("bob")).status, Presence::Offline);
+    const QString key = local.key;
     QVERIFY(a->irc.isOpen(key));
     local.store.set(ClusterProtocol::leaseKey(key), "b", 5000); // the store lost it and b took it
     QTRY_VERIFY_WITH_TIMEOUT(!a->irc.isOpen(key), 1000);
@@ -425,11 +428,9 @@ void TestCluster::aLeaseTakenByAnotherInstanceClosesTheNetworkHere()
 
 void TestCluster::handedOverLookupsAreAnsweredWithinTheirBoundOrReclaimed()
 {
-    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
-    network.setOnline({"alice"});
-    LocalCluster local(network.port());
+    LocalCluster local({"alice"});
     const auto b = local.member(QStringLiteral("b"));
-    const QString key = QStringLiteral("127.0.0.1:%1").arg(network.port());
+    const QString key = local.key;
     const QString alice = QStringLiteral("alice@") + key;
 
     // A holder that never answers: unknown before the bound.
@@ -452,10 +453,9 @@ void TestCluster::handedOverLookupsAreAnsweredWithinTheirBoundOrReclaimed()
 
 void TestCluster::whenTheStoreGoesAwayWaitingLookupsAreAskedHere()
 {
-    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
-    LocalCluster local(network.port());
+    LocalCluster local;
     const auto b = local.member(QStringLiteral("b"));
-    const QString key = QStringLiteral("127.0.0.1:%1").arg(network.port());
+    const QString key = local.key;
     local.store.set(ClusterProtocol::leaseKey(key), "elsewhere", 5000);
     std::optional<Presence> answer;
     b->checker.check(QStringLiteral("carol@") + key, [&answer](const Presence &presence) { answer = presence; });
@@ -468,11 +468,9 @@ void TestCluster::whenTheStoreGoesAwayWaitingLookupsAreAskedHere()
 
 void TestCluster::whatThisVersionCannotDecodeIsCountedAndAskedHere()
 {
-    ScriptedIrcServer network(ScriptedIrcServer::Behaviour::Answer);
-    network.setOnline({"erin"});
-    LocalCluster local(network.port());
+    LocalCluster local({"erin"});
     const auto a = local.member(QStringLiteral("a"));
-    const QString key = QStringLiteral("127.0.0.1:%1").arg(network.port());
+    const QString key = local.key;
     local.store.set(ClusterProtocol::presenceKey(key, "erin"), "unknown AReasonOfALaterVersion");
     local.store.set(ClusterProtocol::presenceKey(key, "frank"), "online");
     const QByteArray undecodable = "quorvane_cluster_undecodable_total";
