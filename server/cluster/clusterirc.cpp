@@ -30,32 +30,32 @@ ClusterIrc::ClusterIrc(IrcPresence &local, SharedStore &store, const IrcSettings
     connect(&m_expiry, &QTimer::timeout, this, &ClusterIrc::expireWaiting);
 }
 
-void ClusterIrc::check(const QString &account, const Done &done)
+void ClusterIrc::check(const QString &account, const QHostAddress &client, const Done &done)
 {
     const auto identity = IrcIdentity::parse(account, m_settings.allowedPorts);
     if (!identity || !m_store.up())
-        return m_local.check(account, done);
+        return m_local.check(account, client, done);
     const QByteArray key = sharedKey(*identity);
     if (const auto online = m_near.find(key, m_clock.elapsed())) {
         Presence presence = Presence::known(*online ? Presence::Online : Presence::Offline, true);
         return done(presence);
     }
-    fromStore(*identity, account, done);
+    fromStore({*identity, account, client}, done);
 }
 
-void ClusterIrc::fromStore(const IrcIdentity &identity, const QString &account, const Done &done)
+void ClusterIrc::fromStore(const Asked &asked, const Done &done)
 {
-    const QByteArray key = sharedKey(identity);
+    const QByteArray key = sharedKey(asked.identity);
     m_store.command({QByteArrayLiteral("GET"), key}, [=](const StoreReply &reply) {
         if (!reply.ok)
-            return m_local.lookup(identity, done);
+            return askAlone(asked, done);
         if (reply.nil)
-            return route(identity, account, done);
+            return route(asked, done);
         std::optional<Presence> presence = decodePresence(reply.text);
         if (!presence)
             undecodable();
         if (!presence || presence->status == Presence::Unknown)
-            return route(identity, account, done);
+            return route(asked, done);
         m_near.store(key, presence->status == Presence::Online, m_clock.elapsed());
         presence->cached = true;
         presence->shared = true;
@@ -63,33 +63,36 @@ void ClusterIrc::fromStore(const IrcIdentity &identity, const QString &account, 
     });
 }
 
-void ClusterIrc::route(const IrcIdentity &identity, const QString &account, const Done &done)
+void ClusterIrc::route(const Asked &asked, const Done &done)
 {
-    const QString network = IrcPresence::keyOf(identity);
+    const QString network = IrcPresence::keyOf(asked.identity);
     if (m_held.contains(network))
-        return askHere(identity, done);
-    const Reason refusal = m_local.admit(identity);
-    if (refusal == Reason::Busy || (!m_local.isOpen(network) && !roomForLease(network)))
-        return routeWhenFull(identity, account, done);
+        return askHere(asked, done);
+    // Without room here (or within the client's share of new networks), a
+    // holder elsewhere may still serve it; the rest is refused at once.
+    const Reason refusal = m_local.admit(asked.identity, asked.client);
+    if (refusal == Reason::Busy || refusal == Reason::TooManyNewNetworks
+        || (!m_local.isOpen(network) && !roomForLease(network)))
+        return routeWhenFull(asked, done);
     if (refusal != Reason::None)
         return done(Presence::unknown(refusal));
     claim(network, [=](bool ok, bool mine) {
         if (!ok)
-            return m_local.lookup(identity, done);
+            return askAlone(asked, done);
         if (mine)
-            return askHere(identity, done);
-        handOver(identity, account, done);
+            return askHere(asked, done);
+        handOver(asked, done);
     });
 }
 
-void ClusterIrc::routeWhenFull(const IrcIdentity &identity, const QString &account, const Done &done)
+void ClusterIrc::routeWhenFull(const Asked &asked, const Done &done)
 {
-    const QString network = IrcPresence::keyOf(identity);
+    const QString network = IrcPresence::keyOf(asked.identity);
     m_store.command({QByteArrayLiteral("GET"), leaseKey(network)}, [=](const StoreReply &reply) {
         if (!reply.ok || reply.nil || QString::fromUtf8(reply.text) == m_instance)
-            return m_local.lookup(identity, done); // answered busy, or there is room again
+            return askAlone(asked, done); // refused as the admission said, or there is room again
         remember(network, QString::fromUtf8(reply.text));
-        handOver(identity, account, done);
+        handOver(asked, done);
     });
 }
 
@@ -128,11 +131,11 @@ void ClusterIrc::remember(const QString &network, const QString &holder)
     m_holders.insert(network, holder);
 }
 
-void ClusterIrc::askHere(const IrcIdentity &identity, const Done &done)
+void ClusterIrc::askHere(const Asked &asked, const Done &done)
 {
-    const QByteArray key = sharedKey(identity);
-    const QString network = IrcPresence::keyOf(identity);
-    m_local.lookup(identity, [this, key, done](const Presence &presence) {
+    const QByteArray key = sharedKey(asked.identity);
+    const QString network = IrcPresence::keyOf(asked.identity);
+    m_local.lookup(asked.identity, asked.client, [this, key, done](const Presence &presence) {
         if (!presence.cached)
             share(key, presence);
         if (done)
@@ -142,6 +145,11 @@ void ClusterIrc::askHere(const IrcIdentity &identity, const Done &done)
     // took the last place meanwhile): the lease goes back at once.
     if (!m_local.isOpen(network))
         release(network);
+}
+
+void ClusterIrc::askAlone(const Asked &asked, const Done &done)
+{
+    m_local.lookup(asked.identity, asked.client, done);
 }
 
 void ClusterIrc::share(const QByteArray &key, const Presence &presence)
@@ -154,18 +162,18 @@ void ClusterIrc::share(const QByteArray &key, const Presence &presence)
     m_store.command({QByteArrayLiteral("PUBLISH"), answerChannel(), encodeAnswer(key, presence)});
 }
 
-void ClusterIrc::handOver(const IrcIdentity &identity, const QString &account, const Done &done)
+void ClusterIrc::handOver(const Asked &asked, const Done &done)
 {
     if (m_handedOver.size() >= m_cluster.maxHandedOver)
         return done(Presence::unknown(Reason::Busy));
-    const QString network = IrcPresence::keyOf(identity);
+    const QString network = IrcPresence::keyOf(asked.identity);
     const qint64 until = m_clock.elapsed() + m_settings.lookupBoundMs - m_settings.sendMarginMs;
-    m_handedOver.insert(sharedKey(identity), {identity, done, until});
+    m_handedOver.insert(sharedKey(asked.identity), {asked, done, until});
     if (!m_lastReclaim.contains(network))
         m_lastReclaim.insert(network, m_clock.elapsed());
     ++m_handedOverTotal;
     m_expiry.start();
-    m_store.command({QByteArrayLiteral("PUBLISH"), askChannel(), encodeAsk({network, account, QString()})});
+    m_store.command({QByteArrayLiteral("PUBLISH"), askChannel(), encodeAsk({network, asked.account, asked.client.toString()})});
 }
 
 void ClusterIrc::onMessage(const QByteArray &channel, const QByteArray &payload)
@@ -188,7 +196,8 @@ void ClusterIrc::onAsk(const QByteArray &payload)
         return undecodable();
     ++m_askedForOthers;
     // Answered from this instance's cache too: the asker found nothing shared.
-    m_local.lookup(*identity, [this, key = sharedKey(*identity)](const Presence &presence) { share(key, presence); });
+    // The network counts against the client who asked there while it is new.
+    m_local.lookup(*identity, QHostAddress(ask->client), [this, key = sharedKey(*identity)](const Presence &presence) { share(key, presence); });
 }
 
 void ClusterIrc::onAnswer(const QByteArray &payload)
@@ -250,7 +259,7 @@ void ClusterIrc::askWaitingHere(const QString &network)
 {
     QList<Waiting> waiting;
     for (auto it = m_handedOver.begin(); it != m_handedOver.end();) {
-        if (IrcPresence::keyOf(it->identity) == network) {
+        if (IrcPresence::keyOf(it->asked.identity) == network) {
             waiting.append(*it);
             it = m_handedOver.erase(it);
         } else {
@@ -259,7 +268,7 @@ void ClusterIrc::askWaitingHere(const QString &network)
     }
     m_lastReclaim.remove(network);
     for (const Waiting &lookup : waiting)
-        askHere(lookup.identity, lookup.done);
+        askHere(lookup.asked, lookup.done);
 }
 
 void ClusterIrc::askWaitingHere()
@@ -270,7 +279,7 @@ void ClusterIrc::askWaitingHere()
     m_lastReclaim.clear();
     m_expiry.stop();
     for (const Waiting &lookup : waiting)
-        m_local.lookup(lookup.identity, lookup.done);
+        askAlone(lookup.asked, lookup.done);
 }
 
 void ClusterIrc::renewLeases()

@@ -43,7 +43,7 @@ public:
     ClusterIrc(IrcPresence &local, SharedStore &store, const IrcSettings &settings, const QString &instance,
                const ClusterSettings &cluster = {}, QObject *parent = nullptr);
 
-    void check(const QString &account, const Done &done) override;
+    void check(const QString &account, const QHostAddress &client, const Done &done) override;
     QList<Row> rows() const override;
     int capacity() const override;
     bool full() const override;
@@ -52,21 +52,31 @@ public:
     const ClusterSettings &settings() const { return m_cluster; }
 
 private:
-    struct Waiting
+    // A lookup as it was asked: the identity, the account as written, and
+    // the client who asked, which a holder elsewhere is told.
+    struct Asked
     {
         IrcIdentity identity;
+        QString account;
+        QHostAddress client;
+    };
+    struct Waiting
+    {
+        Asked asked;
         Done done;
         qint64 until; // answered unknown then
     };
-    void fromStore(const IrcIdentity &identity, const QString &account, const Done &done);
-    void route(const IrcIdentity &identity, const QString &account, const Done &done);
+    void fromStore(const Asked &asked, const Done &done);
+    void route(const Asked &asked, const Done &done);
     // This instance cannot open the network now: the holder elsewhere, if any, is asked.
-    void routeWhenFull(const IrcIdentity &identity, const QString &account, const Done &done);
+    void routeWhenFull(const Asked &asked, const Done &done);
     // Takes the network's lease when it is free: then(ok, mine); not ok when the store failed.
     void claim(const QString &network, const std::function<void(bool ok, bool mine)> &then);
     bool roomForLease(const QString &network) const;
-    void askHere(const IrcIdentity &identity, const Done &done);
-    void handOver(const IrcIdentity &identity, const QString &account, const Done &done);
+    void askHere(const Asked &asked, const Done &done);
+    // Asked with this instance's own connections, the store left aside.
+    void askAlone(const Asked &asked, const Done &done);
+    void handOver(const Asked &asked, const Done &done);
     void onMessage(const QByteArray &channel, const QByteArray &payload);
     void onAsk(const QByteArray &payload);
     void onAnswer(const QByteArray &payload);

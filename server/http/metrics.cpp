@@ -49,6 +49,10 @@ void requests(Writer &out, const ServerStats &stats)
     out.sample("quorvane_cache_hits_total{cache=\"shared\"}", stats.sharedHits());
     out.family("quorvane_busy_answers_total", "counter", "Lookups answered unknown because every place was taken.");
     out.sample("quorvane_busy_answers_total", stats.busyAnswers());
+    out.family("quorvane_unknown_answers_total", "counter", "Lookups answered unknown, by reason (refusals among them).");
+    for (const Reason reason : Reasons::all())
+        out.sample("quorvane_unknown_answers_total{reason=" + quoted(QString::fromLatin1(Reasons::name(reason))) + '}',
+                   stats.unknownAnswers(reason));
 }
 
 void connections(Writer &out, const ConnectionBook &book)

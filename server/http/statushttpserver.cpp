@@ -102,12 +102,12 @@ bool StatusHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSock
         answer.text(404, "not found");
         return true;
     }
-    answerStatus(answer, request, *medium, QUrl::fromPercentEncoding(path.mid(slash + 1).toLatin1()));
+    answerStatus(answer, request, client, *medium, QUrl::fromPercentEncoding(path.mid(slash + 1).toLatin1()));
     return true;
 }
 
 void StatusHttpServer::answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request,
-                                    const Medium &medium, const QString &account)
+                                    const QHostAddress &client, const Medium &medium, const QString &account)
 {
     const QUrl url = request.url();
     const QUrlQuery query = url.hasQuery() ? QUrlQuery(url) : QUrlQuery();
@@ -117,7 +117,7 @@ void StatusHttpServer::answerStatus(const HttpAnswer &answer, const QHttpServerR
     if (!form || !set)
         return answer.text(400, "format is png, text or json, set is 1 to 4");
     m_context.stats.countRequest(medium.name, QLatin1String(formName(*form)));
-    m_context.lookup.lookup(medium, account, [answer, form = *form, set = *set](const StatusAnswer &found) {
+    m_context.lookup.lookup(medium, account, client, [answer, form = *form, set = *set](const StatusAnswer &found) {
         // The picture answers are the same bytes every time: composed once.
         if (form == StatusReply::Picture && !answer.isHead())
             return answer.sendComposed(StatusReply::pictureAnswer(found, set));

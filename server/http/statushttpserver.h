@@ -50,7 +50,8 @@ protected:
 
 private:
     bool answerOwnPaths(const HttpAnswer &answer, const QString &path, const QHostAddress &client);
-    void answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request, const Medium &medium,
+    void answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request, const QHostAddress &client,
+                      const Medium &medium,
                       const QString &account);
 
     bool m_servesStatus;

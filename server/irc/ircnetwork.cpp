@@ -10,7 +10,7 @@ IrcNetwork::IrcNetwork(const QString &host, std::optional<quint16> port, const I
     : QObject(parent), m_host(host), m_port(port), m_settings(settings),
       m_dialer(host, port, settings, policy, std::move(transports), this),
       m_budget(settings.floodBurst, settings.floodIntervalMs), m_cache(settings.cacheMs),
-      m_backoff(settings.backoffInitialMs, settings.backoffMaxMs)
+      m_openedMs(steadyMs()), m_backoff(settings.backoffInitialMs, settings.backoffMaxMs)
 {
     for (QTimer *timer : {&m_reconnectTimer, &m_idleTimer})
         timer->setSingleShot(true);
@@ -52,6 +52,7 @@ void IrcNetwork::lookup(const QByteArray &nick, const PresenceRequest::Answer &a
     m_idleTimer.start(m_settings.idleMs);
     const QByteArray key = m_caseMapping.fold(nick);
     const qint64 now = steadyMs();
+    m_lastLookupMs = now;
     m_monitor.asked(key, nick);
     if (m_monitor.hasChanges())
         pumpSoon();
@@ -119,7 +120,8 @@ void IrcNetwork::onConnected(IrcTransport *transport)
 void IrcNetwork::onReady()
 {
     m_state = State::Ready;
-    m_everRegistered = true;
+    if (!std::exchange(m_everRegistered, true))
+        emit firstWelcome();
     m_backoff.reset();
     m_caseMapping = m_client->caseMapping();
     emit event(QStringLiteral("IRC network %1 %2 as %3").arg(name(), stateText(), QString::fromLatin1(m_client->nick())));
@@ -192,11 +194,11 @@ void IrcNetwork::dropConnection()
     }
 }
 
-void IrcNetwork::leave()
+void IrcNetwork::leave(Reason why, const QByteArray &words)
 {
-    answerAll(Reason::NoAnswerInTime);
+    answerAll(why);
     if (m_client)
-        m_client->quit("handed over");
+        m_client->quit(words);
     m_reconnectTimer.stop();
     dropConnection();
     m_state = State::Disconnected;

@@ -45,7 +45,13 @@ public:
     // How the network is asked: "ISON", or "MONITOR 12 of 90, ISON".
     QString mechanism() const;
     // Says goodbye with QUIT and closes; waiting lookups are told why.
-    void leave();
+    void leave(Reason why = Reason::NoAnswerInTime, const QByteArray &words = "handed over");
+    // Whether the network ever welcomed this server.
+    bool welcomed() const { return m_everRegistered; }
+    // When the network was opened and last asked for, on the steady clock.
+    qint64 openedMs() const { return m_openedMs; }
+    qint64 lastLookupMs() const { return m_lastLookupMs; }
+    bool hasWaiting() const { return !m_waiting.isEmpty(); }
     int queueLength() const { return m_queue.waitingCount() + (m_queue.inFlight() ? 1 : 0); }
 
     // How many lines of nicks may wait for a network (its waiting room):
@@ -61,6 +67,8 @@ signals:
     void unreachable(Reason reason, const QString &words);
     // No lookups for the idle time: the connection was closed with QUIT.
     void idle();
+    // The network welcomed this server for the first time.
+    void firstWelcome();
     // One line for the log: connected, lost.
     void event(const QString &text);
     // A line went to the network, with its command.
@@ -97,6 +105,8 @@ private:
 
     State m_state = State::Disconnected;
     bool m_everRegistered = false;
+    qint64 m_openedMs = 0;
+    qint64 m_lastLookupMs = 0;
     IrcTransport *m_transport = nullptr;
     IrcClient *m_client = nullptr;
     bool m_pumpPosted = false;

@@ -2,6 +2,7 @@
 
 #include "irc/ircidentity.h"
 #include "irc/sockettransport.h"
+#include "irc/steadyclock.h"
 
 #include <utility>
 
@@ -14,7 +15,8 @@ constexpr int maxFailures = 1024;
 
 IrcPresence::IrcPresence(const IrcSettings &settings, const AddressPolicy &policy,
                          IrcNetwork::TransportFactory transports, QObject *parent)
-    : QObject(parent), m_settings(settings), m_policy(policy), m_transports(std::move(transports))
+    : QObject(parent), m_settings(settings), m_policy(policy), m_transports(std::move(transports)),
+      m_shares(settings.newNetworksPerClient)
 {
     if (!m_transports) {
         const QList<QSslCertificate> certificates = m_settings.extraCertificates;
@@ -23,22 +25,22 @@ IrcPresence::IrcPresence(const IrcSettings &settings, const AddressPolicy &polic
     m_clock.start();
 }
 
-void IrcPresence::check(const QString &account, const Done &done)
+void IrcPresence::check(const QString &account, const QHostAddress &client, const Done &done)
 {
     const auto identity = IrcIdentity::parse(account, m_settings.allowedPorts);
     if (!identity)
         return done(Presence::unknown(Reason::NotAnIrcIdentity));
-    lookup(*identity, done);
+    lookup(*identity, client, done);
 }
 
-void IrcPresence::lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer)
+void IrcPresence::lookup(const IrcIdentity &identity, const QHostAddress &client, const PresenceRequest::Answer &answer)
 {
-    if (const Reason refusal = admit(identity); refusal != Reason::None)
+    if (const Reason refusal = admit(identity, client); refusal != Reason::None)
         return answer(Presence::unknown(refusal));
-    network(keyOf(identity), identity)->lookup(identity.nick.toLatin1(), answer);
+    network(keyOf(identity), identity, NewNetworkShares::clientOf(client))->lookup(identity.nick.toLatin1(), answer);
 }
 
-Reason IrcPresence::admit(const IrcIdentity &identity)
+Reason IrcPresence::admit(const IrcIdentity &identity, const QHostAddress &client)
 {
     const QHostAddress literal(identity.host);
     if (!literal.isNull() && !m_policy.allows(literal))
@@ -52,14 +54,39 @@ Reason IrcPresence::admit(const IrcIdentity &identity)
             return failure->reason;
         m_failures.erase(failure);
     }
-    return m_networks.size() >= m_settings.maxNetworks ? Reason::Busy : Reason::None;
+    if (m_shares.full(NewNetworkShares::clientOf(client)))
+        return Reason::TooManyNewNetworks;
+    return m_networks.size() < m_settings.maxNetworks || givingWay() ? Reason::None : Reason::Busy;
 }
 
-// Finds or opens the network of an admitted lookup.
-IrcNetwork *IrcPresence::network(const QString &key, const IrcIdentity &identity)
+IrcNetwork *IrcPresence::givingWay() const
+{
+    IrcNetwork *unwelcomed = nullptr; // of those never welcomed, the one opened first
+    IrcNetwork *quiet = nullptr;  // of those nobody asked for lately, the least recently asked
+    const qint64 lately = steadyMs() - m_settings.givesWayAfterMs;
+    for (IrcNetwork *network : m_networks) {
+        if (!network->welcomed()) {
+            if (!unwelcomed || network->openedMs() < unwelcomed->openedMs())
+                unwelcomed = network;
+        } else if (!network->hasWaiting() && network->lastLookupMs() <= lately) {
+            if (!quiet || network->lastLookupMs() < quiet->lastLookupMs())
+                quiet = network;
+        }
+    }
+    return unwelcomed ? unwelcomed : quiet;
+}
+
+// Finds or opens the network of an admitted lookup, making room if need be.
+IrcNetwork *IrcPresence::network(const QString &key, const IrcIdentity &identity, const QString &client)
 {
     if (IrcNetwork *known = m_networks.value(key))
         return known;
+    if (m_networks.size() >= m_settings.maxNetworks) {
+        IrcNetwork *leaving = givingWay();
+        emit event(QStringLiteral("IRC network %1 gives way to %2").arg(leaving->name(), identity.host));
+        leaving->leave(Reason::Busy, "making room");
+        forget(m_networks.key(leaving), leaving);
+    }
     auto *created = new IrcNetwork(identity.host, identity.port, m_settings, m_policy, m_transports, this);
     m_networks.insert(key, created);
     connect(created, &IrcNetwork::unreachable, this, [this, key, created](Reason reason, const QString &words) {
@@ -70,6 +97,8 @@ IrcNetwork *IrcPresence::network(const QString &key, const IrcIdentity &identity
         forget(key, created);
     });
     connect(created, &IrcNetwork::event, this, &IrcPresence::event);
+    m_shares.opened(key, client);
+    connect(created, &IrcNetwork::firstWelcome, this, [this, key] { m_shares.settled(key); });
     connect(created, &IrcNetwork::lineSent, this, [this](const QByteArray &command) {
         // Only the commands lookups cost; a stranger's server names none of them.
         if (command == "ISON" || command == "MONITOR")
@@ -101,6 +130,7 @@ void IrcPresence::forget(const QString &key, IrcNetwork *network)
 {
     if (m_networks.value(key) == network) {
         m_networks.remove(key);
+        m_shares.settled(key);
         emit closed(key);
     }
     network->deleteLater();

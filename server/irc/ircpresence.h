@@ -3,6 +3,7 @@
 #include "irc/addresspolicy.h"
 #include "irc/ircnetwork.h"
 #include "irc/ircsettings.h"
+#include "irc/newnetworkshares.h"
 #include "irc/presencerequest.h"
 #include "model/presencechecker.h"
 
@@ -17,6 +18,11 @@ struct IrcIdentity;
 // at once. A network that could not be reached is remembered for a while,
 // so that repeated lookups do not make this server knock on a stranger's
 // door again and again.
+//
+// Fair to every client: a network not yet welcomed counts against the
+// client who opened it, and each client may have only a few such at once;
+// when every place is taken, a network that never welcomed, or one nobody
+// asked for lately, gives way to a new one, never one being asked.
 class IrcPresence : public QObject, public PresenceChecker
 {
     Q_OBJECT
@@ -25,19 +31,21 @@ public:
     IrcPresence(const IrcSettings &settings, const AddressPolicy &policy,
                 IrcNetwork::TransportFactory transports = {}, QObject *parent = nullptr);
 
-    void check(const QString &account, const Done &done) override;
+    void check(const QString &account, const QHostAddress &client, const Done &done) override;
     QList<Row> rows() const override;
     int capacity() const override { return m_settings.maxNetworks; }
     bool full() const override { return m_networks.size() >= m_settings.maxNetworks; }
     QList<QPair<QByteArray, qint64>> counters() const override;
 
-    void lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer);
+    void lookup(const IrcIdentity &identity, const PresenceRequest::Answer &answer) { lookup(identity, {}, answer); }
+    void lookup(const IrcIdentity &identity, const QHostAddress &client, const PresenceRequest::Answer &answer);
 
     // Whether a lookup of the identity would be asked of its network, opened
     // or already open, now: None when it would, else the reason it would be
     // answered unknown at once (the address policy, a failure remembered,
-    // no room for another network). Nothing is opened.
-    Reason admit(const IrcIdentity &identity);
+    // the client's share of new networks, no room for another network).
+    // Nothing is opened.
+    Reason admit(const IrcIdentity &identity, const QHostAddress &client = {});
     // Whether this side has the network open (connecting, registering or connected).
     bool isOpen(const QString &key) const { return m_networks.contains(key); }
 
@@ -58,13 +66,16 @@ private:
         Reason reason;
         qint64 until;
     };
-    IrcNetwork *network(const QString &key, const IrcIdentity &identity);
+    IrcNetwork *network(const QString &key, const IrcIdentity &identity, const QString &client);
+    // The network that gives way to a new one when every place is taken, if any.
+    IrcNetwork *givingWay() const;
     void forget(const QString &key, IrcNetwork *network);
 
     IrcSettings m_settings;
     AddressPolicy m_policy;
     IrcNetwork::TransportFactory m_transports;
     QHash<QString, IrcNetwork *> m_networks;
+    NewNetworkShares m_shares;
     QHash<QString, Failure> m_failures;
     QHash<QByteArray, qint64> m_linesSent; // by command
     QElapsedTimer m_clock;

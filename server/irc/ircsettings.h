@@ -25,7 +25,18 @@ struct IrcSettings
     using Resolver = std::function<void(const QString &host, QObject *context, const Resolved &done)>;
     Resolver resolver;
 
-    int maxNetworks = 16;
+    // Networks open at once. A network costs one connection and a few
+    // kilobytes (about 40 KiB measured, TLS included): 256 of them stay well
+    // inside the service's memory ceiling and the default file limit.
+    int maxNetworks = 256;
+    // Networks one client (an IPv4 /24, an IPv6 /56) may have opening at once:
+    // connecting, or registered but never welcomed. A tarpit that accepts and
+    // never speaks holds its place until the registration bound; past it the
+    // client's lookups of new networks are refused, and nobody else's.
+    int newNetworksPerClient = 4;
+    // When every place is taken, a network that never welcomed gives way to a
+    // new one, then one with no lookup for this long; one being asked never does.
+    int givesWayAfterMs = 60'000;
     int lookupBoundMs = 10'000;     // every lookup is answered within this
     int sendMarginMs = 500;         // a line and its reply, before a lookup's bound
     int gatherMs = 20;              // a quiet network's line waits this long for lookups arriving together

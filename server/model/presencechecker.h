@@ -3,6 +3,7 @@
 #include "model/presence.h"
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -26,10 +27,12 @@ public:
 
     virtual ~PresenceChecker() = default;
 
-    // Checks the account as it stands after the medium in the address, and
-    // calls done exactly once: at once, or when the network answers, or as
+    // Checks the account as it stands after the medium in the address, for
+    // the client who asked (as the server sees it: behind a trusted proxy,
+    // the address it forwarded; null for no one in particular), and calls
+    // done exactly once: at once, or when the network answers, or as
     // unknown when the answer bound passes first.
-    virtual void check(const QString &account, const Done &done) = 0;
+    virtual void check(const QString &account, const QHostAddress &client, const Done &done) = 0;
 
     // The connections held now, for the status page.
     virtual QList<Row> rows() const = 0;

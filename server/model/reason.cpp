@@ -37,6 +37,7 @@ constexpr Entry catalogue[] = {
     {Reason::NotAJabberId, "NotAJabberId", "not a Jabber address"},
     {Reason::NotShared, "NotShared", "has not shared presence with %1"},
     {Reason::XmppUnreachable, "XmppUnreachable", "XMPP server unreachable"},
+    {Reason::TooManyNewNetworks, "TooManyNewNetworks", "too many new networks from your address"},
 };
 
 const Entry *entryOf(Reason reason)

@@ -34,6 +34,7 @@ enum class Reason {
     NotAJabberId,
     NotShared,             // not a contact of the server's Jabber account; names that account
     XmppUnreachable,       // the server's own XMPP server, while it is reconnecting
+    TooManyNewNetworks,    // the client's share of networks not yet welcomed is taken
 };
 
 namespace Reasons {

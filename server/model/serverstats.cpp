@@ -1,9 +1,10 @@
 #include "model/serverstats.h"
 
-void ServerStats::countLookup(const QString &medium, Cache cache, bool busy)
+void ServerStats::countLookup(const QString &medium, Cache cache, Reason reason)
 {
     ++m_lookups[medium];
     m_nearHits += cache == Cache::Near;
     m_sharedHits += cache == Cache::Shared;
-    m_busy += busy;
+    if (reason != Reason::None)
+        ++m_unknown[reason];
 }

@@ -5,6 +5,8 @@
 #include <QMap>
 #include <QString>
 
+#include "model/reason.h"
+
 // What this server counts of its own work, for the live status page and the
 // operator's metrics.
 class ServerStats
@@ -15,7 +17,8 @@ public:
 
     ServerStats() { m_started.start(); }
 
-    void countLookup(const QString &medium, Cache cache, bool busy);
+    // A lookup answered; an unknown answer with its reason.
+    void countLookup(const QString &medium, Cache cache, Reason reason);
     // A status request answered in a form ("picture", "page", "text", "json").
     void countRequest(const QString &medium, const QString &form) { ++m_requests[medium + QLatin1Char('/') + form]; }
 
@@ -24,7 +27,9 @@ public:
     qint64 cacheHits() const { return m_nearHits + m_sharedHits; }
     qint64 nearHits() const { return m_nearHits; }
     qint64 sharedHits() const { return m_sharedHits; }
-    qint64 busyAnswers() const { return m_busy; }
+    qint64 busyAnswers() const { return m_unknown.value(Reason::Busy); }
+    // Unknown answers with this reason.
+    qint64 unknownAnswers(Reason reason) const { return m_unknown.value(reason); }
     // Requests by "medium/form".
     const QMap<QString, qint64> &requests() const { return m_requests; }
 
@@ -46,6 +51,6 @@ private:
     QMap<QString, qint64> m_requests;
     qint64 m_nearHits = 0;
     qint64 m_sharedHits = 0;
-    qint64 m_busy = 0;
+    QMap<Reason, qint64> m_unknown; // by reason: the catalogue bounds it
     Cluster m_cluster;
 };

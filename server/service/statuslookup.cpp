@@ -12,14 +12,14 @@ void StatusLookup::setChecker(const QString &medium, PresenceChecker *checker)
     m_checkers.insert(medium, checker);
 }
 
-void StatusLookup::lookup(const Medium &medium, const QString &account, const Done &done)
+void StatusLookup::lookup(const Medium &medium, const QString &account, const QHostAddress &client, const Done &done)
 {
     const auto finish = [this, done, name = medium.name, account](const Presence &presence) {
         const StatusAnswer answer{name, account, presence, QDateTime::currentDateTimeUtc()};
         m_stats.countLookup(answer.medium, presence.shared   ? ServerStats::Cache::Shared
                             : presence.cached ? ServerStats::Cache::Near
                                               : ServerStats::Cache::None,
-                            presence.reason == Reason::Busy);
+                            presence.reason);
         if (m_logLookups)
             ServerLog::line(QStringLiteral("lookup %1/%2: %3%4")
                                 .arg(answer.medium, answer.account.left(200), Presence::statusName(presence.status),
@@ -33,5 +33,5 @@ void StatusLookup::lookup(const Medium &medium, const QString &account, const Do
     PresenceChecker *checker = m_checkers.value(medium.name);
     if (!checker)
         return finish(Presence::unknown(Reason::NotChecked));
-    checker->check(account, finish);
+    checker->check(account, client, finish);
 }

@@ -25,7 +25,7 @@ public:
     const PresenceChecker *checker(const QString &medium) const { return m_checkers.value(medium); }
 
     // Calls done exactly once, at once or when the checker answers.
-    void lookup(const Medium &medium, const QString &account, const Done &done);
+    void lookup(const Medium &medium, const QString &account, const QHostAddress &client, const Done &done);
 
 private:
     ServerStats &m_stats;

@@ -21,7 +21,7 @@ JabberPresence::JabberPresence(const XmppSettings &settings, QObject *parent)
     m_session.start();
 }
 
-void JabberPresence::check(const QString &account, const Done &done)
+void JabberPresence::check(const QString &account, const QHostAddress &, const Done &done)
 {
     const auto id = JabberId::parse(account);
     if (!id)

@@ -22,7 +22,7 @@ class JabberPresence : public QObject, public PresenceChecker
 public:
     explicit JabberPresence(const XmppSettings &settings, QObject *parent = nullptr);
 
-    void check(const QString &account, const Done &done) override;
+    void check(const QString &account, const QHostAddress &client, const Done &done) override;
     QList<Row> rows() const override;
     QList<QPair<QByteArray, qint64>> counters() const override;
     int capacity() const override { return 1; }

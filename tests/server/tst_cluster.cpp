@@ -166,10 +166,10 @@ struct LocalCluster
 };
 
 // Asks and waits for the answer.
-Presence ask(PresenceChecker &checker, const QString &account)
+Presence ask(PresenceChecker &checker, const QString &account, const QHostAddress &client = {})
 {
     std::optional<Presence> answer;
-    checker.check(account, [&answer](const Presence &presence) { answer = presence; });
+    checker.check(account, client, [&answer](const Presence &presence) { answer = presence; });
     if (!QTest::qWaitFor([&answer] { return answer.has_value(); }, 3000))
         return Presence::unknown(Reason::None, QStringLiteral("no answer"));
     return *answer;
@@ -396,7 +396,7 @@ void TestCluster::leasesAreTakenOnlyForNetworksOpenedAndNeverMoreThanThem()
     local.store.watch(ClusterProtocol::prefix + "lease:");
     int answered = 0;
     for (int i = 1; i <= 60; ++i)
-        a->checker.check(QStringLiteral("x@127.0.2.%1:%2").arg(i).arg(closed), [&answered](const Presence &) { ++answered; });
+        a->checker.check(QStringLiteral("x@127.0.2.%1:%2").arg(i).arg(closed), {}, [&answered](const Presence &) { ++answered; });
     QTRY_COMPARE_WITH_TIMEOUT(answered, 60, 3000);
     QTRY_VERIFY_WITH_TIMEOUT(local.leases().isEmpty(), 1000);
     QVERIFY(local.store.sent("EVAL") >= local.irc.maxNetworks);
@@ -437,10 +437,14 @@ void TestCluster::handedOverLookupsAreAnsweredWithinTheirBoundOrReclaimed()
     local.store.set(ClusterProtocol::leaseKey(key), "silent", 5000);
     QElapsedTimer waited;
     waited.start();
-    const Presence late = ask(b->checker, alice);
+    const Presence late = ask(b->checker, alice, QHostAddress(QStringLiteral("198.51.100.7")));
     QCOMPARE(late.reason, Reason::NoAnswerInTime);
     QVERIFY(waited.elapsed() < local.irc.lookupBoundMs);
-    QCOMPARE(local.store.sent("PUBLISH"), 1);
+    // The holder is told who asked: the network counts against that client while it is new.
+    const auto handedOver = ClusterProtocol::decodeAsk(local.store.published(ClusterProtocol::askChannel()).value(0));
+    QVERIFY(handedOver);
+    QCOMPARE(handedOver->client, QStringLiteral("198.51.100.7"));
+    QCOMPARE(handedOver->account, alice);
 
     // A holder that died: its lease runs out while the lookup waits, and
     // this instance takes the network and asks it.
@@ -458,7 +462,7 @@ void TestCluster::whenTheStoreGoesAwayWaitingLookupsAreAskedHere()
     const QString key = local.key;
     local.store.set(ClusterProtocol::leaseKey(key), "elsewhere", 5000);
     std::optional<Presence> answer;
-    b->checker.check(QStringLiteral("carol@") + key, [&answer](const Presence &presence) { answer = presence; });
+    b->checker.check(QStringLiteral("carol@") + key, {}, [&answer](const Presence &presence) { answer = presence; });
     QTRY_COMPARE_WITH_TIMEOUT(local.store.sent("PUBLISH"), 1, 500); // handed over
     local.store.setUp(false);
     QTRY_VERIFY_WITH_TIMEOUT(answer.has_value(), 500);

@@ -6,6 +6,7 @@
 
 #include "irc/ircidentity.h"
 #include "irc/ircpresence.h"
+#include "irc/newnetworkshares.h"
 
 #include <QHostInfo>
 #include <QElapsedTimer>
@@ -62,6 +63,12 @@ private slots:
     void networksAndQueuesPastTheirBoundAreBusy();
     void aDroppedNetworkIsReconnected();
     void anIdleNetworkIsLeftWithQuit();
+
+    void clientsAreTheirAddressesNetworks_data();
+    void clientsAreTheirAddressesNetworks();
+    void oneClientsNewNetworksAreBoundedAndOthersStillServed();
+    void aNetworkThatNeverWelcomedOrIsQuietGivesWayNotOneBeingAsked();
+    void tarpitsNamedByOneClientLeaveOtherClientsNewNetworksAnswered();
 };
 
 void TestIrcNetwork::nicksReadOnlineOrOfflineAsTheNetworkSays()
@@ -247,7 +254,8 @@ void TestIrcNetwork::tlsVerifiedAgainstTheGivenCaIsUsed()
 
 void TestIrcNetwork::networksAndQueuesPastTheirBoundAreBusy()
 {
-    ScriptedIrcServer one(ScriptedIrcServer::Behaviour::Silent);
+    // A network that welcomed and is being asked keeps its place.
+    ScriptedIrcServer one(ScriptedIrcServer::Behaviour::StallMidLine);
     ScriptedIrcServer two(ScriptedIrcServer::Behaviour::Answer);
     IrcSettings settings = fastSettings(one.port());
     settings.allowedPorts = {one.port(), two.port()};
@@ -262,6 +270,7 @@ void TestIrcNetwork::networksAndQueuesPastTheirBoundAreBusy()
         presence.lookup(identity(QStringLiteral("n%1").arg(asked, 29, 10, QLatin1Char('0')), one.port()), answers.collect());
     QCOMPARE(asked, 4 * 16 + 1); // the one past the room, at once
     QCOMPARE(answers.all.at(0).reason, Reason::Busy);
+    QTRY_COMPARE(presence.rows().at(0).state, QStringLiteral("connected"));
     presence.lookup(identity(QStringLiteral("Telmik"), two.port()), answers.collect());
     QCOMPARE(answers.all.size(), 2);
     QCOMPARE(answers.all.at(1).reason, Reason::Busy);
@@ -301,4 +310,136 @@ void TestIrcNetwork::anIdleNetworkIsLeftWithQuit()
 }
 
 QTEST_GUILESS_MAIN(TestIrcNetwork)
+void TestIrcNetwork::clientsAreTheirAddressesNetworks_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("client");
+    QTest::newRow("IPv4: its /24") << "203.0.113.77" << "203.0.113.0/24";
+    QTest::newRow("IPv4 as a dual-stack socket gives it") << "::ffff:203.0.113.9" << "203.0.113.0/24";
+    QTest::newRow("IPv6: its /56") << "2001:db8:0:1ff:1:2:3:4" << "2001:db8:0:100::/56";
+    QTest::newRow("IPv6: the next /56") << "2001:db8:0:200::1" << "2001:db8:0:200::/56";
+    QTest::newRow("no one in particular") << "" << "";
+}
+
+void TestIrcNetwork::clientsAreTheirAddressesNetworks()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, client);
+    QCOMPARE(NewNetworkShares::clientOf(QHostAddress(address)), client);
+}
+
+void TestIrcNetwork::oneClientsNewNetworksAreBoundedAndOthersStillServed()
+{
+    const auto silent = ScriptedIrcServer::Behaviour::Silent;
+    ScriptedIrcServer tarpits[3]{ScriptedIrcServer(silent), ScriptedIrcServer(silent), ScriptedIrcServer(silent)};
+    ScriptedIrcServer open(ScriptedIrcServer::Behaviour::Answer);
+    open.setOnline({"Telmik"});
+    IrcSettings settings = fastSettings(open.port());
+    for (const ScriptedIrcServer &tarpit : tarpits)
+        settings.allowedPorts.append(tarpit.port());
+    settings.newNetworksPerClient = 2;
+    IrcPresence presence(settings, loopbackAllowed());
+    const QHostAddress stranger(QStringLiteral("203.0.113.5")), neighbour(QStringLiteral("203.0.113.200"));
+    Answers answers;
+    presence.lookup(identity(QStringLiteral("x"), tarpits[0].port()), stranger, answers.collect());
+    presence.lookup(identity(QStringLiteral("x"), tarpits[1].port()), neighbour, answers.collect());
+    // Its /24 has both its places: refused at once, whoever of it asks.
+    presence.lookup(identity(QStringLiteral("x"), tarpits[2].port()), stranger, answers.collect());
+    presence.lookup(identity(QStringLiteral("x"), open.port()), neighbour, answers.collect());
+    QCOMPARE(answers.all.size(), 2);
+    for (const Presence &refused : std::as_const(answers.all))
+        QCOMPARE(refused.reason, Reason::TooManyNewNetworks);
+    // Someone else opens a new network, and the networks open serve everyone.
+    presence.lookup(identity(QStringLiteral("Telmik"), open.port()), QHostAddress(QStringLiteral("198.51.100.9")),
+                    answers.collect());
+    QTRY_COMPARE(answers.all.size(), 3);
+    QCOMPARE(answers.all.at(2).status, Presence::Online);
+    presence.lookup(identity(QStringLiteral("Telmik"), open.port()), stranger, answers.collect());
+    QTRY_COMPARE(answers.all.size(), 4);
+    QCOMPARE(answers.all.at(3).status, Presence::Online);
+    // Once its networks are given up, the client may open new ones again.
+    QTRY_COMPARE_WITH_TIMEOUT(answers.all.size(), 6, settings.registerTimeoutMs + 1000);
+    presence.lookup(identity(QStringLiteral("x"), tarpits[2].port()), stranger, answers.collect());
+    QCOMPARE(answers.all.size(), 6);
+}
+
+void TestIrcNetwork::aNetworkThatNeverWelcomedOrIsQuietGivesWayNotOneBeingAsked()
+{
+    ScriptedIrcServer tarpit(ScriptedIrcServer::Behaviour::Silent);
+    ScriptedIrcServer asked(ScriptedIrcServer::Behaviour::Answer), quiet(ScriptedIrcServer::Behaviour::Answer),
+        fresh(ScriptedIrcServer::Behaviour::Answer);
+    IrcSettings settings = fastSettings(asked.port());
+    settings.allowedPorts << tarpit.port() << quiet.port() << fresh.port();
+    settings.maxNetworks = 2;
+    settings.givesWayAfterMs = 300;
+    IrcPresence presence(settings, loopbackAllowed());
+    Answers answers;
+    presence.lookup(identity(QStringLiteral("a"), asked.port()), answers.collect());
+    QTRY_COMPARE(answers.all.size(), 1);
+    presence.lookup(identity(QStringLiteral("t"), tarpit.port()), answers.collect());
+    // Full: the tarpit gives way, its lookup answered at once.
+    presence.lookup(identity(QStringLiteral("q"), quiet.port()), answers.collect());
+    QTRY_COMPARE(answers.all.size(), 3);
+    QCOMPARE(answers.all.at(1).reason, Reason::Busy);
+    QCOMPARE(answers.all.at(2).status, Presence::Offline);
+    QVERIFY(!presence.isOpen(QStringLiteral("127.0.0.1:%1").arg(tarpit.port())));
+    // Both welcomed and asked lately: a new network waits its turn.
+    presence.lookup(identity(QStringLiteral("f"), fresh.port()), answers.collect());
+    QCOMPARE(answers.all.at(3).reason, Reason::Busy);
+    // The one asked again keeps its place; the quiet one gives way.
+    QTest::qWait(settings.givesWayAfterMs / 2);
+    presence.lookup(identity(QStringLiteral("a"), asked.port()), answers.collect());
+    QTest::qWait(settings.givesWayAfterMs / 2 + 50);
+    presence.lookup(identity(QStringLiteral("f"), fresh.port()), answers.collect());
+    QTRY_COMPARE(answers.all.size(), 6);
+    QCOMPARE(answers.all.at(5).status, Presence::Offline);
+    QVERIFY(presence.isOpen(QStringLiteral("127.0.0.1:%1").arg(asked.port())));
+    QVERIFY(!presence.isOpen(QStringLiteral("127.0.0.1:%1").arg(quiet.port())));
+}
+
+// With real sockets: hosts that accept and never say a word, a new one named
+// every tenth of a second by eight addresses of one /24, while six others
+// each look up a network not yet open.
+void TestIrcNetwork::tarpitsNamedByOneClientLeaveOtherClientsNewNetworksAnswered()
+{
+    std::vector<std::unique_ptr<ScriptedIrcServer>> tarpits, honest;
+    IrcSettings settings = fastSettings(0);
+    settings.allowedPorts.clear();
+    settings.maxNetworks = 8;
+    for (int i = 0; i < 24; ++i) {
+        tarpits.push_back(std::make_unique<ScriptedIrcServer>(ScriptedIrcServer::Behaviour::Silent));
+        settings.allowedPorts.append(tarpits.back()->port());
+    }
+    for (int i = 0; i < 6; ++i) {
+        honest.push_back(std::make_unique<ScriptedIrcServer>(ScriptedIrcServer::Behaviour::Answer));
+        honest.back()->setOnline({"Telmik"});
+        settings.allowedPorts.append(honest.back()->port());
+    }
+    IrcPresence presence(settings, loopbackAllowed());
+    Answers strangers, others;
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> asked;
+    for (int i = 0; i < 24; ++i) {
+        const QHostAddress stranger(QStringLiteral("192.0.2.%1").arg(10 + i % 8));
+        presence.lookup(identity(QStringLiteral("x"), tarpits[i]->port()), stranger, strangers.collect());
+        if (i % 4 == 3) {
+            const int other = i / 4;
+            asked.append(others.clock.elapsed());
+            presence.lookup(identity(QStringLiteral("Telmik"), honest[other]->port()),
+                            QHostAddress(QStringLiteral("198.51.%1.1").arg(other)), others.collect());
+        }
+        QTest::qWait(100);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(others.all.size(), 6, settings.lookupBoundMs + 500);
+    int inTime = 0;
+    for (int i = 0; i < 6; ++i)
+        inTime += others.all.at(i).status == Presence::Online && others.at.at(i) - asked.at(i) < settings.lookupBoundMs;
+    QVERIFY2(inTime >= 5, qPrintable(QString::number(inTime)));
+    QTRY_COMPARE_WITH_TIMEOUT(strangers.all.size(), 24, settings.registerTimeoutMs + 1000);
+    QVERIFY(std::count_if(strangers.all.cbegin(), strangers.all.cend(), [](const Presence &answer) {
+                return answer.reason == Reason::TooManyNewNetworks;
+            }) >= 12);
+}
+
 #include "tst_ircnetwork.moc"

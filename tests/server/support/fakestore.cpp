@@ -114,5 +114,6 @@ QList<QByteArray> FakeStore::keys(const QByteArray &prefix)
 
 void FakeStore::publish(const QByteArray &channel, const QByteArray &payload)
 {
+    m_published.insert(channel, payload);
     QTimer::singleShot(0, this, [this, channel, payload] { emit message(channel, payload); });
 }

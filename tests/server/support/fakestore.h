@@ -35,6 +35,8 @@ public:
     int most() const { return m_most; }
     // Says a message on a channel, as another instance would.
     void publish(const QByteArray &channel, const QByteArray &payload);
+    // Every message said on the channel, in order.
+    QList<QByteArray> published(const QByteArray &channel) const { return m_published.values(channel); }
 
 private:
     StoreReply run(const QList<QByteArray> &arguments);
@@ -48,6 +50,7 @@ private:
     };
     QHash<QByteArray, Entry> m_entries;
     QHash<QByteArray, int> m_sent;
+    QMultiHash<QByteArray, QByteArray> m_published;
     QElapsedTimer m_clock;
     bool m_up = true;
     QByteArray m_watched;
