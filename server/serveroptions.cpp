@@ -176,6 +176,13 @@ QList<Rule> rules()
          [](ServerOptions &options, const QString &value) {
              return options.metricsAllowed.add(value) ? QString() : QStringLiteral("--metrics-allow wants a network, not %1").arg(value);
          }},
+        {valued("irc-networks", withDefault("IRC networks connected at once (default %1).", QString::number(defaults.irc.maxNetworks)), "N"),
+         [](ServerOptions &options, const QString &value) { return setCount(options.irc.maxNetworks, value, "irc-networks"); }},
+        {valued("irc-new-per-client", withDefault("IRC networks one client (its /24 or /56) may have opening at once, "
+                                                  "not yet welcomed (default %1).", QString::number(defaults.irc.newNetworksPerClient)), "N"),
+         [](ServerOptions &options, const QString &value) {
+             return setCount(options.irc.newNetworksPerClient, value, "irc-new-per-client");
+         }},
         {valued("max-connections", withDefault("Connections at once, in all (default %1).", QString::number(defaults.limits.maxConnections)), "N"),
          [](ServerOptions &options, const QString &value) { return setCount(options.limits.maxConnections, value, "max-connections"); }},
         {valued("max-per-client", withDefault("Connections of one client address at once, or behind a trusted proxy its "
