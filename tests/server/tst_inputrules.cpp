@@ -114,9 +114,7 @@ void TestInputRules::commandLinesThatEndAtOnce_data()
     QTest::newRow("Jabber on port 0") << QStringList{"--xmpp-port", "0"} << 2 << "--xmpp-port";
     QTest::newRow("no contacts at all") << QStringList{"--xmpp-max-contacts", "0"} << 2 << "--xmpp-max-contacts";
     QTest::newRow("no share for a domain") << QStringList{"--xmpp-domain-per-minute", "0"} << 2 << "--xmpp-domain-per-minute";
-    QTest::newRow("no contacts of a domain") << QStringList{"--xmpp-domain-max-contacts", "-3"} << 2 << "--xmpp-domain-max-contacts";
     QTest::newRow("forgetting before now") << QStringList{"--xmpp-forget-after-days", "-1"} << 2 << "--xmpp-forget-after-days";
-    QTest::newRow("forgetting in words") << QStringList{"--xmpp-forget-after-days", "never"} << 2 << "--xmpp-forget-after-days";
 }
 
 void TestInputRules::commandLinesThatEndAtOnce()
@@ -140,7 +138,6 @@ void TestInputRules::jabberContactsAreLetGoInAClusterOnlyWhenAsked_data()
     const qint64 day = XmppSettings::dayMs;
     QTest::newRow("alone") << QStringList{} << 90 * day;
     QTest::newRow("alone, half a day") << QStringList{"--xmpp-forget-after-days", "0.5"} << day / 2;
-    QTest::newRow("alone, never") << QStringList{"--xmpp-forget-after-days", "0"} << qint64(0);
     QTest::newRow("in a cluster") << QStringList{"--redis", "redis://127.0.0.1/0"} << qint64(0);
     QTest::newRow("in a cluster, given")
         << QStringList{"--redis", "redis://127.0.0.1/0", "--xmpp-forget-after-days", "30"} << 30 * day;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QRegularExpression>
@@ -43,7 +42,6 @@ public:
         do {
             m_socket.waitForReadyRead(20);
             m_received += m_socket.readAll();
-            QCoreApplication::processEvents();
         } while (!deadline.hasExpired());
     }
 
