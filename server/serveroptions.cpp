@@ -248,6 +248,29 @@ QList<Rule> rules()
          }},
         {valued("xmpp-max-contacts", withDefault("People who may add the Jabber account (default %1).", QString::number(defaults.xmpp.maxContacts)), "N"),
          [](ServerOptions &options, const QString &value) { return setCount(options.xmpp.maxContacts, value, "xmpp-max-contacts"); }},
+        {valued("xmpp-domain-per-minute",
+                QStringLiteral("Requests to add the Jabber account accepted from one domain in a minute (default %1 "
+                               "of the %2).").arg(defaults.xmpp.domainPerMinute).arg(XmppSettings::subscriptionsPerMinute),
+                "N"),
+         [](ServerOptions &options, const QString &value) { return setCount(options.xmpp.domainPerMinute, value, "xmpp-domain-per-minute"); }},
+        {valued("xmpp-domain-max-contacts",
+                QStringLiteral("Jabber contacts of one domain (default a %1th of --xmpp-max-contacts, at least %2).")
+                    .arg(XmppSettings::domainContactsDivisor).arg(XmppSettings::minDomainContacts),
+                "N"),
+         [](ServerOptions &options, const QString &value) { return setCount(options.xmpp.domainMaxContacts, value, "xmpp-domain-max-contacts"); }},
+        {valued("xmpp-forget-after-days",
+                QStringLiteral("Let a Jabber contact go who was neither seen online nor asked for in this many days "
+                               "(default %1, 0: never; in a cluster never unless given).")
+                    .arg(defaults.xmpp.forgetAfterMs / XmppSettings::dayMs),
+                "DAYS"),
+         [](ServerOptions &options, const QString &value) {
+             bool number = false;
+             const double days = value.toDouble(&number); // a fraction of a day, for tests
+             if (!number || !(days >= 0 && days <= 36'500))
+                 return QStringLiteral("--xmpp-forget-after-days wants 0 to 36500");
+             options.xmpp.forgetAfterMs = qint64(days * double(XmppSettings::dayMs));
+             return QString();
+         }},
         {valued("cache-seconds", withDefault("How long an IRC answer is reused (default %1; 0: never).", QString::number(defaults.irc.cacheMs / 1000)), "N"),
          [](ServerOptions &options, const QString &value) {
              bool number = false;
@@ -311,6 +334,10 @@ ParsedOptions ServerOptions::parse(const QStringList &arguments)
             if (const QString error = rule.apply(options, value); !error.isEmpty())
                 return failure(error);
     completeStore(options.store);
+    // An instance of a cluster sees only the lookups it answers itself, so
+    // it cannot tell that nobody asked for a contact.
+    if (options.store && !parser.isSet(QStringLiteral("xmpp-forget-after-days")))
+        options.xmpp.forgetAfterMs = 0;
     if (!options.instance.isEmpty())
         options.xmpp.resource = QStringLiteral("quorvane-server-") + options.instance;
     if (const QString error = completeXmpp(options.xmpp); !error.isEmpty())

@@ -2,17 +2,15 @@
 
 #include "xmpp/jabberid.h"
 
-namespace {
-
-const qint64 minuteMs = 60'000;
-
-} // namespace
-
 JabberPresence::JabberPresence(const XmppSettings &settings, QObject *parent)
     : QObject(parent), m_settings(settings), m_ownJid(settings.jid.toLower()), m_book(settings.maxContacts),
-      m_session(settings)
+      m_gate(settings), m_session(settings)
 {
     m_clock.start();
+    if (settings.forgetAfterMs > 0) {
+        connect(&m_sweep, &QTimer::timeout, this, &JabberPresence::sweep);
+        m_sweep.start(settings.forgetSweepMs());
+    }
     connect(&m_session, &XmppSession::connecting, this, [this] { m_state = State::Connecting; });
     connect(&m_session, &XmppSession::loggedIn, this, &JabberPresence::loggedIn);
     connect(&m_session, &XmppSession::rosterPush, this, &JabberPresence::rosterPush);
@@ -28,6 +26,7 @@ void JabberPresence::check(const QString &account, const QHostAddress &, const D
         return done(Presence::unknown(Reason::NotAJabberId));
     if (m_state != State::LoggedIn)
         return done(Presence::unknown(Reason::XmppUnreachable));
+    m_book.asked(id->bare(), m_clock.elapsed());
     done(m_book.answer(id->bare(), m_ownJid));
 }
 
@@ -50,11 +49,16 @@ QList<PresenceChecker::Row> JabberPresence::rows() const
 
 QList<QPair<QByteArray, qint64>> JabberPresence::counters() const
 {
-    return {{"quorvane_xmpp_logins_total", m_logins},
-            {"quorvane_xmpp_losses_total", m_losses},
-            {"quorvane_xmpp_subscriptions_total{answer=\"accepted\"}", m_acceptedTotal},
-            {"quorvane_xmpp_subscriptions_total{answer=\"refused\"}", m_refusedTotal},
-            {"quorvane_xmpp_contacts_removed_total", m_removedTotal}};
+    QList<QPair<QByteArray, qint64>> counters{{"quorvane_xmpp_logins_total", m_logins},
+                                              {"quorvane_xmpp_losses_total", m_losses},
+                                              {"quorvane_xmpp_subscriptions_total{answer=\"accepted\"}", m_acceptedTotal}};
+    for (int why = 1; why < SubscriptionGate::refusals; ++why)
+        counters.append({QByteArray("quorvane_xmpp_subscriptions_total{answer=\"refused\",why=\"")
+                             + SubscriptionGate::words(SubscriptionGate::Refusal(why)) + "\"}",
+                         m_refused[why]});
+    counters.append({"quorvane_xmpp_contacts_removed_total", m_removedTotal});
+    counters.append({"quorvane_xmpp_contacts_forgotten_total", m_forgottenTotal});
+    return counters;
 }
 
 void JabberPresence::loggedIn(const QList<XmppSession::RosterItem> &roster)
@@ -64,9 +68,10 @@ void JabberPresence::loggedIn(const QList<XmppSession::RosterItem> &roster)
     for (const XmppSession::RosterItem &item : roster) {
         if (ContactBook::sharesNothing(item.subscription, item.asking))
             drop(item.jid); // a leftover: neither shares with the other
-        else if (!m_book.setItem(item.jid, item.subscription, item.asking))
+        else if (!m_book.setItem(item.jid, item.subscription, item.asking, m_clock.elapsed()))
             ++left;
     }
+    m_book.loggedIn();
     m_state = State::LoggedIn;
     ++m_logins;
     emit event(QStringLiteral("jabber: logged in as %1, %2 contacts").arg(m_ownJid).arg(m_book.size()));
@@ -85,7 +90,7 @@ void JabberPresence::rosterPush(const XmppSession::RosterItem &item)
             drop(item.jid);
         return;
     }
-    if (!m_book.setItem(item.jid, item.subscription, item.asking) && !known)
+    if (!m_book.setItem(item.jid, item.subscription, item.asking, m_clock.elapsed()) && !known)
         drop(item.jid); // added elsewhere past the bound
 }
 
@@ -101,37 +106,63 @@ void JabberPresence::presence(const QString &jid, const QString &resource, const
         }
         return;
     }
-    m_book.setPresence(jid, resource, type, show);
+    m_book.setPresence(jid, resource, type, show, m_clock.elapsed());
 }
 
 void JabberPresence::requested(const QString &jid)
 {
-    if (!JabberId::parse(jid))
+    const auto id = JabberId::parse(jid);
+    if (!id)
         return;
-    if (m_book.contains(jid)) { // asked again: the answer stands
+    if (m_book.contains(jid)) { // asked again: the answer stands, and her client is alive
+        m_book.seen(jid, m_clock.elapsed());
         order(XmppSession::Order::Subscribed, jid);
         return;
     }
-    if (m_book.full() || !withinRate()) {
-        ++m_refusedTotal;
-        emit event(QStringLiteral("jabber: a request to add the account refused (%1)")
-                       .arg(m_book.full() ? QStringLiteral("the roster is full") : QStringLiteral("too many this minute")));
+    if (const auto refusal = m_gate.admit(id->domain, m_book, m_clock.elapsed());
+        refusal != SubscriptionGate::Refusal::None) {
+        refused(refusal);
         order(XmppSession::Order::Unsubscribed, jid);
         return;
     }
     ++m_acceptedTotal;
-    m_accepted.append(m_clock.elapsed());
+    m_book.reserve(jid, m_clock.elapsed());
     // Accepted, and asked in return: she asked first.
     order(XmppSession::Order::Subscribed, jid);
     order(XmppSession::Order::Subscribe, jid);
 }
 
-bool JabberPresence::withinRate()
+void JabberPresence::refused(SubscriptionGate::Refusal refusal)
 {
+    const int why = int(refusal);
+    ++m_refused[why];
+    // A flood is one line a minute for each reason, not one per request.
     const qint64 now = m_clock.elapsed();
-    while (!m_accepted.isEmpty() && now - m_accepted.first() >= minuteMs)
-        m_accepted.removeFirst();
-    return m_accepted.size() < XmppSettings::subscriptionsPerMinute;
+    if (m_refusalLogged[why] && now - *m_refusalLogged[why] < refusalLogMs)
+        return;
+    emit event(QStringLiteral("jabber: requests to add the account refused (%1), %2 in all")
+                   .arg(QLatin1String(SubscriptionGate::words(refusal)))
+                   .arg(m_refused[why]));
+    m_refusalLogged[why] = now;
+}
+
+void JabberPresence::sweep()
+{
+    if (m_state != State::LoggedIn)
+        return;
+    const QStringList gone = m_book.unseenAndUnasked(m_clock.elapsed(), m_settings.forgetAfterMs,
+                                                     XmppSettings::maxForgottenPerSweep);
+    // Removing her roster item is enough: her XMPP server is then told
+    // "unsubscribe" and "unsubscribed" by the account's (RFC 6121, 2.5.2).
+    for (const QString &jid : gone) {
+        m_book.remove(jid);
+        order(XmppSession::Order::Remove, jid);
+    }
+    m_forgottenTotal += gone.size();
+    if (!gone.isEmpty())
+        emit event(QStringLiteral("jabber: %1 contacts neither seen online nor asked for in %2 days let go")
+                       .arg(gone.size())
+                       .arg(double(m_settings.forgetAfterMs) / XmppSettings::dayMs));
 }
 
 void JabberPresence::drop(const QString &jid)

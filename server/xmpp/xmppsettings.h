@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
+
 // How the server reaches its own Jabber account, and the bounds of what it
 // keeps for it.
 struct XmppSettings
@@ -22,6 +24,35 @@ struct XmppSettings
     // Requests to add the server accepted in one minute; past it they are
     // refused, so that a flood of new accounts cannot fill the roster.
     static constexpr int subscriptionsPerMinute = 60;
+
+    // One domain's share (the domain of a bare address, as JabberId gives
+    // it), so that people of other domains are still accepted while one
+    // floods: by default half of a minute's acceptances and a tenth of the
+    // contacts, each with a floor for small rosters.
+    static constexpr int minDomainPerMinute = 2;
+    static constexpr int minDomainContacts = 10;
+    static constexpr int domainContactsDivisor = 10;
+    // Requests of one domain accepted in a minute (--xmpp-domain-per-minute).
+    int domainPerMinute = std::max(minDomainPerMinute, subscriptionsPerMinute / 2);
+    // Contacts of one domain (--xmpp-domain-max-contacts); 0: a tenth of maxContacts.
+    int domainMaxContacts = 0;
+    int domainContactsBound() const
+    {
+        return domainMaxContacts ? domainMaxContacts : std::max(minDomainContacts, maxContacts / domainContactsDivisor);
+    }
+
+    // A contact neither seen online nor asked for this long is let go, so
+    // that the places are not kept for the dead (--xmpp-forget-after-days;
+    // 0: never). Counted from this process's login for contacts it has not
+    // seen yet: a restart never lets anyone go sooner.
+    static constexpr qint64 dayMs = 86'400'000;
+    qint64 forgetAfterMs = 90 * dayMs;
+    // The contacts are looked over every tenth of that time, at most an
+    // hour apart, and at most this many let go at a time, so that one
+    // sweep's orders stay well inside maxPendingOrders.
+    static constexpr qint64 maxForgetSweepMs = 3'600'000;
+    static constexpr int maxForgottenPerSweep = 100;
+    int forgetSweepMs() const { return int(std::clamp<qint64>(forgetAfterMs / 10, 1, maxForgetSweepMs)); }
     // Clients of one contact whose presence is kept; more are not counted.
     static constexpr int maxResources = 16;
     // Orders to the XMPP thread not yet sent (subscription answers); past it

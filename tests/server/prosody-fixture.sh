@@ -2,8 +2,11 @@
 # The test Jabber server: a real Prosody on a loopback port, TLS required
 # with a certificate of its own CA (DIR/ca.crt), SCRAM, no server-to-server,
 # no HTTP; the accounts quorvane (password in DIR/credentials/xmpp-password),
-# alice and bob. It ends by itself after a while; "stop" ends it sooner,
-# "restart" keeps its data (rosters) where "start" begins afresh.
+# alice, bob and carol. A second domain, crowd.test, is a component on
+# PORT+1 (secret in DIR/component-secret): a stranger's server of its own,
+# which may speak for any number of its people. It ends by itself after a
+# while; "stop" ends it sooner, "restart" keeps its data (rosters) where
+# "start" begins afresh.
 #
 #   prosody-fixture.sh start|restart DIR PORT
 #   prosody-fixture.sh stop DIR
@@ -55,11 +58,16 @@ c2s_require_encryption = true
 authentication = "internal_hashed"
 certificates = "$dir"
 ssl = { certificate = "$dir/$domain.crt", key = "$dir/$domain.key" }
+component_interfaces = { "127.0.0.1" }
+component_ports = { $((port + 1)) }
 VirtualHost "$domain"
+Component "crowd.test"
+    component_secret = "crowd-test-secret"
 CONF
+printf '%s' crowd-test-secret >"$dir/component-secret"
 
 if [ "$action" = start ]; then
-    for account in quorvane alice bob; do
+    for account in quorvane alice bob carol; do
         prosodyctl --config "$dir/prosody.cfg.lua" register "$account" "$domain" "$account-test-password" \
             >>"$dir/prosodyctl.log" 2>&1
     done
@@ -69,7 +77,7 @@ if [ "$action" = start ]; then
 fi
 
 fixture_start "$dir/prosody.pid" prosody --config "$dir/prosody.cfg.lua" -F >"$dir/stdout.log" 2>&1
-if fixture_wait 100 fixture_listens "$port"; then
+if fixture_wait 100 fixture_listens "$port" && fixture_wait 50 fixture_listens $((port + 1)); then
     exit 0
 fi
 echo "the test Jabber server did not come up:" >&2

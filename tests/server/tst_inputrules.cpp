@@ -25,6 +25,8 @@ private slots:
     void commandLinesThatEndAtOnce_data();
     void commandLinesThatEndAtOnce();
 
+    void jabberContactsAreLetGoInAClusterOnlyWhenAsked_data();
+    void jabberContactsAreLetGoInAClusterOnlyWhenAsked();
     void storeAddresses_data();
     void storeAddresses();
 
@@ -111,6 +113,8 @@ void TestInputRules::commandLinesThatEndAtOnce_data()
     QTest::newRow("no Jabber certificate") << QStringList{"--xmpp-ca", "/nonexistent.pem"} << 2 << "no PEM certificate";
     QTest::newRow("Jabber on port 0") << QStringList{"--xmpp-port", "0"} << 2 << "--xmpp-port";
     QTest::newRow("no contacts at all") << QStringList{"--xmpp-max-contacts", "0"} << 2 << "--xmpp-max-contacts";
+    QTest::newRow("no share for a domain") << QStringList{"--xmpp-domain-per-minute", "0"} << 2 << "--xmpp-domain-per-minute";
+    QTest::newRow("forgetting before now") << QStringList{"--xmpp-forget-after-days", "-1"} << 2 << "--xmpp-forget-after-days";
 }
 
 void TestInputRules::commandLinesThatEndAtOnce()
@@ -125,6 +129,27 @@ void TestInputRules::commandLinesThatEndAtOnce()
     QVERIFY2(parsed.output.contains(said), qPrintable(parsed.output));
     if (parsed.isError) // one line, for the journal
         QCOMPARE(parsed.output.count('\n'), 1);
+}
+
+void TestInputRules::jabberContactsAreLetGoInAClusterOnlyWhenAsked_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<qint64>("forgetAfterMs");
+    const qint64 day = XmppSettings::dayMs;
+    QTest::newRow("alone") << QStringList{} << 90 * day;
+    QTest::newRow("alone, half a day") << QStringList{"--xmpp-forget-after-days", "0.5"} << day / 2;
+    QTest::newRow("in a cluster") << QStringList{"--redis", "redis://127.0.0.1/0"} << qint64(0);
+    QTest::newRow("in a cluster, given")
+        << QStringList{"--redis", "redis://127.0.0.1/0", "--xmpp-forget-after-days", "30"} << 30 * day;
+}
+
+void TestInputRules::jabberContactsAreLetGoInAClusterOnlyWhenAsked()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(qint64, forgetAfterMs);
+    const ParsedOptions parsed = ServerOptions::parse(QStringList{"quorvane-server"} + arguments);
+    QVERIFY2(parsed.options, qPrintable(parsed.output));
+    QCOMPARE(parsed.options->xmpp.forgetAfterMs, forgetAfterMs);
 }
 
 void TestInputRules::storeAddresses_data()

@@ -3,12 +3,15 @@
 // process (its and a client's here) do not go well.
 #include "support/httpfetch.h"
 #include "support/xmppclient.h"
+#include "support/xmppcomponent.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 namespace {
@@ -18,15 +21,17 @@ const QString fixtureDir = QStringLiteral(QUORVANE_XMPP_DIR);
 const QString serverJid = QString::fromLatin1(XmppClient::serverJid);
 
 // The server program with the Jabber account, its password as systemd
-// passes a credential, trusting the test CA or not; its status port.
-quint16 start(QProcess &server, bool trusting)
+// passes a credential, trusting the test CA or not, with more options; its
+// status port.
+quint16 start(QProcess &server, bool trusting, const QStringList &more = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("CREDENTIALS_DIRECTORY"), fixtureDir + QStringLiteral("/credentials"));
     server.setProcessEnvironment(environment);
     server.start(QStringLiteral(QUORVANE_SERVER_PROGRAM),
                  QStringLiteral("--status-port 0 --web-port 0 --xmpp-jid %1 --xmpp-host 127.0.0.1 --xmpp-port %2%3")
-                     .arg(serverJid).arg(xmppPort).arg(trusting ? " --xmpp-ca " + fixtureDir + "/ca.crt" : "").split(' '));
+                     .arg(serverJid).arg(xmppPort).arg(trusting ? " --xmpp-ca " + fixtureDir + "/ca.crt" : "").split(' ')
+                     + more);
     const QRegularExpression line(QStringLiteral("status and pages on 127\\.0\\.0\\.1:(\\d+)\n"));
     QString log;
     for (int i = 0; i < 50 && !line.match(log).hasMatch(); ++i) {
@@ -56,6 +61,8 @@ private slots:
     void someoneWhoAddsTheServerReadsOnlineAwayOffline();
     void theStatusPageAndTheMetricsShowTheAccount();
     void removingTheServerMakesHerUnknownAgain();
+    void aDomainThatFloodsLeavesRoomForOthers();
+    void contactsNeitherSeenNorAskedForAreLetGo();
     void theServerComesBackAfterItsXmppServerRestarts();
     void cleanupTestCase();
 
@@ -65,9 +72,15 @@ private:
     // Asks until the answer is the one expected, the clients kept going meanwhile.
     bool answers(const QByteArray &path, const QString &expected, int withinMs = 5000);
 
+    // The status page's line of the account.
+    QByteArray accountLine(quint16 port);
+
     QProcess m_server;
     quint16 m_port = 0;
     XmppClient m_alice{"alice", xmppPort, fixtureDir}, m_bob{"bob", xmppPort, fixtureDir};
+    XmppClient m_carol{"carol", xmppPort, fixtureDir};
+    // A stranger's server of its own, speaking for the people of crowd.test.
+    XmppComponent m_crowd{QStringLiteral("crowd.test"), quint16(xmppPort + 1), "crowd-test-secret"};
 };
 
 void TestJabber::initTestCase()
@@ -167,6 +180,86 @@ void TestJabber::removingTheServerMakesHerUnknownAgain()
     m_alice.send("<presence to='quorvane@quorvane.test' type='subscribe'/>");
     QVERIFY(answers("/jabber/alice@quorvane.test", "online"));
     QCOMPARE(m_bob.fromServer, QStringList());
+}
+
+void TestJabber::aDomainThatFloodsLeavesRoomForOthers()
+{
+    // 70 people of one domain ask within a moment, as a stranger's server
+    // of its own can: only that domain's share of the minute is accepted.
+    QVERIFY(m_crowd.connect());
+    const int flood = 70;
+    for (int i = 0; i < flood; ++i)
+        m_crowd.send("<presence from='u" + QByteArray::number(i) + "@crowd.test' to='quorvane@quorvane.test' type='subscribe'/>");
+    const auto count = [this](const char *type) { return m_crowd.presenceTypes().count(QLatin1String(type)); };
+    const QDeadlineTimer deadline(10'000);
+    while (count("subscribed") + count("unsubscribed") < flood && !deadline.hasExpired())
+        m_crowd.pump(100);
+    qInfo("of %d requests of one domain at once: %lld accepted, %lld refused", flood, qlonglong(count("subscribed")),
+          qlonglong(count("unsubscribed")));
+    QCOMPARE(count("subscribed"), 30); // half of the minute's 60, the default
+    QCOMPARE(count("unsubscribed"), flood - 30);
+
+    // Someone of another domain, asking next, is accepted and answered.
+    QVERIFY(m_carol.login());
+    m_carol.send("<presence/>");
+    m_carol.send("<presence to='quorvane@quorvane.test' type='subscribe'/>");
+    const QDeadlineTimer online(5000);
+    while (ask("/jabber/carol@quorvane.test") != QLatin1String("online") && !online.hasExpired())
+        m_carol.pump(100);
+    QCOMPARE(ask("/jabber/carol@quorvane.test"), QStringLiteral("online"));
+
+    const QByteArray metrics = HttpFetch::get("http://127.0.0.1:" + QByteArray::number(m_port) + "/metrics").body;
+    QVERIFY2(metrics.contains("quorvane_xmpp_subscriptions_total{answer=\"refused\",why=\"domain's share of the minute\"} 40\n"),
+             metrics.constData());
+    QCOMPARE(accountLine(m_port), QByteArray("connected, 32 contacts"));
+}
+
+QByteArray TestJabber::accountLine(quint16 port)
+{
+    const QByteArray page = HttpFetch::get("http://127.0.0.1:" + QByteArray::number(port) + "/Msntv/statusexe2.html").body;
+    const QRegularExpression line(QStringLiteral("<td>quorvane@quorvane.test</td><td>([^<]*)</td>"));
+    return line.match(QString::fromUtf8(page)).captured(1).toUtf8();
+}
+
+void TestJabber::contactsNeitherSeenNorAskedForAreLetGo()
+{
+    // Another instance, a client of the account of its own, that lets go
+    // after 2.6 s: the crowd's people never shared nor came online; alice
+    // and carol are online. Everyone counts from its login.
+    QProcess forgetting;
+    const auto ended = qScopeGuard([&forgetting] {
+        forgetting.terminate();
+        forgetting.waitForFinished(5000);
+    });
+    const quint16 port = start(forgetting, true, {"--instance", "forgetting", "--xmpp-forget-after-days", "0.00003"});
+    QVERIFY(port != 0);
+    const auto waitFor = [&](const QByteArray &line, int withinMs) {
+        const QDeadlineTimer deadline(withinMs);
+        while (accountLine(port) != line && !deadline.hasExpired()) {
+            m_crowd.pump(50);
+            m_alice.pump(20);
+            m_carol.pump(20);
+        }
+        return accountLine(port) == line;
+    };
+    // A new process lets nobody go before its own forget time has passed.
+    QVERIFY(waitFor("connected, 32 contacts", 10'000));
+    QElapsedTimer sinceLogin;
+    sinceLogin.start();
+    QVERIFY(waitFor("connected, 2 contacts", 10'000));
+    qInfo("let go %lld ms after its login was seen", sinceLogin.elapsed());
+    QVERIFY(sinceLogin.elapsed() > 2000);
+    QVERIFY(HttpFetch::get("http://127.0.0.1:" + QByteArray::number(port) + "/metrics")
+                .body.contains("quorvane_xmpp_contacts_forgotten_total 30\n"));
+    // Gone from the roster, so for the first instance too; their server told.
+    QVERIFY(answers("/jabber/carol@quorvane.test", "online"));
+    const auto unsubscribed = [this] { return m_crowd.presenceTypes().count(QStringLiteral("unsubscribed")); };
+    const QDeadlineTimer told(5000);
+    while ((accountLine(m_port) != "connected, 2 contacts" || unsubscribed() < 40 + 30) && !told.hasExpired())
+        m_crowd.pump(100);
+    QCOMPARE(accountLine(m_port), QByteArray("connected, 2 contacts"));
+    QCOMPARE(unsubscribed(), 40 + 30); // the refused of before, and now those let go
+    QCOMPARE(ask("/jabber/alice@quorvane.test"), QStringLiteral("online"));
 }
 
 void TestJabber::theServerComesBackAfterItsXmppServerRestarts()
