@@ -65,7 +65,8 @@ HttpContext StatusServer::httpContext()
     std::function<int()> storeUp;
     if (m_options.store)
         storeUp = [this] { return m_store && m_store->up() ? 1 : 0; };
-    return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, storeUp};
+    return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, storeUp, m_options.irc.cacheMs / 1000,
+            [this] { return m_statusPort; }};
 }
 
 StatusServer::~StatusServer()

@@ -49,6 +49,9 @@ void requests(Writer &out, const ServerStats &stats)
     out.sample("quorvane_cache_hits_total{cache=\"shared\"}", stats.sharedHits());
     out.family("quorvane_busy_answers_total", "counter", "Lookups answered unknown because every place was taken.");
     out.sample("quorvane_busy_answers_total", stats.busyAnswers());
+    out.family("quorvane_http_not_modified_total", "counter",
+               "Status requests answered 304 Not Modified, the client's copy being the answer still.");
+    out.sample("quorvane_http_not_modified_total", stats.notModified());
 }
 
 void connections(Writer &out, const ConnectionBook &book)

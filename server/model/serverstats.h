@@ -19,12 +19,16 @@ public:
     // A status request answered in a form ("picture", "page", "text", "json").
     void countRequest(const QString &medium, const QString &form) { ++m_requests[medium + QLatin1Char('/') + form]; }
 
+    // A status request answered 304 Not Modified: the client's copy still holds.
+    void countNotModified() { ++m_notModified; }
+
     qint64 uptimeSeconds() const { return m_started.elapsed() / 1000; }
     qint64 lookups(const QString &medium) const { return m_lookups.value(medium); }
     qint64 cacheHits() const { return m_nearHits + m_sharedHits; }
     qint64 nearHits() const { return m_nearHits; }
     qint64 sharedHits() const { return m_sharedHits; }
     qint64 busyAnswers() const { return m_busy; }
+    qint64 notModified() const { return m_notModified; }
     // Requests by "medium/form".
     const QMap<QString, qint64> &requests() const { return m_requests; }
 
@@ -47,5 +51,6 @@ private:
     qint64 m_nearHits = 0;
     qint64 m_sharedHits = 0;
     qint64 m_busy = 0;
+    qint64 m_notModified = 0;
     Cluster m_cluster;
 };

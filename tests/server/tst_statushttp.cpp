@@ -1,11 +1,14 @@
 // The HTTP side of the server in this process, on loopback ports: the
 // pages with their headers, the status addresses in every form, decoded
-// once, the closed networks, and the bounds on requests and clients.
+// once, the closed networks, the badges and their page, revalidation by
+// ETag, and the bounds on requests and clients.
 #include "support/httpfetch.h"
 #include "support/loopbackoptions.h"
 #include "support/scriptedircserver.h"
 
 #include "assets/picturefiles.h"
+#include "http/badgepage.h"
+#include "http/statusbadge.h"
 #include "statusserver.h"
 
 #include <QFile>
@@ -15,6 +18,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QUrl>
+#include <QXmlStreamReader>
+#include <array>
+#include <cmath>
 
 namespace {
 
@@ -34,6 +41,126 @@ QByteArray exchange(quint16 port, const QByteArray &request, int forMs)
     socket.write(request);
     QTest::qWait(forMs);
     return socket.readAll();
+}
+
+// One request written as given on a new connection, and its whole answer:
+// the head, and the body its length announces unless it has none. The
+// server runs in this process: the event loop turns while it waits.
+QByteArray answerTo(quint16 port, const QByteArray &request)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 2000))
+        return "no connection";
+    socket.write(request);
+    QByteArray answer;
+    const auto whole = [&] {
+        answer += socket.readAll();
+        const qsizetype end = answer.indexOf("\r\n\r\n");
+        if (end < 0)
+            return false;
+        static const QRegularExpression length(QStringLiteral("\r\nContent-Length: (\\d+)\r\n"));
+        const QRegularExpressionMatch match = length.match(QString::fromLatin1(answer.left(end + 2)));
+        const qsizetype body = match.hasMatch() && !request.startsWith("HEAD") ? match.captured(1).toLongLong() : 0;
+        return answer.size() >= end + 4 + body;
+    };
+    if (!QTest::qWaitFor(whole, 5000))
+        qWarning("an answer cut short: %s", answer.constData());
+    return answer;
+}
+
+QByteArray headerOf(const QByteArray &answer, const QByteArray &name)
+{
+    for (const QByteArray &line : answer.left(answer.indexOf("\r\n\r\n")).split('\n'))
+        if (line.toLower().startsWith(name.toLower() + ':'))
+            return line.mid(name.size() + 1).trimmed();
+    return {};
+}
+
+QByteArray bodyOf(const QByteArray &answer)
+{
+    return answer.mid(answer.indexOf("\r\n\r\n") + 4);
+}
+
+qint64 notModifiedCount(const QByteArray &metricsUrl)
+{
+    static const QRegularExpression sample(QStringLiteral("\nquorvane_http_not_modified_total (\\d+)\n"));
+    const QRegularExpressionMatch match = sample.match(QString::fromUtf8(HttpFetch::get(metricsUrl).body));
+    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
+}
+
+// A badge as an XML reader sees it: its elements in order, its title and
+// label, and the colours its style gives each class, light and dark.
+struct ReadBadge
+{
+    QString error;
+    QStringList elements;
+    QString title, label;
+    int roots = 0;
+    QHash<QString, QString> light, dark;
+};
+
+ReadBadge readBadge(const QByteArray &svg)
+{
+    ReadBadge badge;
+    QXmlStreamReader xml(svg);
+    int depth = 0;
+    QString style;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            badge.roots += depth++ == 0 ? 1 : 0;
+            const QString name = xml.name().toString();
+            badge.elements.append(name);
+            if (name == QLatin1String("svg"))
+                badge.label = xml.attributes().value(QStringLiteral("aria-label")).toString();
+            else if (name == QLatin1String("title"))
+                badge.title = xml.readElementText(), --depth;
+            else if (name == QLatin1String("style"))
+                style = xml.readElementText(), --depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+    if (xml.hasError())
+        badge.error = xml.errorString();
+    // ".l{fill:#555}..." then, when both, "@media (prefers-color-scheme:dark){...}".
+    const qsizetype media = style.indexOf(QLatin1String("@media"));
+    static const QRegularExpression rule(QStringLiteral("\\.([a-z])\\{fill:(#[0-9a-f]+)\\}"));
+    for (auto match = rule.globalMatch(style); match.hasNext();) {
+        const QRegularExpressionMatch found = match.next();
+        (media >= 0 && found.capturedStart() > media ? badge.dark : badge.light)[found.captured(1)] = found.captured(2);
+    }
+    return badge;
+}
+
+// "#rgb" or "#rrggbb" as red, green and blue from 0 to 1.
+std::array<double, 3> channels(const QString &hex)
+{
+    const QString digits = hex.size() == 4 ? QString(hex[1]) + hex[1] + hex[2] + hex[2] + hex[3] + hex[3] : hex.mid(1);
+    std::array<double, 3> rgb{};
+    for (int i = 0; i < 3; ++i)
+        rgb[size_t(i)] = digits.mid(i * 2, 2).toInt(nullptr, 16) / 255.0;
+    return rgb;
+}
+
+double luminance(const QString &hex)
+{
+    const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    const std::array<double, 3> c = channels(hex);
+    return 0.2126 * linear(c[0]) + 0.7152 * linear(c[1]) + 0.0722 * linear(c[2]);
+}
+
+// The WCAG contrast ratio of two colours, 1 to 21.
+double contrast(const QString &one, const QString &other)
+{
+    const double a = luminance(one), b = luminance(other);
+    return (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
+}
+
+StatusAnswer answerOf(const QString &medium, const QString &account, Presence presence)
+{
+    return {medium, account, presence, QDateTime::currentDateTimeUtc()};
 }
 
 } // namespace
@@ -59,6 +186,17 @@ private slots:
     void theAccountIsDecodedOnceAndJudgedAsDecoded();
     void aLineBreakInAnIdentityNeverReachesTheWire();
     void malformedQueriesAndUnknownPathsAreRefused();
+
+    void aBadgeIsWellFormedWhateverTheAccount_data();
+    void aBadgeIsWellFormedWhateverTheAccount();
+    void badgeColoursReadAtAaContrastInBothThemes();
+    void aBadgeFollowsTheReadersThemeUnlessOneIsNamed();
+    void theShieldsFormIsWhatEndpointBadgesRead();
+    void everyFormIsRevalidatedByItsTag_data();
+    void everyFormIsRevalidatedByItsTag();
+    void theBadgePageWritesSnippetsForAnAccount();
+    void theBadgePageGivesAReasonAndNoSnippetForABadAccount_data();
+    void theBadgePageGivesAReasonAndNoSnippetForABadAccount();
 
     void aBrowserOpeningTheAddressGetsAPageThatSaysTheAnswer();
     void headIsAnsweredLikeGetWithoutTheBody();
@@ -195,7 +333,7 @@ void TestStatusHttp::closedNetworksAnswerUnknownAtOnceInEveryForm()
     const HttpFetch png = HttpFetch::get(status(path));
     QCOMPARE(png.status, 200);
     QCOMPARE(png.header("Content-Type"), QByteArray("image/png"));
-    QCOMPARE(png.header("Cache-Control"), QByteArray("no-store"));
+    QCOMPARE(png.header("Cache-Control"), QByteArray("no-cache"));
     QCOMPARE(png.header("X-Content-Type-Options"), QByteArray("nosniff"));
     QCOMPARE(png.body, picture(QStringLiteral("unknown")));
     QVERIFY(png.elapsedMs < 1000);
@@ -204,7 +342,7 @@ void TestStatusHttp::closedNetworksAnswerUnknownAtOnceInEveryForm()
     QCOMPARE(text.header("Content-Type"), QByteArray("text/plain; charset=utf-8"));
     const HttpFetch json = HttpFetch::get(status(path + "?format=json"));
     QCOMPARE(json.header("Content-Type"), QByteArray("application/json"));
-    QCOMPARE(json.header("Cache-Control"), QByteArray("no-store"));
+    QCOMPARE(json.header("Cache-Control"), QByteArray("no-cache"));
     const QJsonObject object = QJsonDocument::fromJson(json.body).object();
     QCOMPARE(object.value("medium").toString(), medium);
     QCOMPARE(object.value("account").toString(), account);
@@ -301,6 +439,274 @@ void TestStatusHttp::malformedQueriesAndUnknownPathsAreRefused()
     QCOMPARE(missing.header("X-Content-Type-Options"), QByteArray("nosniff"));
 }
 
+void TestStatusHttp::aBadgeIsWellFormedWhateverTheAccount_data()
+{
+    QTest::addColumn<QByteArray>("encoded");
+    QTest::addColumn<QString>("account");
+    QTest::newRow("quotes") << QByteArray("a%22b'c@hotmail.com") << "a\"b'c@hotmail.com";
+    QTest::newRow("markup") << QByteArray("%3C/title%3E%3Cscript%3Ex()%3C/script%3E")
+                            << "</title><script>x()</script>";
+    QTest::newRow("entities") << QByteArray("a%26amp;%26%23x41;%26lt;") << "a&amp;&#x41;&lt;";
+    QTest::newRow("closing the svg") << QByteArray("%22%3E%3C/svg%3E%3Csvg%20onload=%22x()")
+                                     << "\"></svg><svg onload=\"x()";
+    QTest::newRow("CDATA end") << QByteArray("%5D%5D%3E%3C!--") << "]]><!--";
+    QString controls = QStringLiteral("a") + QChar(1) + QChar(0x0b) + QChar(0x1f) + QChar(0x7f) + QChar(0x85)
+                       + QStringLiteral("b");
+    QTest::newRow("control characters") << QByteArray("a%01%0B%1F%7F%C2%85b") << controls;
+    QTest::newRow("line breaks and tabs") << QByteArray("a%0D%0A%09b") << QString("a\r\n\tb");
+    QTest::newRow("invalid UTF-8") << QByteArray("a%FF%FEb") << QString("a\uFFFD\uFFFDb");
+    QTest::newRow("300 letters") << QByteArray(300, 'x') << QString(300, QLatin1Char('x'));
+    QTest::newRow("300 quotes") << QByteArray("%22").repeated(300) << QString(300, QLatin1Char('"'));
+    QTest::newRow("300 ampersands, a pair cut") << QByteArray("%26").repeated(30) + QByteArray("%F0%9F%98%80").repeated(150)
+                                                << QString(30, QLatin1Char('&')) + QString::fromUtf8("\U0001F600").repeated(150);
+}
+
+void TestStatusHttp::aBadgeIsWellFormedWhateverTheAccount()
+{
+    QFETCH(QByteArray, encoded);
+    QFETCH(QString, account);
+    for (const QByteArray &theme : {QByteArray(), QByteArray("&theme=light"), QByteArray("&theme=dark")}) {
+        const HttpFetch svg = HttpFetch::get(status("/msn/" + encoded + "?format=svg" + theme));
+        QCOMPARE(svg.status, 200);
+        QCOMPARE(svg.header("Content-Type"), QByteArray("image/svg+xml"));
+        QVERIFY2(svg.body.size() <= 1024, qPrintable(QString::number(svg.body.size())));
+        const ReadBadge badge = readBadge(svg.body);
+        QVERIFY2(badge.error.isEmpty(), qPrintable(badge.error + QLatin1Char('\n') + QString::fromUtf8(svg.body)));
+        // One root, and the badge's own elements only: nothing the account brought.
+        QCOMPARE(badge.roots, 1);
+        QCOMPARE(badge.elements, QStringList({"svg", "title", "style", "rect", "rect", "rect", "g", "text", "text"}));
+        QVERIFY(!svg.body.contains("<script") && !svg.body.contains("href") && !svg.body.contains("url("));
+        // The account in words, cut short with an ellipsis when long, what
+        // XML cannot hold shown as U+FFFD, and nothing else changed.
+        QString shown = account;
+        for (QChar &c : shown)
+            if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f))
+                c = QChar::ReplacementCharacter;
+        if (shown.size() > StatusBadge::maxAccountCharacters) {
+            shown.truncate(StatusBadge::maxAccountCharacters - 1);
+            if (shown.back().isHighSurrogate())
+                shown.chop(1);
+            shown += QChar(0x2026);
+        }
+        QCOMPARE(badge.title, shown + QStringLiteral(" on MSN: unknown, network closed"));
+        QCOMPARE(badge.label, badge.title);
+    }
+}
+
+void TestStatusHttp::badgeColoursReadAtAaContrastInBothThemes()
+{
+    using Theme = StatusBadge::Theme;
+    QHash<QString, QString> lightFills, darkFills;
+    for (const Presence::Status status : {Presence::Online, Presence::Away, Presence::Offline, Presence::Unknown}) {
+        const QString name = Presence::statusName(status);
+        const ReadBadge both = readBadge(StatusBadge::svg(answerOf("jabber", "a@b.example", Presence::known(status)), Theme::Both));
+        const ReadBadge light = readBadge(StatusBadge::svg(answerOf("jabber", "a@b.example", Presence::known(status)), Theme::Light));
+        const ReadBadge dark = readBadge(StatusBadge::svg(answerOf("jabber", "a@b.example", Presence::known(status)), Theme::Dark));
+        // A forced theme is the same colours as that half of the reader's.
+        QCOMPARE(light.light, both.light);
+        QCOMPARE(dark.light, both.dark);
+        QVERIFY(light.dark.isEmpty() && dark.dark.isEmpty());
+        for (const auto &colours : {both.light, both.dark}) {
+            QCOMPARE(colours.size(), 4);
+            QVERIFY2(contrast(colours["l"], colours["t"]) >= 4.5, qPrintable(colours["l"] + " " + colours["t"]));
+            QVERIFY2(contrast(colours["s"], colours["u"]) >= 4.5,
+                     qPrintable(name + ": " + colours["s"] + " " + colours["u"] + " "
+                                + QString::number(contrast(colours["s"], colours["u"]))));
+        }
+        lightFills[name] = both.light["s"];
+        darkFills[name] = both.dark["s"];
+    }
+    for (const auto &fills : {lightFills, darkFills}) {
+        const auto online = channels(fills["online"]), away = channels(fills["away"]);
+        const auto offline = channels(fills["offline"]), unknown = channels(fills["unknown"]);
+        QVERIFY(online[1] > online[0] + 0.2 && online[1] > online[2] + 0.2);   // green
+        QVERIFY(away[0] > away[2] + 0.4 && away[1] > away[2] + 0.3 && away[0] >= away[1]); // amber
+        for (const auto &grey : {offline, unknown})                          // greys
+            QVERIFY(qAbs(grey[0] - grey[2]) < 0.12 && qAbs(grey[1] - grey[2]) < 0.12);
+        QVERIFY(luminance(fills["unknown"]) > luminance(fills["offline"]) * 1.5); // a lighter grey
+    }
+}
+
+void TestStatusHttp::aBadgeFollowsTheReadersThemeUnlessOneIsNamed()
+{
+    const QByteArray irc = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port());
+    const HttpFetch online = HttpFetch::get(status(irc + "?format=svg"));
+    QVERIFY(online.body.contains("@media (prefers-color-scheme:dark){"));
+    QCOMPARE(readBadge(online.body).title, "Telmik on 127.0.0.1:" + QString::number(m_irc.port()) + ": online");
+    QVERIFY(!HttpFetch::get(status(irc + "?format=svg&theme=dark")).body.contains("@media"));
+    QVERIFY(!HttpFetch::get(status(irc + "?format=svg&theme=light")).body.contains("@media"));
+    // The medium's name and the status word, measured: a longer word is a wider part.
+    const auto width = [](const QString &medium, Presence::Status state) {
+        static const QRegularExpression attribute(QStringLiteral("<svg [^>]*width=\"(\\d+)\""));
+        const QByteArray svg = StatusBadge::svg(answerOf(medium, "a@b.example", Presence::known(state)), StatusBadge::Theme::Both);
+        return attribute.match(QString::fromUtf8(svg)).captured(1).toInt();
+    };
+    QVERIFY(width("irc", Presence::Online) > 60 && width("irc", Presence::Online) < 90);
+    QVERIFY(width("irc", Presence::Unknown) > width("irc", Presence::Online) + 5);
+    QVERIFY(width("jabber", Presence::Online) > width("irc", Presence::Online) + 10);
+    for (const QByteArray &other : {QByteArray("sepia"), QByteArray("Dark"), QByteArray("light,dark")}) {
+        for (const QByteArray &format : {QByteArray("svg"), QByteArray("png")}) {
+            const HttpFetch refused = HttpFetch::get(status("/msn/bob?format=" + format + "&theme=" + other));
+            QCOMPARE(refused.status, 400);
+            QVERIFY2(refused.body.contains("theme is light or dark"), refused.body.constData());
+        }
+    }
+    // The picture sets stay the pictures': a badge is the same with or without one.
+    QCOMPARE(HttpFetch::get(status("/yahoo/bob?format=svg&set=2")).body, HttpFetch::get(status("/yahoo/bob?format=svg")).body);
+}
+
+void TestStatusHttp::theShieldsFormIsWhatEndpointBadgesRead()
+{
+    const HttpFetch closed = HttpFetch::get(status("/yahoo/%22bob%3C?format=shields"));
+    QCOMPARE(closed.header("Content-Type"), QByteArray("application/json"));
+    QJsonParseError error;
+    const QJsonObject json = QJsonDocument::fromJson(closed.body, &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QCOMPARE(json.keys(), QStringList({"cacheSeconds", "color", "label", "message", "schemaVersion"}));
+    QCOMPARE(json.value("schemaVersion").toInt(), 1);
+    QCOMPARE(json.value("label").toString(), QStringLiteral("Yahoo!"));
+    QCOMPARE(json.value("message").toString(), QStringLiteral("unknown"));
+    QCOMPARE(json.value("cacheSeconds").toInt(), StatusBadge::closedCacheSeconds);
+    // The colour is the light badge's.
+    const ReadBadge badge = readBadge(HttpFetch::get(status("/yahoo/bob?format=svg&theme=light")).body);
+    QCOMPARE('#' + json.value("color").toString(), badge.light["s"]);
+
+    const QByteArray irc = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port()) + "?format=shields";
+    const QJsonObject online = QJsonDocument::fromJson(HttpFetch::get(status(irc)).body).object();
+    QCOMPARE(online.value("label").toString(), QStringLiteral("IRC"));
+    QCOMPARE(online.value("message").toString(), QStringLiteral("online"));
+    QCOMPARE(online.value("cacheSeconds").toInt(), loopbackOptions(0).irc.cacheMs / 1000);
+    QVERIFY(online.value("color").toString() != json.value("color").toString());
+}
+
+void TestStatusHttp::everyFormIsRevalidatedByItsTag_data()
+{
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QByteArray>("extra");
+    QTest::addColumn<bool>("varies");
+    QTest::newRow("picture") << QByteArray() << QByteArray() << true;
+    QTest::newRow("picture of a set, asked") << QByteArray("?format=png&set=3") << QByteArray() << false;
+    QTest::newRow("page") << QByteArray() << QByteArray("Sec-Fetch-Dest: document\r\n") << true;
+    QTest::newRow("text") << QByteArray("?format=text") << QByteArray() << false;
+    QTest::newRow("svg") << QByteArray("?format=svg") << QByteArray() << false;
+    QTest::newRow("svg, dark") << QByteArray("?format=svg&theme=dark") << QByteArray() << false;
+    QTest::newRow("shields") << QByteArray("?format=shields") << QByteArray() << false;
+}
+
+void TestStatusHttp::everyFormIsRevalidatedByItsTag()
+{
+    QFETCH(QByteArray, query);
+    QFETCH(QByteArray, extra);
+    QFETCH(bool, varies);
+    const quint16 port = m_server->statusPort();
+    const QByteArray path = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port()) + query;
+    const auto ask = [&](const QByteArray &method, const QByteArray &ifNoneMatch) {
+        return answerTo(port, method + ' ' + path + " HTTP/1.1\r\nHost: x\r\n" + extra
+                                  + (ifNoneMatch.isEmpty() ? QByteArray() : "If-None-Match: " + ifNoneMatch + "\r\n") + "\r\n");
+    };
+    const qint64 before = notModifiedCount(status("/metrics"));
+    const QByteArray first = ask("GET", {});
+    QVERIFY2(first.startsWith("HTTP/1.1 200 OK\r\n"), first.constData());
+    const QByteArray tag = headerOf(first, "ETag");
+    QVERIFY2(QRegularExpression(QStringLiteral("^\"[0-9a-f]{16}\"$")).match(QString::fromLatin1(tag)).hasMatch(), tag.constData());
+    QCOMPARE(headerOf(first, "Cache-Control"), QByteArray("no-cache"));
+    QCOMPARE(headerOf(first, "Vary"), varies ? QByteArray("Accept, Sec-Fetch-Dest") : QByteArray());
+    // The same bytes, the same tag; a changed answer (another nick) another.
+    QCOMPARE(headerOf(ask("GET", {}), "ETag"), tag);
+    QCOMPARE(headerOf(ask("HEAD", {}), "ETag"), tag);
+
+    int notModified = 0;
+    for (const QByteArray &method : {QByteArray("GET"), QByteArray("HEAD")}) {
+        for (const QByteArray &condition : {tag, "\"0000000000000000\", W/" + tag, QByteArray("*"), "W/" + tag}) {
+            const QByteArray again = ask(method, condition);
+            QVERIFY2(again.startsWith("HTTP/1.1 304 Not Modified\r\n"), (method + ' ' + condition + '\n' + again).constData());
+            ++notModified;
+            QCOMPARE(bodyOf(again), QByteArray());
+            QCOMPARE(headerOf(again, "ETag"), tag);
+            QCOMPARE(headerOf(again, "Cache-Control"), QByteArray("no-cache"));
+            QCOMPARE(headerOf(again, "Vary"), headerOf(first, "Vary"));
+            QCOMPARE(headerOf(again, "Content-Length"), QByteArray());
+        }
+        // A tag that is not this answer's: the whole answer again.
+        const QByteArray changed = ask(method, "\"0123456789abcdef\", W/\"" + tag.mid(1, 8) + '"');
+        QVERIFY2(changed.startsWith("HTTP/1.1 200 OK\r\n"), changed.constData());
+        QCOMPARE(bodyOf(changed), method == "GET" ? bodyOf(first) : QByteArray());
+        QCOMPARE(headerOf(changed, "Content-Length").toInt(), bodyOf(first).size());
+    }
+    const QByteArray offline = "/irc/Brasko@127.0.0.1:" + QByteArray::number(m_irc.port()) + query;
+    const QByteArray other = answerTo(port, "GET " + offline + " HTTP/1.1\r\nHost: x\r\n" + extra + "If-None-Match: " + tag + "\r\n\r\n");
+    QVERIFY2(other.startsWith("HTTP/1.1 200 OK\r\n"), other.constData());
+    QVERIFY(headerOf(other, "ETag") != tag);
+    QCOMPARE(notModifiedCount(status("/metrics")), before + notModified);
+}
+
+void TestStatusHttp::theBadgePageWritesSnippetsForAnAccount()
+{
+    const QByteArray asked = "/Msntv/badge.html?account=irc/al%3Cb%3E%22ce@irc.example.org";
+    const QByteArray statusPort = QByteArray::number(m_server->statusPort());
+    for (const QByteArray &url : {status(asked), web(asked)}) {
+        // As a proxy in front of the status port would say it, in capitals.
+        const HttpFetch page = HttpFetch::get(url, 20'000, {{"Host", "Status.Example.org:8080"}});
+        QCOMPARE(page.status, 200);
+        const QByteArray origin = "http://status.example.org:" + (url.startsWith(status("")) ? QByteArray("8080") : statusPort);
+        QCOMPARE(page.header("Content-Security-Policy"), BadgePage::policy(QString::fromLatin1(origin)));
+        QVERIFY(page.header("Content-Security-Policy").contains("img-src 'self' " + origin + ';'));
+        QVERIFY(!page.body.contains("<script") && !page.body.contains("<b>") && !page.body.contains("\"ce"));
+        const QByteArray encoded = origin + "/irc/al%3Cb%3E%22ce@irc.example.org";
+        // The live badges, light and dark, and the picture.
+        QVERIFY(page.body.contains("<img src=\"" + encoded + "?format=svg&amp;theme=light\" alt=\"IRC status of al&lt;b&gt;&quot;ce on irc.example.org\">"));
+        QVERIFY(page.body.contains("<img src=\"" + encoded + "?format=svg&amp;theme=dark\""));
+        QVERIFY(page.body.contains("<img src=\"" + encoded + "\""));
+        // The snippets, as text: what is pasted is the HTML once escaped.
+        QVERIFY(page.body.contains("&lt;source media=&quot;(prefers-color-scheme: dark)&quot; srcset=&quot;" + encoded
+                                   + "?format=svg&amp;amp;theme=dark&quot;&gt;"));
+        QVERIFY(page.body.contains("&lt;img src=&quot;" + encoded + "?format=svg&quot; alt=&quot;IRC status of al&amp;lt;b&amp;gt;&amp;quot;ce on irc.example.org&quot;&gt;"));
+        QVERIFY(page.body.contains("![IRC status of al&lt;b&gt;&quot;ce on irc.example.org](" + encoded + "?format=svg)"));
+        QVERIFY(page.body.contains("[img]" + encoded + "[/img]"));
+        QVERIFY(page.body.contains("shields.io badge: https://img.shields.io/endpoint?url=http%3A%2F%2Fstatus.example.org"));
+        // The alternative text names the account, never its status.
+        QVERIFY(!page.body.contains("online") && !page.body.contains("offline"));
+        // Every snippet is readonly text to copy.
+        QCOMPARE(page.body.count("<textarea readonly"), 3);
+    }
+    // No Host worth the name: the addresses are relative to the page.
+    for (const QByteArray &host : {QByteArray("evil.example/\"><script>"), QByteArray("a b"), QByteArray("[::g]:80"),
+                                   QByteArray("x.example:99999"), QByteArray("x.example:0")}) {
+        const HttpFetch page = HttpFetch::get(status("/Msntv/badge.html?account=msn/bob@hotmail.com"), 20'000, {{"Host", host}});
+        QVERIFY2(page.body.contains("<img src=\"/msn/bob@hotmail.com?format=svg&amp;theme=light\""), host.constData());
+        QCOMPARE(page.header("Content-Security-Policy"), BadgePage::policy({}));
+        QVERIFY(!page.body.contains("shields.io"));
+    }
+    QCOMPARE(BadgePage::origin("[::1]:6969", true, 6969), QStringLiteral("http://[::1]:6969"));
+    QCOMPARE(BadgePage::origin("status.example.org", false, 6969), QStringLiteral("http://status.example.org:6969"));
+    // The legend leads to it.
+    QVERIFY(HttpFetch::get(web("/Msntv/")).body.contains("<a href=\"/Msntv/badge.html\">"));
+}
+
+void TestStatusHttp::theBadgePageGivesAReasonAndNoSnippetForABadAccount_data()
+{
+    QTest::addColumn<QByteArray>("account");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("none") << QByteArray() << QByteArray("no account given");
+    QTest::newRow("no medium") << QByteArray("bob@hotmail.com") << QByteArray("no medium of that name");
+    QTest::newRow("unknown medium") << QByteArray("gadu/%3Cb%3E") << QByteArray("no medium of that name");
+    QTest::newRow("empty account") << QByteArray("msn/") << QByteArray("the account is empty");
+    QTest::newRow("IRC without a server") << QByteArray("irc/alice") << QByteArray("an IRC account is nick@server");
+    QTest::newRow("Jabber without a domain") << QByteArray("jabber/alice@") << QByteArray("a Jabber account is name@domain");
+    QTest::newRow("control character") << QByteArray("msn/a%0Ab") << QByteArray("the account holds spaces or control characters");
+    QTest::newRow("too long") << "msn/" + QByteArray(BadgePage::maxAccountLength + 1, 'a') << QByteArray("the account is longer than 512 characters");
+}
+
+void TestStatusHttp::theBadgePageGivesAReasonAndNoSnippetForABadAccount()
+{
+    QFETCH(QByteArray, account);
+    QFETCH(QByteArray, reason);
+    const HttpFetch page = HttpFetch::get(web("/Msntv/badge.html?account=" + account));
+    QCOMPARE(page.status, 200);
+    QVERIFY2(page.body.contains("<p class=\"reason\">No badge: " + reason), page.body.constData());
+    QVERIFY(!page.body.contains("<textarea") && !page.body.contains("<img") && !page.body.contains("<b>"));
+}
+
 void TestStatusHttp::anAddressOf100000CharactersIsAnswered()
 {
     const QByteArray account = QByteArray(100'000, 'a') + "@127.0.0.1:" + QByteArray::number(m_irc.port());
@@ -370,7 +776,7 @@ void TestStatusHttp::aBrowserOpeningTheAddressGetsAPageThatSaysTheAnswer()
     const QByteArray path = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port());
     const HttpFetch page = HttpFetch::get(status(path), 20'000, {{"Sec-Fetch-Dest", "document"}});
     QCOMPARE(page.header("Content-Type"), QByteArray("text/html; charset=utf-8"));
-    QCOMPARE(page.header("Cache-Control"), QByteArray("no-store"));
+    QCOMPARE(page.header("Cache-Control"), QByteArray("no-cache"));
     QVERIFY(page.header("Content-Security-Policy").startsWith("default-src 'none'; img-src data:;"));
     const QByteArray words = "Telmik on 127.0.0.1:" + QByteArray::number(m_irc.port()) + ": online";
     QVERIFY2(page.body.contains("<title>" + words + "</title>"), page.body.constData());
