@@ -84,14 +84,19 @@ std::optional<StatusBadge::Theme> StatusBadge::theme(const QString &name)
     return std::nullopt;
 }
 
+QString StatusBadge::words(const StatusAnswer &answer)
+{
+    StatusAnswer named = answer;
+    named.account = Markup::shortened(answer.account, maxAccountCharacters);
+    return named.inWords();
+}
+
 QByteArray StatusBadge::svg(const StatusAnswer &answer, Theme theme)
 {
     const Medium *medium = Media::find(answer.medium);
     const QString label = medium ? medium->title : answer.medium;
     const QString state = Presence::statusName(answer.presence.status);
-    StatusAnswer named = answer;
-    named.account = Markup::shortened(answer.account, maxAccountCharacters);
-    const QByteArray words = Markup::escaped(named.inWords());
+    const QByteArray escapedWords = Markup::escaped(words(answer));
 
     const double labelText = textWidth(label), stateText = textWidth(state);
     const int labelWidth = qRound(labelText) + 2 * padding, width = labelWidth + qRound(stateText) + 2 * padding;
@@ -101,7 +106,7 @@ QByteArray StatusBadge::svg(const StatusAnswer &answer, Theme theme)
 
     const QByteArray w = QByteArray::number(width), lw = QByteArray::number(labelWidth);
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"20\" viewBox=\"0 0 " + w
-           + " 20\" role=\"img\" aria-label=\"" + words + "\"><title>" + words + "</title><style>" + style
+           + " 20\" role=\"img\" aria-label=\"" + escapedWords + "\"><title>" + escapedWords + "</title><style>" + style
            + "</style><rect class=\"s\" width=\"" + w + "\" height=\"20\" rx=\"3\"/><rect class=\"l\" width=\"" + lw
            + "\" height=\"20\" rx=\"3\"/><rect class=\"l\" x=\"" + QByteArray::number(labelWidth - 3)
            + "\" width=\"3\" height=\"20\"/><g font-family=\"" + BadgeFontWidths::family

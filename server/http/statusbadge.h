@@ -23,6 +23,8 @@ public:
     static std::optional<Theme> theme(const QString &name);
 
     static QByteArray svg(const StatusAnswer &answer, Theme theme);
+    // The badge's words: the answer in words, the account cut short.
+    static QString words(const StatusAnswer &answer);
     static QByteArray shields(const StatusAnswer &answer, int cacheSeconds);
 
     // How long a shields-style badge service may reuse an answer: as long

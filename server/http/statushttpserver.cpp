@@ -140,13 +140,12 @@ void StatusHttpServer::answerStatus(const HttpAnswer &answer, const QHttpServerR
                 stats.countNotModified();
             return same;
         };
-        // The picture answers are the same bytes every time: composed once.
-        if (choice.form == StatusReply::Picture) {
-            const StatusReply::Composed &composed = StatusReply::pictureAnswer(found, choice);
-            if (unchanged(composed.tag))
-                return answer.sendComposed(composed.notModified);
+        // A picture's or a badge's answers are the same bytes every time: composed once.
+        if (const StatusReply::Composed *composed = StatusReply::composedAnswer(found, choice)) {
+            if (unchanged(composed->tag))
+                return answer.sendComposed(composed->notModified);
             if (!answer.isHead())
-                return answer.sendComposed(composed.whole);
+                return answer.sendComposed(composed->whole);
         }
         const StatusReply reply = StatusReply::make(found, choice);
         if (unchanged(reply.tag))

@@ -88,19 +88,26 @@ QList<QPair<QByteArray, QByteArray>> StatusReply::headers(const StatusReply &rep
     return headers;
 }
 
-const StatusReply::Composed &StatusReply::pictureAnswer(const StatusAnswer &answer, const Choice &choice)
+const StatusReply::Composed *StatusReply::composedAnswer(const StatusAnswer &answer, const Choice &choice)
 {
     static QHash<QString, Composed> composed;
     const Medium *medium = Media::find(answer.medium);
-    const QString path = medium ? StatusPictures::path(*medium, answer.presence.status, choice.set) : QString();
-    const QString key = path + (choice.negotiated ? QLatin1Char('+') : QLatin1Char('='));
+    QString key;
+    if (choice.form == Picture && medium)
+        key = StatusPictures::path(*medium, answer.presence.status, choice.set) + (choice.negotiated ? u'+' : u'=');
+    else if (choice.form == Svg)
+        key = answer.medium + u'\n' + QString::number(int(choice.theme)) + u'\n' + StatusBadge::words(answer);
+    else
+        return nullptr;
     auto found = composed.find(key);
     if (found == composed.end()) {
+        if (composed.size() >= maxComposed)
+            composed.clear();
         const StatusReply reply = make(answer, choice);
         found = composed.insert(key, {HttpAnswer::compose(200, headers(reply, choice), reply.body, false),
                                       HttpAnswer::compose(304, validators(reply, choice), {}, false), reply.tag});
     }
-    return *found;
+    return &*found;
 }
 
 const QByteArray &StatusReply::pagePolicy()

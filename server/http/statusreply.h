@@ -42,15 +42,21 @@ struct StatusReply
     static QList<QPair<QByteArray, QByteArray>> headers(const StatusReply &reply, const Choice &choice);
     static QList<QPair<QByteArray, QByteArray>> validators(const StatusReply &reply, const Choice &choice);
 
-    // The whole HTTP answers of a status picture, 200 and 304, composed once
-    // for each picture (there are a few hundred at most, each either way).
+    // The whole HTTP answers, 200 and 304, of a picture or a badge, composed
+    // once and kept: a picture's bytes depend on its file only, a badge's on
+    // its medium, theme and words (the account cut short in them), so the
+    // many requests for one account cost a look-up. Null for other forms.
     struct Composed
     {
         QByteArray whole;
         QByteArray notModified;
         QByteArray tag;
     };
-    static const Composed &pictureAnswer(const StatusAnswer &answer, const Choice &choice);
+    static const Composed *composedAnswer(const StatusAnswer &answer, const Choice &choice);
+    // Kept at most, then forgotten all at once: the pictures (a few hundred)
+    // and the badges of the accounts asked most; a stranger asking for
+    // endless accounts only makes the server compose them again.
+    static constexpr int maxComposed = 1024;
 
     // The page form's policy: nothing runs, nothing is fetched, its one
     // style is the one it carries.

@@ -9,6 +9,7 @@
 #include "assets/picturefiles.h"
 #include "http/badgepage.h"
 #include "http/statusbadge.h"
+#include "http/statusreply.h"
 #include "statusserver.h"
 
 #include <QFile>
@@ -192,6 +193,7 @@ private slots:
     void badgeColoursReadAtAaContrastInBothThemes();
     void aBadgeFollowsTheReadersThemeUnlessOneIsNamed();
     void theShieldsFormIsWhatEndpointBadgesRead();
+    void composedBadgesAreKeptWithinTheirBoundAndStayRight();
     void everyFormIsRevalidatedByItsTag_data();
     void everyFormIsRevalidatedByItsTag();
     void theBadgePageWritesSnippetsForAnAccount();
@@ -577,6 +579,33 @@ void TestStatusHttp::theShieldsFormIsWhatEndpointBadgesRead()
     QCOMPARE(online.value("message").toString(), QStringLiteral("online"));
     QCOMPARE(online.value("cacheSeconds").toInt(), loopbackOptions(0).irc.cacheMs / 1000);
     QVERIFY(online.value("color").toString() != json.value("color").toString());
+}
+
+void TestStatusHttp::composedBadgesAreKeptWithinTheirBoundAndStayRight()
+{
+    StatusReply::Choice svg;
+    svg.form = StatusReply::Svg;
+    const auto whole = [&](const QString &account, Presence presence, StatusBadge::Theme theme) {
+        svg.theme = theme;
+        const StatusReply::Composed *composed = StatusReply::composedAnswer(answerOf("irc", account, presence), svg);
+        return composed ? composed->whole : QByteArray();
+    };
+    const Presence online = Presence::known(Presence::Online), offline = Presence::known(Presence::Offline);
+    const QByteArray first = whole("first@irc.example.org", online, StatusBadge::Theme::Both);
+    QVERIFY(first.contains("<title>first on irc.example.org: online</title>"));
+    // The same account in another state or theme is another answer.
+    QVERIFY(whole("first@irc.example.org", offline, StatusBadge::Theme::Both).contains(": offline</title>"));
+    QVERIFY(!whole("first@irc.example.org", online, StatusBadge::Theme::Dark).contains("@media"));
+    // Past the bound the kept answers are forgotten, and made again right.
+    for (int i = 0; i < StatusReply::maxComposed + 10; ++i)
+        QVERIFY(whole(QStringLiteral("n%1@irc.example.org").arg(i), online, StatusBadge::Theme::Both)
+                    .contains(QStringLiteral("<title>n%1 on irc.example.org").arg(i).toUtf8()));
+    QCOMPARE(whole("first@irc.example.org", online, StatusBadge::Theme::Both), first);
+    // Accounts alike in the words a badge shows share its answer.
+    const QString longName = QString(40, QLatin1Char('x'));
+    QCOMPARE(whole(longName + "a@irc.example.org", online, StatusBadge::Theme::Both),
+             whole(longName + "b@irc.example.org", online, StatusBadge::Theme::Both));
+    QCOMPARE(StatusReply::composedAnswer(answerOf("irc", "a@b", online), {StatusReply::Text}), nullptr);
 }
 
 void TestStatusHttp::everyFormIsRevalidatedByItsTag_data()
