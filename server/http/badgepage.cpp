@@ -94,7 +94,7 @@ QByteArray snippets(const Addresses &at, const QString &alt, const QString &orig
 QByteArray head(const QString &value)
 {
     return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>Status badge</title>\n"
-           "<link rel=\"stylesheet\" href=\"/Msntv/quorvane.css\"></head>\n<body class=\"page\">\n<h1>Status badge</h1>\n"
+           "<link rel=\"stylesheet\" href=\"/Msntv/quorvane.css\"></head>\n<body class=\"page wide\">\n<h1>Status badge</h1>\n"
            "<form action=\"/Msntv/badge.html\" method=\"get\"><label>Account <input name=\"account\" size=\"48\" value=\""
            + Markup::escaped(value) + "\" placeholder=\"irc/alice@irc.libera.chat\"></label> <button>Show</button></form>\n";
 }
