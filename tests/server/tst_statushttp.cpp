@@ -8,7 +8,6 @@
 
 #include "assets/picturefiles.h"
 #include "http/badgepage.h"
-#include "http/statusbadge.h"
 #include "http/statusreply.h"
 #include "statusserver.h"
 
@@ -19,9 +18,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <QUrl>
 #include <QXmlStreamReader>
-#include <array>
 #include <cmath>
 
 namespace {
@@ -44,30 +41,15 @@ QByteArray exchange(quint16 port, const QByteArray &request, int forMs)
     return socket.readAll();
 }
 
-// One request written as given on a new connection, and its whole answer:
-// the head, and the body its length announces unless it has none. The
-// server runs in this process: the event loop turns while it waits.
-QByteArray answerTo(quint16 port, const QByteArray &request)
+// Each answer in what came back on one connection.
+QByteArrayList split(const QByteArray &answers)
 {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
-    if (!QTest::qWaitFor([&] { return socket.state() == QAbstractSocket::ConnectedState; }, 2000))
-        return "no connection";
-    socket.write(request);
-    QByteArray answer;
-    const auto whole = [&] {
-        answer += socket.readAll();
-        const qsizetype end = answer.indexOf("\r\n\r\n");
-        if (end < 0)
-            return false;
-        static const QRegularExpression length(QStringLiteral("\r\nContent-Length: (\\d+)\r\n"));
-        const QRegularExpressionMatch match = length.match(QString::fromLatin1(answer.left(end + 2)));
-        const qsizetype body = match.hasMatch() && !request.startsWith("HEAD") ? match.captured(1).toLongLong() : 0;
-        return answer.size() >= end + 4 + body;
-    };
-    if (!QTest::qWaitFor(whole, 5000))
-        qWarning("an answer cut short: %s", answer.constData());
-    return answer;
+    QByteArrayList each;
+    for (qsizetype at = answers.indexOf("HTTP/1.1 "), next; at >= 0; at = next) {
+        next = answers.indexOf("HTTP/1.1 ", at + 1);
+        each.append(answers.mid(at, next < 0 ? -1 : next - at));
+    }
+    return each;
 }
 
 QByteArray headerOf(const QByteArray &answer, const QByteArray &name)
@@ -78,90 +60,71 @@ QByteArray headerOf(const QByteArray &answer, const QByteArray &name)
     return {};
 }
 
-QByteArray bodyOf(const QByteArray &answer)
-{
-    return answer.mid(answer.indexOf("\r\n\r\n") + 4);
-}
-
-qint64 notModifiedCount(const QByteArray &metricsUrl)
-{
-    static const QRegularExpression sample(QStringLiteral("\nquorvane_http_not_modified_total (\\d+)\n"));
-    const QRegularExpressionMatch match = sample.match(QString::fromUtf8(HttpFetch::get(metricsUrl).body));
-    return match.hasMatch() ? match.captured(1).toLongLong() : -1;
-}
-
-// A badge as an XML reader sees it: its elements in order, its title and
-// label, and the colours its style gives each class, light and dark.
+// A badge as an XML reader sees it: its elements, how many at the top, its
+// title and label, or why it is not well-formed.
 struct ReadBadge
 {
-    QString error;
+    QString error, title, label;
     QStringList elements;
-    QString title, label;
     int roots = 0;
-    QHash<QString, QString> light, dark;
 };
 
 ReadBadge readBadge(const QByteArray &svg)
 {
     ReadBadge badge;
     QXmlStreamReader xml(svg);
-    int depth = 0;
-    QString style;
-    while (!xml.atEnd()) {
+    for (int depth = 0; !xml.atEnd();) {
         const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::StartElement) {
-            badge.roots += depth++ == 0 ? 1 : 0;
-            const QString name = xml.name().toString();
-            badge.elements.append(name);
-            if (name == QLatin1String("svg"))
-                badge.label = xml.attributes().value(QStringLiteral("aria-label")).toString();
-            else if (name == QLatin1String("title"))
-                badge.title = xml.readElementText(), --depth;
-            else if (name == QLatin1String("style"))
-                style = xml.readElementText(), --depth;
-        } else if (token == QXmlStreamReader::EndElement) {
-            --depth;
-        }
+        depth += token == QXmlStreamReader::StartElement ? 1 : token == QXmlStreamReader::EndElement ? -1 : 0;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        badge.roots += depth == 1 ? 1 : 0;
+        badge.elements.append(xml.name().toString());
+        if (xml.name() == QLatin1String("svg"))
+            badge.label = xml.attributes().value(QStringLiteral("aria-label")).toString();
+        if (xml.name() == QLatin1String("title"))
+            badge.title = xml.readElementText(), --depth;
     }
-    if (xml.hasError())
-        badge.error = xml.errorString();
-    // ".l{fill:#555}..." then, when both, "@media (prefers-color-scheme:dark){...}".
-    const qsizetype media = style.indexOf(QLatin1String("@media"));
-    static const QRegularExpression rule(QStringLiteral("\\.([a-z])\\{fill:(#[0-9a-f]+)\\}"));
-    for (auto match = rule.globalMatch(style); match.hasNext();) {
-        const QRegularExpressionMatch found = match.next();
-        (media >= 0 && found.capturedStart() > media ? badge.dark : badge.light)[found.captured(1)] = found.captured(2);
-    }
+    badge.error = xml.hasError() ? xml.errorString() : QString();
     return badge;
 }
 
-// "#rgb" or "#rrggbb" as red, green and blue from 0 to 1.
-std::array<double, 3> channels(const QString &hex)
+// The fill a badge's style gives each class: the light rules, or the dark
+// media query's.
+QHash<QString, QString> fills(const QByteArray &svg, bool dark)
 {
-    const QString digits = hex.size() == 4 ? QString(hex[1]) + hex[1] + hex[2] + hex[2] + hex[3] + hex[3] : hex.mid(1);
-    std::array<double, 3> rgb{};
-    for (int i = 0; i < 3; ++i)
-        rgb[size_t(i)] = digits.mid(i * 2, 2).toInt(nullptr, 16) / 255.0;
-    return rgb;
+    static const QRegularExpression rule(QStringLiteral("\\.([a-z])\\{fill:#([0-9a-f]+)\\}"));
+    const qsizetype media = svg.indexOf("@media");
+    QHash<QString, QString> found;
+    for (auto match = rule.globalMatch(QString::fromUtf8(svg)); match.hasNext();) {
+        const QRegularExpressionMatch one = match.next();
+        if ((media >= 0 && one.capturedStart() > media) == dark) // "fff" is "ffffff"
+            found[one.captured(1)] = one.captured(2).size() == 3 ? QString(one.captured(2)).replace(QRegularExpression(QStringLiteral("(.)")), QStringLiteral("\\1\\1")) : one.captured(2);
+    }
+    return found;
 }
 
+// The WCAG relative luminance of "rrggbb", and the contrast of two colours.
 double luminance(const QString &hex)
 {
-    const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    const std::array<double, 3> c = channels(hex);
-    return 0.2126 * linear(c[0]) + 0.7152 * linear(c[1]) + 0.0722 * linear(c[2]);
+    double sum = 0;
+    for (const auto &[at, weight] : {std::pair(0, 0.2126), std::pair(2, 0.7152), std::pair(4, 0.0722)}) {
+        const double c = hex.mid(at, 2).toInt(nullptr, 16) / 255.0;
+        sum += weight * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    }
+    return sum;
 }
 
-// The WCAG contrast ratio of two colours, 1 to 21.
 double contrast(const QString &one, const QString &other)
 {
     const double a = luminance(one), b = luminance(other);
     return (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
 }
 
-StatusAnswer answerOf(const QString &medium, const QString &account, Presence presence)
+qint64 notModifiedCount(const QByteArray &metricsUrl)
 {
-    return {medium, account, presence, QDateTime::currentDateTimeUtc()};
+    static const QRegularExpression sample(QStringLiteral("\nquorvane_http_not_modified_total (\\d+)\n"));
+    return sample.match(QString::fromUtf8(HttpFetch::get(metricsUrl).body)).captured(1).toLongLong();
 }
 
 } // namespace
@@ -191,14 +154,10 @@ private slots:
     void aBadgeIsWellFormedWhateverTheAccount_data();
     void aBadgeIsWellFormedWhateverTheAccount();
     void badgeColoursReadAtAaContrastInBothThemes();
-    void aBadgeFollowsTheReadersThemeUnlessOneIsNamed();
-    void theShieldsFormIsWhatEndpointBadgesRead();
-    void composedBadgesAreKeptWithinTheirBoundAndStayRight();
+    void badgeThemesAndTheShieldsForm();
     void everyFormIsRevalidatedByItsTag_data();
     void everyFormIsRevalidatedByItsTag();
-    void theBadgePageWritesSnippetsForAnAccount();
-    void theBadgePageGivesAReasonAndNoSnippetForABadAccount_data();
-    void theBadgePageGivesAReasonAndNoSnippetForABadAccount();
+    void theBadgePageWritesEscapedSnippetsOrSaysWhyNot();
 
     void aBrowserOpeningTheAddressGetsAPageThatSaysTheAnswer();
     void headIsAnsweredLikeGetWithoutTheBody();
@@ -444,52 +403,32 @@ void TestStatusHttp::malformedQueriesAndUnknownPathsAreRefused()
 void TestStatusHttp::aBadgeIsWellFormedWhateverTheAccount_data()
 {
     QTest::addColumn<QByteArray>("encoded");
-    QTest::addColumn<QString>("account");
-    QTest::newRow("quotes") << QByteArray("a%22b'c@hotmail.com") << "a\"b'c@hotmail.com";
-    QTest::newRow("markup") << QByteArray("%3C/title%3E%3Cscript%3Ex()%3C/script%3E")
-                            << "</title><script>x()</script>";
-    QTest::newRow("entities") << QByteArray("a%26amp;%26%23x41;%26lt;") << "a&amp;&#x41;&lt;";
-    QTest::newRow("closing the svg") << QByteArray("%22%3E%3C/svg%3E%3Csvg%20onload=%22x()")
-                                     << "\"></svg><svg onload=\"x()";
-    QTest::newRow("CDATA end") << QByteArray("%5D%5D%3E%3C!--") << "]]><!--";
-    QString controls = QStringLiteral("a") + QChar(1) + QChar(0x0b) + QChar(0x1f) + QChar(0x7f) + QChar(0x85)
-                       + QStringLiteral("b");
-    QTest::newRow("control characters") << QByteArray("a%01%0B%1F%7F%C2%85b") << controls;
-    QTest::newRow("line breaks and tabs") << QByteArray("a%0D%0A%09b") << QString("a\r\n\tb");
-    QTest::newRow("invalid UTF-8") << QByteArray("a%FF%FEb") << QString("a\uFFFD\uFFFDb");
-    QTest::newRow("300 letters") << QByteArray(300, 'x') << QString(300, QLatin1Char('x'));
-    QTest::newRow("300 quotes") << QByteArray("%22").repeated(300) << QString(300, QLatin1Char('"'));
-    QTest::newRow("300 ampersands, a pair cut") << QByteArray("%26").repeated(30) + QByteArray("%F0%9F%98%80").repeated(150)
-                                                << QString(30, QLatin1Char('&')) + QString::fromUtf8("\U0001F600").repeated(150);
+    QTest::addColumn<QString>("shown"); // in the badge's words
+    QTest::newRow("quotes") << QByteArray("a%22b'c") << "a\"b'c";
+    QTest::newRow("markup") << QByteArray("%3C/title%3E%3Cscript%3E") << "</title><script>";
+    QTest::newRow("out of the svg") << QByteArray("%22%3E%3C/svg%3E%3Csvg%20onload=%22x") << "\"></svg><svg onload=\"x";
+    QTest::newRow("entities, CDATA end") << QByteArray("%26amp;%26%23x41;]]%3E") << "&amp;&#x41;]]>";
+    QTest::newRow("controls") << QByteArray("a%01%0B%0D%0A%09%7F%C2%85b") << QString("a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDb");
+    QTest::newRow("300 letters") << QByteArray(300, 'x') << QString(23, 'x') + u'\u2026';
+    QTest::newRow("300 quotes") << QByteArray("%22").repeated(300) << QString(23, '"') + u'\u2026';
+    QTest::newRow("a pair not cut") << "%26%26" + QByteArray("%F0%9F%98%80").repeated(150)
+                                    << "&&" + QString::fromUtf8("\U0001F600").repeated(10) + u'\u2026';
 }
 
 void TestStatusHttp::aBadgeIsWellFormedWhateverTheAccount()
 {
     QFETCH(QByteArray, encoded);
-    QFETCH(QString, account);
+    QFETCH(QString, shown);
     for (const QByteArray &theme : {QByteArray(), QByteArray("&theme=light"), QByteArray("&theme=dark")}) {
         const HttpFetch svg = HttpFetch::get(status("/msn/" + encoded + "?format=svg" + theme));
-        QCOMPARE(svg.status, 200);
         QCOMPARE(svg.header("Content-Type"), QByteArray("image/svg+xml"));
         QVERIFY2(svg.body.size() <= 1024, qPrintable(QString::number(svg.body.size())));
         const ReadBadge badge = readBadge(svg.body);
-        QVERIFY2(badge.error.isEmpty(), qPrintable(badge.error + QLatin1Char('\n') + QString::fromUtf8(svg.body)));
-        // One root, and the badge's own elements only: nothing the account brought.
+        QVERIFY2(badge.error.isEmpty(), qPrintable(badge.error + '\n' + svg.body));
+        // One root and the badge's own elements: nothing the account brought.
         QCOMPARE(badge.roots, 1);
         QCOMPARE(badge.elements, QStringList({"svg", "title", "style", "rect", "rect", "rect", "g", "text", "text"}));
         QVERIFY(!svg.body.contains("<script") && !svg.body.contains("href") && !svg.body.contains("url("));
-        // The account in words, cut short with an ellipsis when long, what
-        // XML cannot hold shown as U+FFFD, and nothing else changed.
-        QString shown = account;
-        for (QChar &c : shown)
-            if (c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f))
-                c = QChar::ReplacementCharacter;
-        if (shown.size() > StatusBadge::maxAccountCharacters) {
-            shown.truncate(StatusBadge::maxAccountCharacters - 1);
-            if (shown.back().isHighSurrogate())
-                shown.chop(1);
-            shown += QChar(0x2026);
-        }
         QCOMPARE(badge.title, shown + QStringLiteral(" on MSN: unknown, network closed"));
         QCOMPARE(badge.label, badge.title);
     }
@@ -497,243 +436,141 @@ void TestStatusHttp::aBadgeIsWellFormedWhateverTheAccount()
 
 void TestStatusHttp::badgeColoursReadAtAaContrastInBothThemes()
 {
-    using Theme = StatusBadge::Theme;
-    QHash<QString, QString> lightFills, darkFills;
-    for (const Presence::Status status : {Presence::Online, Presence::Away, Presence::Offline, Presence::Unknown}) {
-        const QString name = Presence::statusName(status);
-        const ReadBadge both = readBadge(StatusBadge::svg(answerOf("jabber", "a@b.example", Presence::known(status)), Theme::Both));
-        const ReadBadge light = readBadge(StatusBadge::svg(answerOf("jabber", "a@b.example", Presence::known(status)), Theme::Light));
-        const ReadBadge dark = readBadge(StatusBadge::svg(answerOf("jabber", "a@b.example", Presence::known(status)), Theme::Dark));
-        // A forced theme is the same colours as that half of the reader's.
-        QCOMPARE(light.light, both.light);
-        QCOMPARE(dark.light, both.dark);
-        QVERIFY(light.dark.isEmpty() && dark.dark.isEmpty());
-        for (const auto &colours : {both.light, both.dark}) {
-            QCOMPARE(colours.size(), 4);
-            QVERIFY2(contrast(colours["l"], colours["t"]) >= 4.5, qPrintable(colours["l"] + " " + colours["t"]));
-            QVERIFY2(contrast(colours["s"], colours["u"]) >= 4.5,
-                     qPrintable(name + ": " + colours["s"] + " " + colours["u"] + " "
-                                + QString::number(contrast(colours["s"], colours["u"]))));
+    QHash<QString, QString> light, dark; // each state's fill
+    for (const Presence::Status state : {Presence::Online, Presence::Away, Presence::Offline, Presence::Unknown}) {
+        const StatusAnswer answer{"jabber", "a@b.example", Presence::known(state), {}};
+        const QByteArray both = StatusBadge::svg(answer, StatusBadge::Theme::Both);
+        // A forced theme has the colours of that half of the reader's.
+        QCOMPARE(fills(StatusBadge::svg(answer, StatusBadge::Theme::Light), false), fills(both, false));
+        QCOMPARE(fills(StatusBadge::svg(answer, StatusBadge::Theme::Dark), false), fills(both, true));
+        for (const bool inDark : {false, true}) {
+            const QHash<QString, QString> fill = fills(both, inDark);
+            QVERIFY(contrast(fill["l"], fill["t"]) >= 4.5); // the label
+            QVERIFY2(contrast(fill["s"], fill["u"]) >= 4.5, qPrintable(fill["s"] + ' ' + fill["u"]));
+            (inDark ? dark : light)[Presence::statusName(state)] = fill["s"];
         }
-        lightFills[name] = both.light["s"];
-        darkFills[name] = both.dark["s"];
     }
-    for (const auto &fills : {lightFills, darkFills}) {
-        const auto online = channels(fills["online"]), away = channels(fills["away"]);
-        const auto offline = channels(fills["offline"]), unknown = channels(fills["unknown"]);
-        QVERIFY(online[1] > online[0] + 0.2 && online[1] > online[2] + 0.2);   // green
-        QVERIFY(away[0] > away[2] + 0.4 && away[1] > away[2] + 0.3 && away[0] >= away[1]); // amber
-        for (const auto &grey : {offline, unknown})                          // greys
-            QVERIFY(qAbs(grey[0] - grey[2]) < 0.12 && qAbs(grey[1] - grey[2]) < 0.12);
-        QVERIFY(luminance(fills["unknown"]) > luminance(fills["offline"]) * 1.5); // a lighter grey
+    for (const QHash<QString, QString> &fill : {light, dark}) {
+        const auto channel = [&](const char *state, int i) { return fill[state].mid(i * 2, 2).toInt(nullptr, 16); };
+        QVERIFY(channel("online", 1) > channel("online", 0) + 50 && channel("online", 1) > channel("online", 2) + 50);
+        QVERIFY(channel("away", 0) >= channel("away", 1) && channel("away", 1) > channel("away", 2) + 100);
+        for (const char *grey : {"offline", "unknown"})
+            QVERIFY(qAbs(channel(grey, 0) - channel(grey, 2)) < 30 && qAbs(channel(grey, 1) - channel(grey, 2)) < 30);
+        QVERIFY(luminance(fill["unknown"]) > 1.5 * luminance(fill["offline"])); // a lighter grey
     }
 }
 
-void TestStatusHttp::aBadgeFollowsTheReadersThemeUnlessOneIsNamed()
+void TestStatusHttp::badgeThemesAndTheShieldsForm()
 {
     const QByteArray irc = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port());
-    const HttpFetch online = HttpFetch::get(status(irc + "?format=svg"));
-    QVERIFY(online.body.contains("@media (prefers-color-scheme:dark){"));
-    QCOMPARE(readBadge(online.body).title, "Telmik on 127.0.0.1:" + QString::number(m_irc.port()) + ": online");
+    QVERIFY(HttpFetch::get(status(irc + "?format=svg")).body.contains("@media (prefers-color-scheme:dark){"));
     QVERIFY(!HttpFetch::get(status(irc + "?format=svg&theme=dark")).body.contains("@media"));
-    QVERIFY(!HttpFetch::get(status(irc + "?format=svg&theme=light")).body.contains("@media"));
-    // The medium's name and the status word, measured: a longer word is a wider part.
-    const auto width = [](const QString &medium, Presence::Status state) {
-        static const QRegularExpression attribute(QStringLiteral("<svg [^>]*width=\"(\\d+)\""));
-        const QByteArray svg = StatusBadge::svg(answerOf(medium, "a@b.example", Presence::known(state)), StatusBadge::Theme::Both);
-        return attribute.match(QString::fromUtf8(svg)).captured(1).toInt();
-    };
-    QVERIFY(width("irc", Presence::Online) > 60 && width("irc", Presence::Online) < 90);
-    QVERIFY(width("irc", Presence::Unknown) > width("irc", Presence::Online) + 5);
-    QVERIFY(width("jabber", Presence::Online) > width("irc", Presence::Online) + 10);
-    for (const QByteArray &other : {QByteArray("sepia"), QByteArray("Dark"), QByteArray("light,dark")}) {
-        for (const QByteArray &format : {QByteArray("svg"), QByteArray("png")}) {
-            const HttpFetch refused = HttpFetch::get(status("/msn/bob?format=" + format + "&theme=" + other));
-            QCOMPARE(refused.status, 400);
-            QVERIFY2(refused.body.contains("theme is light or dark"), refused.body.constData());
-        }
+    for (const char *query : {"format=svg&theme=sepia", "format=png&theme=Dark", "theme=light,dark"}) {
+        const HttpFetch refused = HttpFetch::get(status(QByteArray("/msn/bob?") + query));
+        QCOMPARE(refused.status, 400);
+        QVERIFY(refused.body.startsWith("theme is light or dark"));
     }
-    // The picture sets stay the pictures': a badge is the same with or without one.
-    QCOMPARE(HttpFetch::get(status("/yahoo/bob?format=svg&set=2")).body, HttpFetch::get(status("/yahoo/bob?format=svg")).body);
-}
+    // Kept answers past their bound are forgotten and made again, right.
+    for (int i = 0; i <= StatusReply::maxComposed; ++i)
+        HttpFetch::get(status("/icq/" + QByteArray::number(i) + "?format=svg"));
+    QVERIFY(HttpFetch::get(status("/icq/0?format=svg")).body.contains("<title>0 on ICQ: unknown"));
 
-void TestStatusHttp::theShieldsFormIsWhatEndpointBadgesRead()
-{
-    const HttpFetch closed = HttpFetch::get(status("/yahoo/%22bob%3C?format=shields"));
-    QCOMPARE(closed.header("Content-Type"), QByteArray("application/json"));
-    QJsonParseError error;
-    const QJsonObject json = QJsonDocument::fromJson(closed.body, &error).object();
-    QCOMPARE(error.error, QJsonParseError::NoError);
-    QCOMPARE(json.keys(), QStringList({"cacheSeconds", "color", "label", "message", "schemaVersion"}));
-    QCOMPARE(json.value("schemaVersion").toInt(), 1);
-    QCOMPARE(json.value("label").toString(), QStringLiteral("Yahoo!"));
-    QCOMPARE(json.value("message").toString(), QStringLiteral("unknown"));
-    QCOMPARE(json.value("cacheSeconds").toInt(), StatusBadge::closedCacheSeconds);
-    // The colour is the light badge's.
-    const ReadBadge badge = readBadge(HttpFetch::get(status("/yahoo/bob?format=svg&theme=light")).body);
-    QCOMPARE('#' + json.value("color").toString(), badge.light["s"]);
-
-    const QByteArray irc = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port()) + "?format=shields";
-    const QJsonObject online = QJsonDocument::fromJson(HttpFetch::get(status(irc)).body).object();
-    QCOMPARE(online.value("label").toString(), QStringLiteral("IRC"));
-    QCOMPARE(online.value("message").toString(), QStringLiteral("online"));
+    const QJsonObject closed = QJsonDocument::fromJson(HttpFetch::get(status("/yahoo/bob?format=shields")).body).object();
+    QCOMPARE(closed.keys(), QStringList({"cacheSeconds", "color", "label", "message", "schemaVersion"}));
+    QCOMPARE(closed.value("schemaVersion").toInt(), 1);
+    QCOMPARE(closed.value("label").toString(), QStringLiteral("Yahoo!"));
+    QCOMPARE(closed.value("message").toString(), QStringLiteral("unknown"));
+    QCOMPARE(closed.value("cacheSeconds").toInt(), 86'400);
+    QCOMPARE(closed.value("color").toString(), fills(HttpFetch::get(status("/yahoo/bob?format=svg")).body, false)["s"]);
+    const QJsonObject online = QJsonDocument::fromJson(HttpFetch::get(status(irc + "?format=shields")).body).object();
+    QCOMPARE(online.value("label").toString() + ' ' + online.value("message").toString(), QStringLiteral("IRC online"));
     QCOMPARE(online.value("cacheSeconds").toInt(), loopbackOptions(0).irc.cacheMs / 1000);
-    QVERIFY(online.value("color").toString() != json.value("color").toString());
-}
-
-void TestStatusHttp::composedBadgesAreKeptWithinTheirBoundAndStayRight()
-{
-    StatusReply::Choice svg;
-    svg.form = StatusReply::Svg;
-    const auto whole = [&](const QString &account, Presence presence, StatusBadge::Theme theme) {
-        svg.theme = theme;
-        const StatusReply::Composed *composed = StatusReply::composedAnswer(answerOf("irc", account, presence), svg);
-        return composed ? composed->whole : QByteArray();
-    };
-    const Presence online = Presence::known(Presence::Online), offline = Presence::known(Presence::Offline);
-    const QByteArray first = whole("first@irc.example.org", online, StatusBadge::Theme::Both);
-    QVERIFY(first.contains("<title>first on irc.example.org: online</title>"));
-    // The same account in another state or theme is another answer.
-    QVERIFY(whole("first@irc.example.org", offline, StatusBadge::Theme::Both).contains(": offline</title>"));
-    QVERIFY(!whole("first@irc.example.org", online, StatusBadge::Theme::Dark).contains("@media"));
-    // Past the bound the kept answers are forgotten, and made again right.
-    for (int i = 0; i < StatusReply::maxComposed + 10; ++i)
-        QVERIFY(whole(QStringLiteral("n%1@irc.example.org").arg(i), online, StatusBadge::Theme::Both)
-                    .contains(QStringLiteral("<title>n%1 on irc.example.org").arg(i).toUtf8()));
-    QCOMPARE(whole("first@irc.example.org", online, StatusBadge::Theme::Both), first);
-    // Accounts alike in the words a badge shows share its answer.
-    const QString longName = QString(40, QLatin1Char('x'));
-    QCOMPARE(whole(longName + "a@irc.example.org", online, StatusBadge::Theme::Both),
-             whole(longName + "b@irc.example.org", online, StatusBadge::Theme::Both));
-    QCOMPARE(StatusReply::composedAnswer(answerOf("irc", "a@b", online), {StatusReply::Text}), nullptr);
 }
 
 void TestStatusHttp::everyFormIsRevalidatedByItsTag_data()
 {
     QTest::addColumn<QByteArray>("query");
-    QTest::addColumn<QByteArray>("extra");
-    QTest::addColumn<bool>("varies");
-    QTest::newRow("picture") << QByteArray() << QByteArray() << true;
-    QTest::newRow("picture of a set, asked") << QByteArray("?format=png&set=3") << QByteArray() << false;
-    QTest::newRow("page") << QByteArray() << QByteArray("Sec-Fetch-Dest: document\r\n") << true;
-    QTest::newRow("text") << QByteArray("?format=text") << QByteArray() << false;
-    QTest::newRow("svg") << QByteArray("?format=svg") << QByteArray() << false;
-    QTest::newRow("svg, dark") << QByteArray("?format=svg&theme=dark") << QByteArray() << false;
-    QTest::newRow("shields") << QByteArray("?format=shields") << QByteArray() << false;
+    QTest::addColumn<QByteArray>("header");
+    QTest::newRow("picture") << QByteArray() << QByteArray();
+    QTest::newRow("picture of a set") << QByteArray("?format=png&set=3") << QByteArray();
+    QTest::newRow("page") << QByteArray() << QByteArray("Sec-Fetch-Dest: document\r\n");
+    QTest::newRow("text") << QByteArray("?format=text") << QByteArray();
+    QTest::newRow("svg, dark") << QByteArray("?format=svg&theme=dark") << QByteArray();
+    QTest::newRow("shields") << QByteArray("?format=shields") << QByteArray();
 }
 
 void TestStatusHttp::everyFormIsRevalidatedByItsTag()
 {
     QFETCH(QByteArray, query);
-    QFETCH(QByteArray, extra);
-    QFETCH(bool, varies);
-    const quint16 port = m_server->statusPort();
+    QFETCH(QByteArray, header);
     const QByteArray path = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port()) + query;
-    const auto ask = [&](const QByteArray &method, const QByteArray &ifNoneMatch) {
-        return answerTo(port, method + ' ' + path + " HTTP/1.1\r\nHost: x\r\n" + extra
-                                  + (ifNoneMatch.isEmpty() ? QByteArray() : "If-None-Match: " + ifNoneMatch + "\r\n") + "\r\n");
+    const auto request = [&](const char *method, const QByteArray &condition, const QByteArray &to) {
+        return method + (' ' + to) + " HTTP/1.1\r\nHost: x\r\n" + header + "If-None-Match: " + condition + "\r\n\r\n";
     };
     const qint64 before = notModifiedCount(status("/metrics"));
-    const QByteArray first = ask("GET", {});
-    QVERIFY2(first.startsWith("HTTP/1.1 200 OK\r\n"), first.constData());
-    const QByteArray tag = headerOf(first, "ETag");
-    QVERIFY2(QRegularExpression(QStringLiteral("^\"[0-9a-f]{16}\"$")).match(QString::fromLatin1(tag)).hasMatch(), tag.constData());
+    const QByteArray first = split(exchange(m_server->statusPort(), request("GET", "\"none\"", path), 300)).value(0);
+    const QByteArray tag = headerOf(first, "ETag"), body = first.mid(first.indexOf("\r\n\r\n") + 4);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\"[0-9a-f]{16}\"$")).match(QString::fromLatin1(tag)).hasMatch(), first.constData());
     QCOMPARE(headerOf(first, "Cache-Control"), QByteArray("no-cache"));
-    QCOMPARE(headerOf(first, "Vary"), varies ? QByteArray("Accept, Sec-Fetch-Dest") : QByteArray());
-    // The same bytes, the same tag; a changed answer (another nick) another.
-    QCOMPARE(headerOf(ask("GET", {}), "ETag"), tag);
-    QCOMPARE(headerOf(ask("HEAD", {}), "ETag"), tag);
-
-    int notModified = 0;
-    for (const QByteArray &method : {QByteArray("GET"), QByteArray("HEAD")}) {
-        for (const QByteArray &condition : {tag, "\"0000000000000000\", W/" + tag, QByteArray("*"), "W/" + tag}) {
-            const QByteArray again = ask(method, condition);
-            QVERIFY2(again.startsWith("HTTP/1.1 304 Not Modified\r\n"), (method + ' ' + condition + '\n' + again).constData());
-            ++notModified;
-            QCOMPARE(bodyOf(again), QByteArray());
-            QCOMPARE(headerOf(again, "ETag"), tag);
-            QCOMPARE(headerOf(again, "Cache-Control"), QByteArray("no-cache"));
-            QCOMPARE(headerOf(again, "Vary"), headerOf(first, "Vary"));
-            QCOMPARE(headerOf(again, "Content-Length"), QByteArray());
-        }
-        // A tag that is not this answer's: the whole answer again.
-        const QByteArray changed = ask(method, "\"0123456789abcdef\", W/\"" + tag.mid(1, 8) + '"');
-        QVERIFY2(changed.startsWith("HTTP/1.1 200 OK\r\n"), changed.constData());
-        QCOMPARE(bodyOf(changed), method == "GET" ? bodyOf(first) : QByteArray());
-        QCOMPARE(headerOf(changed, "Content-Length").toInt(), bodyOf(first).size());
+    QCOMPARE(headerOf(first, "Vary"), query.isEmpty() ? QByteArray("Accept, Sec-Fetch-Dest") : QByteArray());
+    // Sent at once on one connection: the tag, a list holding it weak, any,
+    // then a tag of another answer, and the answer of another nick.
+    QByteArray sent;
+    for (const char *method : {"GET", "HEAD"})
+        for (const QByteArray &condition : {tag, "\"x,y\", W/" + tag, QByteArray("*"), "W/\"" + tag.mid(1, 8) + '"'})
+            sent += request(method, condition, path);
+    sent += request("GET", tag, "/irc/Brasko@127.0.0.1:" + QByteArray::number(m_irc.port()) + query);
+    const QByteArrayList answers = split(exchange(m_server->statusPort(), sent, 500));
+    QCOMPARE(answers.size(), 9);
+    for (int i : {0, 1, 2, 4, 5, 6}) {
+        QVERIFY2(answers[i].endsWith("\r\n\r\n") && answers[i].startsWith("HTTP/1.1 304 Not Modified\r\n"), answers[i].constData());
+        QCOMPARE(headerOf(answers[i], "ETag"), tag);
+        QCOMPARE(headerOf(answers[i], "Cache-Control") + headerOf(answers[i], "Vary"),
+                 headerOf(first, "Cache-Control") + headerOf(first, "Vary"));
+        QVERIFY(!answers[i].contains("Content-Length"));
     }
-    const QByteArray offline = "/irc/Brasko@127.0.0.1:" + QByteArray::number(m_irc.port()) + query;
-    const QByteArray other = answerTo(port, "GET " + offline + " HTTP/1.1\r\nHost: x\r\n" + extra + "If-None-Match: " + tag + "\r\n\r\n");
-    QVERIFY2(other.startsWith("HTTP/1.1 200 OK\r\n"), other.constData());
-    QVERIFY(headerOf(other, "ETag") != tag);
-    QCOMPARE(notModifiedCount(status("/metrics")), before + notModified);
+    QVERIFY(answers[3].startsWith("HTTP/1.1 200 OK\r\n") && answers[3].endsWith("\r\n\r\n" + body));
+    QVERIFY(answers[7].startsWith("HTTP/1.1 200 OK\r\n") && answers[7].endsWith("Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"));
+    QVERIFY(answers[8].startsWith("HTTP/1.1 200 OK\r\n") && headerOf(answers[8], "ETag") != tag);
+    QCOMPARE(notModifiedCount(status("/metrics")), before + 6);
 }
 
-void TestStatusHttp::theBadgePageWritesSnippetsForAnAccount()
+void TestStatusHttp::theBadgePageWritesEscapedSnippetsOrSaysWhyNot()
 {
     const QByteArray asked = "/Msntv/badge.html?account=irc/al%3Cb%3E%22ce@irc.example.org";
-    const QByteArray statusPort = QByteArray::number(m_server->statusPort());
     for (const QByteArray &url : {status(asked), web(asked)}) {
-        // As a proxy in front of the status port would say it, in capitals.
         const HttpFetch page = HttpFetch::get(url, 20'000, {{"Host", "Status.Example.org:8080"}});
-        QCOMPARE(page.status, 200);
-        const QByteArray origin = "http://status.example.org:" + (url.startsWith(status("")) ? QByteArray("8080") : statusPort);
-        QCOMPARE(page.header("Content-Security-Policy"), BadgePage::policy(QString::fromLatin1(origin)));
-        QVERIFY(page.header("Content-Security-Policy").contains("img-src 'self' " + origin + ';'));
+        // On the web port the addresses are the status port's.
+        const QByteArray origin = "http://status.example.org:"
+                                  + (url == status(asked) ? QByteArray("8080") : QByteArray::number(m_server->statusPort()));
+        QVERIFY(page.header("Content-Security-Policy").contains("; img-src 'self' " + origin + "; "));
         QVERIFY(!page.body.contains("<script") && !page.body.contains("<b>") && !page.body.contains("\"ce"));
-        const QByteArray encoded = origin + "/irc/al%3Cb%3E%22ce@irc.example.org";
-        // The live badges, light and dark, and the picture.
-        QVERIFY(page.body.contains("<img src=\"" + encoded + "?format=svg&amp;theme=light\" alt=\"IRC status of al&lt;b&gt;&quot;ce on irc.example.org\">"));
-        QVERIFY(page.body.contains("<img src=\"" + encoded + "?format=svg&amp;theme=dark\""));
-        QVERIFY(page.body.contains("<img src=\"" + encoded + "\""));
-        // The snippets, as text: what is pasted is the HTML once escaped.
-        QVERIFY(page.body.contains("&lt;source media=&quot;(prefers-color-scheme: dark)&quot; srcset=&quot;" + encoded
-                                   + "?format=svg&amp;amp;theme=dark&quot;&gt;"));
-        QVERIFY(page.body.contains("&lt;img src=&quot;" + encoded + "?format=svg&quot; alt=&quot;IRC status of al&amp;lt;b&amp;gt;&amp;quot;ce on irc.example.org&quot;&gt;"));
-        QVERIFY(page.body.contains("![IRC status of al&lt;b&gt;&quot;ce on irc.example.org](" + encoded + "?format=svg)"));
-        QVERIFY(page.body.contains("[img]" + encoded + "[/img]"));
-        QVERIFY(page.body.contains("shields.io badge: https://img.shields.io/endpoint?url=http%3A%2F%2Fstatus.example.org"));
-        // The alternative text names the account, never its status.
-        QVERIFY(!page.body.contains("online") && !page.body.contains("offline"));
-        // Every snippet is readonly text to copy.
-        QCOMPARE(page.body.count("<textarea readonly"), 3);
+        const QByteArray at = origin + "/irc/al%3Cb%3E%22ce@irc.example.org";
+        const QByteArray alt = "IRC status of al&lt;b&gt;&quot;ce on irc.example.org";
+        QVERIFY(page.body.contains("<img src=\"" + at + "?format=svg&amp;theme=light\" alt=\"" + alt + "\">"));
+        QVERIFY(page.body.contains("<img src=\"" + at + "?format=svg&amp;theme=dark\""));
+        // What is pasted is the snippet's HTML, escaped once more to be shown.
+        QVERIFY(page.body.contains("srcset=&quot;" + at + "?format=svg&amp;amp;theme=dark&quot;&gt;"));
+        QVERIFY(page.body.contains("alt=&quot;IRC status of al&amp;lt;b&amp;gt;&amp;quot;ce on irc.example.org&quot;&gt;"));
+        QVERIFY(page.body.contains("![" + alt + "](" + at + "?format=svg)"));
+        QVERIFY(page.body.contains("[img]" + at + "[/img]"));
+        QVERIFY(!page.body.contains("online")); // the account's name, never its status
     }
-    // No Host worth the name: the addresses are relative to the page.
-    for (const QByteArray &host : {QByteArray("evil.example/\"><script>"), QByteArray("a b"), QByteArray("[::g]:80"),
-                                   QByteArray("x.example:99999"), QByteArray("x.example:0")}) {
-        const HttpFetch page = HttpFetch::get(status("/Msntv/badge.html?account=msn/bob@hotmail.com"), 20'000, {{"Host", host}});
-        QVERIFY2(page.body.contains("<img src=\"/msn/bob@hotmail.com?format=svg&amp;theme=light\""), host.constData());
-        QCOMPARE(page.header("Content-Security-Policy"), BadgePage::policy({}));
-        QVERIFY(!page.body.contains("shields.io"));
+    // A Host that is not a plain name or address: relative addresses.
+    for (const QByteArray &host : {QByteArray("x/\"><script>"), QByteArray("[::g]"), QByteArray("x.example:99999")}) {
+        const HttpFetch page = HttpFetch::get(status("/Msntv/badge.html?account=msn/bob"), 20'000, {{"Host", host}});
+        QVERIFY2(page.body.contains("<img src=\"/msn/bob?format=svg&amp;theme=light\""), host.constData());
+        QVERIFY(page.header("Content-Security-Policy").contains("img-src 'self';"));
     }
-    QCOMPARE(BadgePage::origin("[::1]:6969", true, 6969), QStringLiteral("http://[::1]:6969"));
-    QCOMPARE(BadgePage::origin("status.example.org", false, 6969), QStringLiteral("http://status.example.org:6969"));
-    // The legend leads to it.
+    // A bad account: the reason, and no snippet.
+    for (const auto &[account, reason] : {std::pair("", "no account given"), std::pair("gadu/%3Cb%3E", "no medium"),
+                                          std::pair("msn/", "the account is empty"), std::pair("irc/al", "an IRC account is nick@server"),
+                                          std::pair("msn/a%0Ab", "the account holds spaces or control characters")}) {
+        const QByteArray body = HttpFetch::get(web("/Msntv/badge.html?account=") + account).body;
+        QVERIFY2(body.contains(QByteArray("<p class=\"reason\">No badge: ") + reason), body.constData());
+        QVERIFY(!body.contains("<textarea") && !body.contains("<img") && !body.contains("<b>"));
+    }
     QVERIFY(HttpFetch::get(web("/Msntv/")).body.contains("<a href=\"/Msntv/badge.html\">"));
-}
-
-void TestStatusHttp::theBadgePageGivesAReasonAndNoSnippetForABadAccount_data()
-{
-    QTest::addColumn<QByteArray>("account");
-    QTest::addColumn<QByteArray>("reason");
-    QTest::newRow("none") << QByteArray() << QByteArray("no account given");
-    QTest::newRow("no medium") << QByteArray("bob@hotmail.com") << QByteArray("no medium of that name");
-    QTest::newRow("unknown medium") << QByteArray("gadu/%3Cb%3E") << QByteArray("no medium of that name");
-    QTest::newRow("empty account") << QByteArray("msn/") << QByteArray("the account is empty");
-    QTest::newRow("IRC without a server") << QByteArray("irc/alice") << QByteArray("an IRC account is nick@server");
-    QTest::newRow("Jabber without a domain") << QByteArray("jabber/alice@") << QByteArray("a Jabber account is name@domain");
-    QTest::newRow("control character") << QByteArray("msn/a%0Ab") << QByteArray("the account holds spaces or control characters");
-    QTest::newRow("too long") << "msn/" + QByteArray(BadgePage::maxAccountLength + 1, 'a') << QByteArray("the account is longer than 512 characters");
-}
-
-void TestStatusHttp::theBadgePageGivesAReasonAndNoSnippetForABadAccount()
-{
-    QFETCH(QByteArray, account);
-    QFETCH(QByteArray, reason);
-    const HttpFetch page = HttpFetch::get(web("/Msntv/badge.html?account=" + account));
-    QCOMPARE(page.status, 200);
-    QVERIFY2(page.body.contains("<p class=\"reason\">No badge: " + reason), page.body.constData());
-    QVERIFY(!page.body.contains("<textarea") && !page.body.contains("<img") && !page.body.contains("<b>"));
 }
 
 void TestStatusHttp::anAddressOf100000CharactersIsAnswered()
