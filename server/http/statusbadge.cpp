@@ -22,9 +22,9 @@ struct Look
 Look look(Presence::Status status, bool dark)
 {
     switch (status) {
-    case Presence::Online: return dark ? Look{"#3fb950", "#0d1117"} : Look{"#1f7a3a", "#fff"};
+    case Presence::Online: return dark ? Look{"#3fb950", "#0d1117"} : Look{"#1f7a3a", "#ffffff"};
     case Presence::Away: return dark ? Look{"#e3b341", "#0d1117"} : Look{"#f0b429", "#1f2328"};
-    case Presence::Offline: return dark ? Look{"#8b949e", "#0d1117"} : Look{"#6a737d", "#fff"};
+    case Presence::Offline: return dark ? Look{"#8b949e", "#0d1117"} : Look{"#6a737d", "#ffffff"};
     case Presence::Unknown: break;
     }
     return dark ? Look{"#c9d1d9", "#0d1117"} : Look{"#d1d5da", "#1f2328"};
@@ -32,7 +32,7 @@ Look look(Presence::Status status, bool dark)
 
 Look labelLook(bool dark)
 {
-    return dark ? Look{"#30363d", "#f0f3f6"} : Look{"#555", "#fff"};
+    return dark ? Look{"#30363d", "#f0f3f6"} : Look{"#555555", "#ffffff"};
 }
 
 QByteArray rules(Presence::Status status, bool dark)

@@ -93,13 +93,13 @@ ReadBadge readBadge(const QByteArray &svg)
 // media query's.
 QHash<QString, QString> fills(const QByteArray &svg, bool dark)
 {
-    static const QRegularExpression rule(QStringLiteral("\\.([a-z])\\{fill:#([0-9a-f]+)\\}"));
+    static const QRegularExpression rule(QStringLiteral("\\.([a-z])\\{fill:#([0-9a-f]{6})\\}"));
     const qsizetype media = svg.indexOf("@media");
     QHash<QString, QString> found;
     for (auto match = rule.globalMatch(QString::fromUtf8(svg)); match.hasNext();) {
         const QRegularExpressionMatch one = match.next();
-        if ((media >= 0 && one.capturedStart() > media) == dark) // "fff" is "ffffff"
-            found[one.captured(1)] = one.captured(2).size() == 3 ? QString(one.captured(2)).replace(QRegularExpression(QStringLiteral("(.)")), QStringLiteral("\\1\\1")) : one.captured(2);
+        if ((media >= 0 && one.capturedStart() > media) == dark)
+            found[one.captured(1)] = one.captured(2);
     }
     return found;
 }
