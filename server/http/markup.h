@@ -13,8 +13,8 @@ namespace Markup {
 // badge's words are one line, and what cannot be shown is seen to be there.
 QByteArray escaped(const QString &text);
 
-// At most that many characters of the text, the last of them "…" when it
-// was longer; a character is never split from its other half.
+// At most that many characters (UTF-16 units) of the text, the last of them
+// "…" when it was longer; a surrogate pair is never split.
 QString shortened(const QString &text, int characters);
 
 } // namespace Markup
