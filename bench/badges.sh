@@ -2,8 +2,8 @@
 # The badges' cost: a status badge (?format=svg, made for each request)
 # against the status picture (composed once), and their 304 Not Modified
 # answers to a client that holds them, all of one closed-network account
-# (answered at once, nothing contacted). wrk -t2 -c32 on loopback, the four
-# in turn, five rounds of 5 s; the medians go into bench/results.md.
+# (answered at once, nothing contacted). wrk -t2 -c32 on loopback, each in
+# turn, five rounds of 5 s; the medians go into bench/results.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sudo=""; [ "$(id -u)" = 0 ] || sudo=sudo
@@ -35,9 +35,12 @@ for pair in "$base?format=png|$png_tag" "$base?format=svg|$svg_tag"; do
     [ "$code" = 304 ] || { echo "no 304 for ${pair%%|*}: $code"; exit 1; }
 done
 
-names=("cached status picture (PNG)" "status badge (SVG)" "picture, 304 Not Modified" "badge, 304 Not Modified")
-urls=("$base?format=png" "$base?format=svg" "$base?format=png" "$base?format=svg")
-headers=("" "" "If-None-Match: $png_tag" "If-None-Match: $svg_tag")
+# A 304 answers a request that carries If-None-Match: the same request whose
+# tag is another answer's (a 200) shows what that header itself costs.
+names=("cached status picture (PNG)" "status badge (SVG)" "picture, 304 Not Modified" "badge, 304 Not Modified"
+       "picture, If-None-Match of another answer (200)")
+urls=("$base?format=png" "$base?format=svg" "$base?format=png" "$base?format=svg" "$base?format=png")
+headers=("" "" "If-None-Match: $png_tag" "If-None-Match: $svg_tag" 'If-None-Match: "0000000000000000"')
 declare -A rates p50s p99s
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 for round in $(seq "$rounds"); do
@@ -72,7 +75,7 @@ bytes_svg=$(curl -s "$base?format=svg" | wc -c)
 
 section="## Status badges (bench/badges.sh, $(date -u +%Y-%m-%d), wrk -t2 -c32 -d${seconds}s, one 2-core machine)
 
-One closed-network account (answered at once); the median of $rounds rounds, the four in turn (requests/s of each round in brackets). Load average (1, 5, 15 min) before: $load_before, after: $load_after.
+One closed-network account (answered at once); the median of $rounds rounds, each in turn (requests/s of each round in brackets). Load average (1, 5, 15 min) before: $load_before, after: $load_after.
 
 | answer | requests/s | p50 | p99 | of the picture's rate |
 |---|---|---|---|---|
