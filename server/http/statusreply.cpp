@@ -85,6 +85,10 @@ QList<QPair<QByteArray, QByteArray>> StatusReply::headers(const StatusReply &rep
     headers += validators(reply, choice);
     if (choice.form == Page)
         headers += {{"Content-Security-Policy", pagePolicy()}, {"Referrer-Policy", "no-referrer"}};
+    // A badge opened as a document runs nothing and fetches nothing either;
+    // its one style is its own.
+    if (choice.form == Svg)
+        headers.append(qMakePair(QByteArray("Content-Security-Policy"), QByteArray("default-src 'none'; style-src 'unsafe-inline'")));
     return headers;
 }
 

@@ -422,6 +422,7 @@ void TestStatusHttp::aBadgeIsWellFormedWhateverTheAccount()
     for (const QByteArray &theme : {QByteArray(), QByteArray("&theme=light"), QByteArray("&theme=dark")}) {
         const HttpFetch svg = HttpFetch::get(status("/msn/" + encoded + "?format=svg" + theme));
         QCOMPARE(svg.header("Content-Type"), QByteArray("image/svg+xml"));
+        QCOMPARE(svg.header("Content-Security-Policy"), QByteArray("default-src 'none'; style-src 'unsafe-inline'"));
         QVERIFY2(svg.body.size() <= 1024, qPrintable(QString::number(svg.body.size())));
         const ReadBadge badge = readBadge(svg.body);
         QVERIFY2(badge.error.isEmpty(), qPrintable(badge.error + '\n' + svg.body));
