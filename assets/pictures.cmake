@@ -67,7 +67,10 @@ endforeach()
 set(QUORVANE_PICTURE_DIR ${CMAKE_BINARY_DIR}/pictures)
 set(QUORVANE_ICON_FILE ${QUORVANE_PICTURE_DIR}/quorvane.ico)
 
-set(_outputs ${QUORVANE_ICON_FILE})
+# The advance widths of the status badges' font, for the status server.
+set(QUORVANE_BADGE_FONT_WIDTHS ${QUORVANE_PICTURE_DIR}/badgefontwidths.h)
+
+set(_outputs ${QUORVANE_ICON_FILE} ${QUORVANE_BADGE_FONT_WIDTHS})
 foreach(_picture IN LISTS QUORVANE_PICTURES)
     list(APPEND _outputs ${QUORVANE_PICTURE_DIR}/${_picture})
 endforeach()

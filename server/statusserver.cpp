@@ -65,7 +65,8 @@ HttpContext StatusServer::httpContext()
     std::function<StoreStatus()> store;
     if (m_options.store)
         store = [this] { return m_store ? m_store->status() : StoreStatus{false, QStringLiteral("not started"), {}}; };
-    return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, store};
+    return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, store, m_options.irc.cacheMs / 1000,
+            [this] { return m_statusPort; }};
 }
 
 StatusServer::~StatusServer()

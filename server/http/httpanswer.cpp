@@ -14,6 +14,7 @@ QByteArray statusLine(int status)
     switch (status) {
     case 200: return "HTTP/1.1 200 OK\r\n";
     case 302: return "HTTP/1.1 302 Found\r\n";
+    case 304: return "HTTP/1.1 304 Not Modified\r\n";
     case 400: return "HTTP/1.1 400 Bad Request\r\n";
     case 404: return "HTTP/1.1 404 Not Found\r\n";
     case 405: return "HTTP/1.1 405 Method Not Allowed\r\n";
@@ -37,7 +38,10 @@ QByteArray HttpAnswer::compose(int status, const Headers &headers, const QByteAr
     for (const auto &[name, value] : headers)
         bytes.append(name).append(": ").append(value).append("\r\n");
     bytes.append("X-Content-Type-Options: ").append(noSniff).append("\r\n");
-    bytes.append("Content-Length: ").append(QByteArray::number(body.size())).append("\r\n\r\n");
+    // A 304 has no body, and a length would be taken for the kept body's.
+    if (status != 304)
+        bytes.append("Content-Length: ").append(QByteArray::number(body.size())).append("\r\n");
+    bytes.append("\r\n");
     if (!head)
         bytes.append(body);
     return bytes;

@@ -53,6 +53,9 @@ void requests(Writer &out, const ServerStats &stats)
     for (const Reason reason : Reasons::all())
         out.sample("quorvane_unknown_answers_total{reason=" + quoted(QString::fromLatin1(Reasons::name(reason))) + '}',
                    stats.unknownAnswers(reason));
+    out.family("quorvane_http_not_modified_total", "counter",
+               "Status requests answered 304 Not Modified, the client's copy being the answer still.");
+    out.sample("quorvane_http_not_modified_total", stats.notModified());
 }
 
 void connections(Writer &out, const ConnectionBook &book)

@@ -11,7 +11,7 @@ class StatusLookup;
 
 // The operator's metrics, in the Prometheus text format: what this instance
 // answered (by medium and form), where answers came from (near and shared
-// cache), busy answers, connections turned away by limit, and each checker's
+// cache), busy answers, answers not modified, connections turned away by limit, and each checker's
 // counters and connections (state, mechanism, holder); the store's state
 // when there is one.
 namespace Metrics {

@@ -1,7 +1,9 @@
 #include "http/statushttpserver.h"
 
+#include "http/badgepage.h"
 #include "http/clientaddress.h"
 #include "http/connectionbook.h"
+#include "http/entitytag.h"
 #include "http/httpanswer.h"
 #include "http/metrics.h"
 #include "http/pages.h"
@@ -46,6 +48,8 @@ const char *formName(StatusReply::Form form)
     case StatusReply::Page: return "page";
     case StatusReply::Text: return "text";
     case StatusReply::Json: return "json";
+    case StatusReply::Svg: return "svg";
+    case StatusReply::Shields: return "shields";
     }
     return "";
 }
@@ -87,6 +91,10 @@ bool StatusHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSock
     const QString path = request.url().path(QUrl::FullyEncoded);
     if (answerOwnPaths(answer, path, client))
         return true;
+    if (path == QLatin1String("/Msntv/badge.html")) {
+        answerBadgePage(answer, request);
+        return true;
+    }
     if (const auto page = m_context.pages.page(QUrl::fromPercentEncoding(path.toLatin1()))) {
         const bool live = page->contentType.startsWith("text/html");
         HttpAnswer::Headers headers{{"Content-Type", page->contentType},
@@ -111,19 +119,53 @@ void StatusHttpServer::answerStatus(const HttpAnswer &answer, const QHttpServerR
 {
     const QUrl url = request.url();
     const QUrlQuery query = url.hasQuery() ? QUrlQuery(url) : QUrlQuery();
+    const QString format = query.queryItemValue(QStringLiteral("format"));
     const bool navigation = isNavigation(request.value("sec-fetch-dest"), request.value("accept"));
-    const auto form = StatusReply::form(query.queryItemValue(QStringLiteral("format")), navigation);
+    const auto form = StatusReply::form(format, navigation);
     const auto set = StatusReply::set(query.queryItemValue(QStringLiteral("set")));
+    const auto theme = StatusBadge::theme(query.queryItemValue(QStringLiteral("theme")));
     if (!form || !set)
-        return answer.text(400, "format is png, text or json, set is 1 to 4");
+        return answer.text(400, "format is png, svg, shields, text or json, set is 1 to 4");
+    if (!theme)
+        return answer.text(400, "theme is light or dark, or left out to follow the reader's");
+    const StatusReply::Choice choice{*form, *set, *theme, format.isEmpty(),
+                                     StatusBadge::cacheSeconds(medium, m_context.ircCacheSeconds)};
     m_context.stats.countRequest(medium.name, QLatin1String(formName(*form)));
-    m_context.lookup.lookup(medium, account, client, [answer, form = *form, set = *set](const StatusAnswer &found) {
-        // The picture answers are the same bytes every time: composed once.
-        if (form == StatusReply::Picture && !answer.isHead())
-            return answer.sendComposed(StatusReply::pictureAnswer(found, set));
-        const StatusReply reply = StatusReply::make(found, form, set);
-        answer.send(200, StatusReply::headers(reply, form), reply.body);
+    ServerStats &stats = m_context.stats;
+    const QByteArray ifNoneMatch = request.value("if-none-match");
+    m_context.lookup.lookup(medium, account, client, [answer, choice, ifNoneMatch, &stats](const StatusAnswer &found) {
+        const auto unchanged = [&](const QByteArray &tag) {
+            const bool same = !ifNoneMatch.isEmpty() && EntityTag::matches(ifNoneMatch, tag);
+            if (same)
+                stats.countNotModified();
+            return same;
+        };
+        // A picture's or a badge's answers are the same bytes every time: composed once.
+        if (const StatusReply::Composed *composed = StatusReply::composedAnswer(found, choice)) {
+            if (unchanged(composed->tag))
+                return answer.sendComposed(composed->notModified);
+            if (!answer.isHead())
+                return answer.sendComposed(composed->whole);
+        }
+        const StatusReply reply = StatusReply::make(found, choice);
+        if (unchanged(reply.tag))
+            return answer.send(304, StatusReply::validators(reply, choice), {});
+        answer.send(200, StatusReply::headers(reply, choice), reply.body);
     });
+}
+
+// The badge page of an account, its addresses on the status port of the
+// Host the request came on.
+void StatusHttpServer::answerBadgePage(const HttpAnswer &answer, const QHttpServerRequest &request)
+{
+    const QUrl url = request.url();
+    const QUrlQuery query = url.hasQuery() ? QUrlQuery(url) : QUrlQuery();
+    const QString origin = BadgePage::origin(request.value("host"), m_servesStatus,
+                                             m_context.statusPort ? m_context.statusPort() : 0);
+    answer.send(200,
+                {{"Content-Type", "text/html; charset=utf-8"}, {"Cache-Control", "no-cache"},
+                 {"Content-Security-Policy", BadgePage::policy(origin)}, {"Referrer-Policy", "no-referrer"}},
+                BadgePage::html(query.queryItemValue(QStringLiteral("account"), QUrl::FullyDecoded), origin));
 }
 
 // The paths of the server itself: the redirect to the legend, the health

@@ -24,12 +24,19 @@ struct HttpContext
     const NetworkList &metricsAllowed;
     // How the shared store stands; empty when the server runs without one.
     std::function<StoreStatus()> store;
+    // How long an IRC answer is reused, in seconds (--cache-seconds).
+    int ircCacheSeconds;
+    // The port status addresses are served on (0: none), for the badge page.
+    std::function<quint16()> statusPort;
 };
 
 // Answers the HTTP requests of one listening port, GET and HEAD: the pages
 // everywhere, and on the status port the status addresses
 // "/<medium>/<account>" as a picture, as a page a browser shows, as text
-// (?format=text) or as JSON (?format=json), with /health for load balancers
+// (?format=text), as JSON (?format=json), as a badge (?format=svg) or a
+// shields-style endpoint's JSON (?format=shields), each revalidated by its
+// ETag, and the badge page that writes their snippets everywhere; with
+// /health for load balancers
 // and /metrics for the operator. The account is everything after the
 // medium, percent-decoded exactly once. Behind a trusted proxy each
 // request's client is the one the proxy forwards for.
@@ -53,6 +60,7 @@ private:
     void answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request, const QHostAddress &client,
                       const Medium &medium,
                       const QString &account);
+    void answerBadgePage(const HttpAnswer &answer, const QHttpServerRequest &request);
 
     bool m_servesStatus;
     HttpContext m_context;

@@ -1,5 +1,6 @@
 #include "http/statusreply.h"
 
+#include "http/entitytag.h"
 #include "http/httpanswer.h"
 #include "model/medium.h"
 #include "model/statuspictures.h"
@@ -49,6 +50,10 @@ std::optional<StatusReply::Form> StatusReply::form(const QString &format, bool n
         return Text;
     if (format == QLatin1String("json"))
         return Json;
+    if (format == QLatin1String("svg"))
+        return Svg;
+    if (format == QLatin1String("shields"))
+        return Shields;
     return std::nullopt;
 }
 
@@ -63,28 +68,50 @@ std::optional<int> StatusReply::set(const QString &set)
     return value;
 }
 
-QList<QPair<QByteArray, QByteArray>> StatusReply::headers(const StatusReply &reply, Form form)
+QList<QPair<QByteArray, QByteArray>> StatusReply::validators(const StatusReply &reply, const Choice &choice)
 {
-    // Every form of a status answer is fresh; the page and the picture
-    // depend on what the request said it wants.
-    QList<QPair<QByteArray, QByteArray>> headers{
-        {"Content-Type", reply.contentType}, {"Cache-Control", "no-store"}, {"Vary", "Accept, Sec-Fetch-Dest"}};
-    if (form == Page)
-        headers += {{"Content-Security-Policy", pagePolicy()}, {"Referrer-Policy", "no-referrer"}};
+    // Every form of a status answer may be kept, but is asked for again
+    // each time: the answer may change at any moment, and when it has not,
+    // the 304 costs the client nothing to download.
+    QList<QPair<QByteArray, QByteArray>> headers{{"ETag", reply.tag}, {"Cache-Control", "no-cache"}};
+    if (choice.negotiated)
+        headers.append(qMakePair(QByteArray("Vary"), QByteArray("Accept, Sec-Fetch-Dest")));
     return headers;
 }
 
-const QByteArray &StatusReply::pictureAnswer(const StatusAnswer &answer, int set)
+QList<QPair<QByteArray, QByteArray>> StatusReply::headers(const StatusReply &reply, const Choice &choice)
 {
-    static QHash<QString, QByteArray> composed;
+    QList<QPair<QByteArray, QByteArray>> headers{{"Content-Type", reply.contentType}};
+    headers += validators(reply, choice);
+    if (choice.form == Page)
+        headers += {{"Content-Security-Policy", pagePolicy()}, {"Referrer-Policy", "no-referrer"}};
+    // A badge opened as a document runs nothing and fetches nothing either;
+    // its one style is its own.
+    if (choice.form == Svg)
+        headers.append(qMakePair(QByteArray("Content-Security-Policy"), QByteArray("default-src 'none'; style-src 'unsafe-inline'")));
+    return headers;
+}
+
+const StatusReply::Composed *StatusReply::composedAnswer(const StatusAnswer &answer, const Choice &choice)
+{
+    static QHash<QString, Composed> composed;
     const Medium *medium = Media::find(answer.medium);
-    const QString path = medium ? StatusPictures::path(*medium, answer.presence.status, set) : QString();
-    auto found = composed.find(path);
+    QString key;
+    if (choice.form == Picture && medium)
+        key = StatusPictures::path(*medium, answer.presence.status, choice.set) + (choice.negotiated ? u'+' : u'=');
+    else if (choice.form == Svg)
+        key = answer.medium + u'\n' + QString::number(int(choice.theme)) + u'\n' + StatusBadge::words(answer);
+    else
+        return nullptr;
+    auto found = composed.find(key);
     if (found == composed.end()) {
-        const StatusReply reply = make(answer, Picture, set);
-        found = composed.insert(path, HttpAnswer::compose(200, headers(reply, Picture), reply.body, false));
+        if (composed.size() >= maxComposed)
+            composed.clear();
+        const StatusReply reply = make(answer, choice);
+        found = composed.insert(key, {HttpAnswer::compose(200, headers(reply, choice), reply.body, false),
+                                      HttpAnswer::compose(304, validators(reply, choice), {}, false), reply.tag});
     }
-    return *found;
+    return &*found;
 }
 
 const QByteArray &StatusReply::pagePolicy()
@@ -96,12 +123,23 @@ const QByteArray &StatusReply::pagePolicy()
     return policy;
 }
 
-StatusReply StatusReply::make(const StatusAnswer &answer, Form form, int set)
+StatusReply StatusReply::make(const StatusAnswer &answer, const Choice &choice)
+{
+    StatusReply reply = unvalidated(answer, choice);
+    reply.tag = EntityTag::of(reply.body);
+    return reply;
+}
+
+StatusReply StatusReply::unvalidated(const StatusAnswer &answer, const Choice &choice)
 {
     const QString status = Presence::statusName(answer.presence.status);
-    switch (form) {
+    switch (choice.form) {
+    case Svg:
+        return {StatusBadge::svg(answer, choice.theme), "image/svg+xml", {}};
+    case Shields:
+        return {StatusBadge::shields(answer, choice.cacheSeconds), "application/json", {}};
     case Text:
-        return {status.toUtf8() + '\n', "text/plain; charset=utf-8"};
+        return {status.toUtf8() + '\n', "text/plain; charset=utf-8", {}};
     case Json: {
         const QString reason = answer.presence.reasonText();
         const QJsonObject object{
@@ -111,16 +149,16 @@ StatusReply StatusReply::make(const StatusAnswer &answer, Form form, int set)
             {QStringLiteral("checked"), answer.checked.toString(Qt::ISODate)},
             {QStringLiteral("reason"), reason.isEmpty() ? QJsonValue() : QJsonValue(reason)},
         };
-        return {QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n', "application/json"};
+        return {QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n', "application/json", {}};
     }
     case Picture:
     case Page:
         break;
     }
     const Medium *medium = Media::find(answer.medium);
-    const QByteArray &png = medium ? pictureBytes(StatusPictures::path(*medium, answer.presence.status, set))
+    const QByteArray &png = medium ? pictureBytes(StatusPictures::path(*medium, answer.presence.status, choice.set))
                                    : QByteArray();
-    if (form == Page)
-        return {page(answer, png), "text/html; charset=utf-8"};
-    return {png, "image/png"};
+    if (choice.form == Page)
+        return {page(answer, png), "text/html; charset=utf-8", {}};
+    return {png, "image/png", {}};
 }

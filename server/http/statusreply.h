@@ -1,5 +1,6 @@
 #pragma once
 
+#include "http/statusbadge.h"
 #include "model/statusanswer.h"
 
 #include <QByteArray>
@@ -7,29 +8,60 @@
 
 // The body of a status answer in the form asked for: the status picture,
 // a page that shows the same picture with the answer in words (for a
-// browser that opens the address as a page), the status word, or JSON.
+// browser that opens the address as a page), the status word, JSON, an SVG
+// badge, or the JSON of a shields-style endpoint badge. Every form carries
+// a strong ETag of its body, so that whoever holds it can ask again with
+// If-None-Match and be told 304 Not Modified.
 struct StatusReply
 {
-    enum Form { Picture, Page, Text, Json };
+    enum Form { Picture, Page, Text, Json, Svg, Shields };
 
     QByteArray body;
     QByteArray contentType;
+    QByteArray tag;
 
-    // The form a query asks for (?format=png or image, text, json); without
-    // one, a page when the request is a browser's navigation, else the
-    // picture. The picture set (?set=1..4, else 0). Nothing when either
-    // names something that does not exist.
+    // What a request asks for: its form (?format=png or image, text, json,
+    // svg, shields; without one, a page when the request is a browser's
+    // navigation, else the picture, and then the answer varies with those
+    // headers), the picture set (?set=1..4, else 0) and the badge's theme
+    // (?theme=light or dark, else both).
+    struct Choice
+    {
+        Form form = Picture;
+        int set = 0;
+        StatusBadge::Theme theme = StatusBadge::Theme::Both;
+        bool negotiated = false; // the form was chosen from the request's headers
+        int cacheSeconds = 0;    // for the shields form: how long its answer may be reused
+    };
+    // Nothing when one of them names something that does not exist.
     static std::optional<Form> form(const QString &format, bool navigation);
     static std::optional<int> set(const QString &set);
 
-    static StatusReply make(const StatusAnswer &answer, Form form, int set);
-    // The headers of a status answer in that form.
-    static QList<QPair<QByteArray, QByteArray>> headers(const StatusReply &reply, Form form);
-    // The whole HTTP answer of a status picture, composed once for each
-    // picture (there are a few hundred at most).
-    static const QByteArray &pictureAnswer(const StatusAnswer &answer, int set);
+    static StatusReply make(const StatusAnswer &answer, const Choice &choice);
+    // The headers of a status answer in that form, and those a 304 keeps.
+    static QList<QPair<QByteArray, QByteArray>> headers(const StatusReply &reply, const Choice &choice);
+    static QList<QPair<QByteArray, QByteArray>> validators(const StatusReply &reply, const Choice &choice);
+
+    // The whole HTTP answers, 200 and 304, of a picture or a badge, composed
+    // once and kept: a picture's bytes depend on its file only, a badge's on
+    // its medium, theme and words (the account cut short in them), so the
+    // many requests for one account cost a look-up. Null for other forms.
+    struct Composed
+    {
+        QByteArray whole;
+        QByteArray notModified;
+        QByteArray tag;
+    };
+    static const Composed *composedAnswer(const StatusAnswer &answer, const Choice &choice);
+    // Kept at most, then forgotten all at once: the pictures (a few hundred)
+    // and the badges of the accounts asked most; a stranger asking for
+    // endless accounts only makes the server compose them again.
+    static constexpr int maxComposed = 1024;
 
     // The page form's policy: nothing runs, nothing is fetched, its one
     // style is the one it carries.
     static const QByteArray &pagePolicy();
+
+private:
+    static StatusReply unvalidated(const StatusAnswer &answer, const Choice &choice);
 };

@@ -22,6 +22,9 @@ public:
     // A status request answered in a form ("picture", "page", "text", "json").
     void countRequest(const QString &medium, const QString &form) { ++m_requests[medium + QLatin1Char('/') + form]; }
 
+    // A status request answered 304 Not Modified: the client's copy still holds.
+    void countNotModified() { ++m_notModified; }
+
     qint64 uptimeSeconds() const { return m_started.elapsed() / 1000; }
     qint64 lookups(const QString &medium) const { return m_lookups.value(medium); }
     qint64 cacheHits() const { return m_nearHits + m_sharedHits; }
@@ -30,6 +33,7 @@ public:
     qint64 busyAnswers() const { return m_unknown.value(Reason::Busy); }
     // Unknown answers with this reason.
     qint64 unknownAnswers(Reason reason) const { return m_unknown.value(reason); }
+    qint64 notModified() const { return m_notModified; }
     // Requests by "medium/form".
     const QMap<QString, qint64> &requests() const { return m_requests; }
 
@@ -52,5 +56,6 @@ private:
     qint64 m_nearHits = 0;
     qint64 m_sharedHits = 0;
     QMap<Reason, qint64> m_unknown; // by reason: the catalogue bounds it
+    qint64 m_notModified = 0;
     Cluster m_cluster;
 };

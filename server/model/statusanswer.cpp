@@ -2,15 +2,18 @@
 
 #include "model/medium.h"
 
-QString StatusAnswer::inWords() const
+QString StatusAnswer::who() const
 {
     const Medium *known = Media::find(medium);
     const qsizetype at = account.indexOf(QLatin1Char('@'));
-    const QString who = known && known->namesNetwork && at > 0
-                            ? account.left(at) + QStringLiteral(" on ") + account.mid(at + 1)
-                            : account + QStringLiteral(" on ") + (known ? known->title : medium);
+    return known && known->namesNetwork && at > 0 ? account.left(at) + QStringLiteral(" on ") + account.mid(at + 1)
+                                                  : account + QStringLiteral(" on ") + (known ? known->title : medium);
+}
+
+QString StatusAnswer::inWords() const
+{
     const QString status = Presence::statusName(presence.status);
     if (presence.status != Presence::Unknown)
-        return who + QStringLiteral(": ") + status;
-    return who + QStringLiteral(": ") + status + QStringLiteral(", ") + presence.reasonText();
+        return who() + QStringLiteral(": ") + status;
+    return who() + QStringLiteral(": ") + status + QStringLiteral(", ") + presence.reasonText();
 }

@@ -18,4 +18,6 @@ struct StatusAnswer
     // "alice on irc.libera.chat: online", "bob@hotmail.com on MSN: unknown,
     // network closed".
     QString inWords() const;
+    // Whose answer it is, without the answer: "alice on irc.libera.chat".
+    QString who() const;
 };

@@ -69,6 +69,8 @@ private slots:
 private:
     // The answer to a lookup: "status" or "unknown: reason".
     QString ask(const QByteArray &path, quint16 port = 0);
+    // The shields JSON's message and the badge's words: "status | status[, reason]".
+    QString badge(const QByteArray &path);
     // Asks until the answer is the one expected, the clients kept going meanwhile.
     bool answers(const QByteArray &path, const QString &expected, int withinMs = 5000);
 
@@ -103,6 +105,15 @@ QString TestJabber::ask(const QByteArray &path, quint16 port)
     return answer.value(QStringLiteral("status")).toString() + (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason);
 }
 
+QString TestJabber::badge(const QByteArray &path)
+{
+    const QByteArray address = "http://127.0.0.1:" + QByteArray::number(m_port) + path;
+    const QJsonObject shields = QJsonDocument::fromJson(HttpFetch::get(address + "?format=shields", 5000).body).object();
+    static const QRegularExpression title(QStringLiteral("<title>[^<]*: ([^<]*)</title>"));
+    const QString svg = QString::fromUtf8(HttpFetch::get(address + "?format=svg", 5000).body);
+    return shields.value(QStringLiteral("message")).toString() + QStringLiteral(" | ") + title.match(svg).captured(1);
+}
+
 bool TestJabber::answers(const QByteArray &path, const QString &expected, int withinMs)
 {
     const QDeadlineTimer deadline(withinMs);
@@ -122,6 +133,8 @@ void TestJabber::aStrangerIsAnsweredNotSharedAndNeverWrittenTo()
     const QString notShared = QStringLiteral("unknown: has not shared presence with quorvane@quorvane.test");
     QCOMPARE(ask("/jabber/bob@quorvane.test"), notShared);
     QCOMPARE(ask("/xmpp/BOB@quorvane.test"), notShared);
+    // Never more than was shared, in the badges too.
+    QCOMPARE(badge("/jabber/bob@quorvane.test"), "unknown | unknown, has not shared presence with " + serverJid);
     QCOMPARE(ask("/jabber/bob@quorvane.test/phone"), QStringLiteral("unknown: not a Jabber address"));
     m_bob.pump(500);
     QCOMPARE(m_bob.fromServer, QStringList());
@@ -148,6 +161,7 @@ void TestJabber::someoneWhoAddsTheServerReadsOnlineAwayOffline()
 
     m_alice.send("<presence><show>away</show></presence>");
     QVERIFY(answers("/jabber/alice@quorvane.test", "away"));
+    QCOMPARE(badge("/jabber/alice@quorvane.test"), QStringLiteral("away | away"));
     m_alice.send("<presence><show>dnd</show></presence>");
     m_alice.pump(300);
     QCOMPARE(ask("/jabber/alice@quorvane.test"), QStringLiteral("away"));
@@ -173,6 +187,7 @@ void TestJabber::removingTheServerMakesHerUnknownAgain()
     m_alice.send("<iq type='set' id='gone'><query xmlns='jabber:iq:roster'>"
                  "<item jid='quorvane@quorvane.test' subscription='remove'/></query></iq>");
     QVERIFY(answers("/jabber/alice@quorvane.test", "unknown: has not shared presence with quorvane@quorvane.test"));
+    QCOMPARE(badge("/jabber/alice@quorvane.test"), "unknown | unknown, has not shared presence with " + serverJid);
     m_alice.pump(500);
     QVERIFY2(!m_alice.fromServer.contains(QStringLiteral("presence subscribe")), qPrintable(m_alice.fromServer.join(',')));
 

@@ -1,11 +1,14 @@
 // The HTTP side of the server in this process, on loopback ports: the
 // pages with their headers, the status addresses in every form, decoded
-// once, the closed networks, and the bounds on requests and clients.
+// once, the closed networks, the badges and their page, revalidation by
+// ETag, and the bounds on requests and clients.
 #include "support/httpfetch.h"
 #include "support/loopbackoptions.h"
 #include "support/scriptedircserver.h"
 
 #include "assets/picturefiles.h"
+#include "http/badgepage.h"
+#include "http/statusreply.h"
 #include "statusserver.h"
 
 #include <QFile>
@@ -15,6 +18,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QXmlStreamReader>
+#include <cmath>
 
 namespace {
 
@@ -34,6 +39,92 @@ QByteArray exchange(quint16 port, const QByteArray &request, int forMs)
     socket.write(request);
     QTest::qWait(forMs);
     return socket.readAll();
+}
+
+// Each answer in what came back on one connection.
+QByteArrayList split(const QByteArray &answers)
+{
+    QByteArrayList each;
+    for (qsizetype at = answers.indexOf("HTTP/1.1 "), next; at >= 0; at = next) {
+        next = answers.indexOf("HTTP/1.1 ", at + 1);
+        each.append(answers.mid(at, next < 0 ? -1 : next - at));
+    }
+    return each;
+}
+
+QByteArray headerOf(const QByteArray &answer, const QByteArray &name)
+{
+    for (const QByteArray &line : answer.left(answer.indexOf("\r\n\r\n")).split('\n'))
+        if (line.toLower().startsWith(name.toLower() + ':'))
+            return line.mid(name.size() + 1).trimmed();
+    return {};
+}
+
+// A badge as an XML reader sees it: its elements, how many at the top, its
+// title and label, or why it is not well-formed.
+struct ReadBadge
+{
+    QString error, title, label;
+    QStringList elements;
+    int roots = 0;
+};
+
+ReadBadge readBadge(const QByteArray &svg)
+{
+    ReadBadge badge;
+    QXmlStreamReader xml(svg);
+    for (int depth = 0; !xml.atEnd();) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        depth += token == QXmlStreamReader::StartElement ? 1 : token == QXmlStreamReader::EndElement ? -1 : 0;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        badge.roots += depth == 1 ? 1 : 0;
+        badge.elements.append(xml.name().toString());
+        if (xml.name() == QLatin1String("svg"))
+            badge.label = xml.attributes().value(QStringLiteral("aria-label")).toString();
+        if (xml.name() == QLatin1String("title"))
+            badge.title = xml.readElementText(), --depth;
+    }
+    badge.error = xml.hasError() ? xml.errorString() : QString();
+    return badge;
+}
+
+// The fill a badge's style gives each class: the light rules, or the dark
+// media query's.
+QHash<QString, QString> fills(const QByteArray &svg, bool dark)
+{
+    static const QRegularExpression rule(QStringLiteral("\\.([a-z])\\{fill:#([0-9a-f]{6})\\}"));
+    const qsizetype media = svg.indexOf("@media");
+    QHash<QString, QString> found;
+    for (auto match = rule.globalMatch(QString::fromUtf8(svg)); match.hasNext();) {
+        const QRegularExpressionMatch one = match.next();
+        if ((media >= 0 && one.capturedStart() > media) == dark)
+            found[one.captured(1)] = one.captured(2);
+    }
+    return found;
+}
+
+// The WCAG relative luminance of "rrggbb", and the contrast of two colours.
+double luminance(const QString &hex)
+{
+    double sum = 0;
+    for (const auto &[at, weight] : {std::pair(0, 0.2126), std::pair(2, 0.7152), std::pair(4, 0.0722)}) {
+        const double c = hex.mid(at, 2).toInt(nullptr, 16) / 255.0;
+        sum += weight * (c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    }
+    return sum;
+}
+
+double contrast(const QString &one, const QString &other)
+{
+    const double a = luminance(one), b = luminance(other);
+    return (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
+}
+
+qint64 notModifiedCount(const QByteArray &metricsUrl)
+{
+    static const QRegularExpression sample(QStringLiteral("\nquorvane_http_not_modified_total (\\d+)\n"));
+    return sample.match(QString::fromUtf8(HttpFetch::get(metricsUrl).body)).captured(1).toLongLong();
 }
 
 } // namespace
@@ -59,6 +150,14 @@ private slots:
     void theAccountIsDecodedOnceAndJudgedAsDecoded();
     void aLineBreakInAnIdentityNeverReachesTheWire();
     void malformedQueriesAndUnknownPathsAreRefused();
+
+    void aBadgeIsWellFormedWhateverTheAccount_data();
+    void aBadgeIsWellFormedWhateverTheAccount();
+    void badgeColoursReadAtAaContrastInBothThemes();
+    void badgeThemesAndTheShieldsForm();
+    void everyFormIsRevalidatedByItsTag_data();
+    void everyFormIsRevalidatedByItsTag();
+    void theBadgePageWritesEscapedSnippetsOrSaysWhyNot();
 
     void aBrowserOpeningTheAddressGetsAPageThatSaysTheAnswer();
     void headIsAnsweredLikeGetWithoutTheBody();
@@ -195,7 +294,7 @@ void TestStatusHttp::closedNetworksAnswerUnknownAtOnceInEveryForm()
     const HttpFetch png = HttpFetch::get(status(path));
     QCOMPARE(png.status, 200);
     QCOMPARE(png.header("Content-Type"), QByteArray("image/png"));
-    QCOMPARE(png.header("Cache-Control"), QByteArray("no-store"));
+    QCOMPARE(png.header("Cache-Control"), QByteArray("no-cache"));
     QCOMPARE(png.header("X-Content-Type-Options"), QByteArray("nosniff"));
     QCOMPARE(png.body, picture(QStringLiteral("unknown")));
     QVERIFY(png.elapsedMs < 1000);
@@ -204,7 +303,7 @@ void TestStatusHttp::closedNetworksAnswerUnknownAtOnceInEveryForm()
     QCOMPARE(text.header("Content-Type"), QByteArray("text/plain; charset=utf-8"));
     const HttpFetch json = HttpFetch::get(status(path + "?format=json"));
     QCOMPARE(json.header("Content-Type"), QByteArray("application/json"));
-    QCOMPARE(json.header("Cache-Control"), QByteArray("no-store"));
+    QCOMPARE(json.header("Cache-Control"), QByteArray("no-cache"));
     const QJsonObject object = QJsonDocument::fromJson(json.body).object();
     QCOMPARE(object.value("medium").toString(), medium);
     QCOMPARE(object.value("account").toString(), account);
@@ -301,6 +400,180 @@ void TestStatusHttp::malformedQueriesAndUnknownPathsAreRefused()
     QCOMPARE(missing.header("X-Content-Type-Options"), QByteArray("nosniff"));
 }
 
+void TestStatusHttp::aBadgeIsWellFormedWhateverTheAccount_data()
+{
+    QTest::addColumn<QByteArray>("encoded");
+    QTest::addColumn<QString>("shown"); // in the badge's words
+    QTest::newRow("quotes") << QByteArray("a%22b'c") << "a\"b'c";
+    QTest::newRow("markup") << QByteArray("%3C/title%3E%3Cscript%3E") << "</title><script>";
+    QTest::newRow("out of the svg") << QByteArray("%22%3E%3C/svg%3E%3Csvg%20onload=%22x") << "\"></svg><svg onload=\"x";
+    QTest::newRow("entities, CDATA end") << QByteArray("%26amp;%26%23x41;]]%3E") << "&amp;&#x41;]]>";
+    QTest::newRow("controls") << QByteArray("a%01%0B%0D%0A%09%7F%C2%85b") << QString("a\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDb");
+    QTest::newRow("300 letters") << QByteArray(300, 'x') << QString(23, 'x') + u'\u2026';
+    QTest::newRow("300 quotes") << QByteArray("%22").repeated(300) << QString(23, '"') + u'\u2026';
+    QTest::newRow("a pair not cut") << "%26%26" + QByteArray("%F0%9F%98%80").repeated(150)
+                                    << "&&" + QString::fromUtf8("\U0001F600").repeated(10) + u'\u2026';
+}
+
+void TestStatusHttp::aBadgeIsWellFormedWhateverTheAccount()
+{
+    QFETCH(QByteArray, encoded);
+    QFETCH(QString, shown);
+    for (const QByteArray &theme : {QByteArray(), QByteArray("&theme=light"), QByteArray("&theme=dark")}) {
+        const HttpFetch svg = HttpFetch::get(status("/msn/" + encoded + "?format=svg" + theme));
+        QCOMPARE(svg.header("Content-Type"), QByteArray("image/svg+xml"));
+        QCOMPARE(svg.header("Content-Security-Policy"), QByteArray("default-src 'none'; style-src 'unsafe-inline'"));
+        QVERIFY2(svg.body.size() <= 1024, qPrintable(QString::number(svg.body.size())));
+        const ReadBadge badge = readBadge(svg.body);
+        QVERIFY2(badge.error.isEmpty(), qPrintable(badge.error + '\n' + svg.body));
+        // One root and the badge's own elements: nothing the account brought.
+        QCOMPARE(badge.roots, 1);
+        QCOMPARE(badge.elements, QStringList({"svg", "title", "style", "rect", "rect", "rect", "g", "text", "text"}));
+        QVERIFY(!svg.body.contains("<script") && !svg.body.contains("href") && !svg.body.contains("url("));
+        QCOMPARE(badge.title, shown + QStringLiteral(" on MSN: unknown, network closed"));
+        QCOMPARE(badge.label, badge.title);
+    }
+}
+
+void TestStatusHttp::badgeColoursReadAtAaContrastInBothThemes()
+{
+    QHash<QString, QString> light, dark; // each state's fill
+    for (const Presence::Status state : {Presence::Online, Presence::Away, Presence::Offline, Presence::Unknown}) {
+        const StatusAnswer answer{"jabber", "a@b.example", Presence::known(state), {}};
+        const QByteArray both = StatusBadge::svg(answer, StatusBadge::Theme::Both);
+        // A forced theme has the colours of that half of the reader's.
+        QCOMPARE(fills(StatusBadge::svg(answer, StatusBadge::Theme::Light), false), fills(both, false));
+        QCOMPARE(fills(StatusBadge::svg(answer, StatusBadge::Theme::Dark), false), fills(both, true));
+        for (const bool inDark : {false, true}) {
+            const QHash<QString, QString> fill = fills(both, inDark);
+            QVERIFY(contrast(fill["l"], fill["t"]) >= 4.5); // the label
+            QVERIFY2(contrast(fill["s"], fill["u"]) >= 4.5, qPrintable(fill["s"] + ' ' + fill["u"]));
+            (inDark ? dark : light)[Presence::statusName(state)] = fill["s"];
+        }
+    }
+    for (const QHash<QString, QString> &fill : {light, dark}) {
+        const auto channel = [&](const char *state, int i) { return fill[state].mid(i * 2, 2).toInt(nullptr, 16); };
+        QVERIFY(channel("online", 1) > channel("online", 0) + 50 && channel("online", 1) > channel("online", 2) + 50);
+        QVERIFY(channel("away", 0) >= channel("away", 1) && channel("away", 1) > channel("away", 2) + 100);
+        for (const char *grey : {"offline", "unknown"})
+            QVERIFY(qAbs(channel(grey, 0) - channel(grey, 2)) < 30 && qAbs(channel(grey, 1) - channel(grey, 2)) < 30);
+        QVERIFY(luminance(fill["unknown"]) > 1.5 * luminance(fill["offline"])); // a lighter grey
+    }
+}
+
+void TestStatusHttp::badgeThemesAndTheShieldsForm()
+{
+    const QByteArray irc = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port());
+    QVERIFY(HttpFetch::get(status(irc + "?format=svg")).body.contains("@media (prefers-color-scheme:dark){"));
+    QVERIFY(!HttpFetch::get(status(irc + "?format=svg&theme=dark")).body.contains("@media"));
+    for (const char *query : {"format=svg&theme=sepia", "format=png&theme=Dark", "theme=light,dark"}) {
+        const HttpFetch refused = HttpFetch::get(status(QByteArray("/msn/bob?") + query));
+        QCOMPARE(refused.status, 400);
+        QVERIFY(refused.body.startsWith("theme is light or dark"));
+    }
+    // Kept answers past their bound are forgotten and made again, right.
+    for (int i = 0; i <= StatusReply::maxComposed; ++i)
+        HttpFetch::get(status("/icq/" + QByteArray::number(i) + "?format=svg"));
+    QVERIFY(HttpFetch::get(status("/icq/0?format=svg")).body.contains("<title>0 on ICQ: unknown"));
+
+    const QJsonObject closed = QJsonDocument::fromJson(HttpFetch::get(status("/yahoo/bob?format=shields")).body).object();
+    QCOMPARE(closed.keys(), QStringList({"cacheSeconds", "color", "label", "message", "schemaVersion"}));
+    QCOMPARE(closed.value("schemaVersion").toInt(), 1);
+    QCOMPARE(closed.value("label").toString(), QStringLiteral("Yahoo!"));
+    QCOMPARE(closed.value("message").toString(), QStringLiteral("unknown"));
+    QCOMPARE(closed.value("cacheSeconds").toInt(), 86'400);
+    QCOMPARE(closed.value("color").toString(), fills(HttpFetch::get(status("/yahoo/bob?format=svg")).body, false)["s"]);
+    const QJsonObject online = QJsonDocument::fromJson(HttpFetch::get(status(irc + "?format=shields")).body).object();
+    QCOMPARE(online.value("label").toString() + ' ' + online.value("message").toString(), QStringLiteral("IRC online"));
+    QCOMPARE(online.value("cacheSeconds").toInt(), loopbackOptions(0).irc.cacheMs / 1000);
+}
+
+void TestStatusHttp::everyFormIsRevalidatedByItsTag_data()
+{
+    QTest::addColumn<QByteArray>("query");
+    QTest::addColumn<QByteArray>("header");
+    QTest::newRow("picture") << QByteArray() << QByteArray();
+    QTest::newRow("picture of a set") << QByteArray("?format=png&set=3") << QByteArray();
+    QTest::newRow("page") << QByteArray() << QByteArray("Sec-Fetch-Dest: document\r\n");
+    QTest::newRow("text") << QByteArray("?format=text") << QByteArray();
+    QTest::newRow("svg, dark") << QByteArray("?format=svg&theme=dark") << QByteArray();
+    QTest::newRow("shields") << QByteArray("?format=shields") << QByteArray();
+}
+
+void TestStatusHttp::everyFormIsRevalidatedByItsTag()
+{
+    QFETCH(QByteArray, query);
+    QFETCH(QByteArray, header);
+    const QByteArray path = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port()) + query;
+    const auto request = [&](const char *method, const QByteArray &condition, const QByteArray &to) {
+        return method + (' ' + to) + " HTTP/1.1\r\nHost: x\r\n" + header + "If-None-Match: " + condition + "\r\n\r\n";
+    };
+    const qint64 before = notModifiedCount(status("/metrics"));
+    const QByteArray first = split(exchange(m_server->statusPort(), request("GET", "\"none\"", path), 300)).value(0);
+    const QByteArray tag = headerOf(first, "ETag"), body = first.mid(first.indexOf("\r\n\r\n") + 4);
+    QVERIFY2(QRegularExpression(QStringLiteral("^\"[0-9a-f]{16}\"$")).match(QString::fromLatin1(tag)).hasMatch(), first.constData());
+    QCOMPARE(headerOf(first, "Cache-Control"), QByteArray("no-cache"));
+    QCOMPARE(headerOf(first, "Vary"), query.isEmpty() ? QByteArray("Accept, Sec-Fetch-Dest") : QByteArray());
+    // Sent at once on one connection: the tag, a list holding it weak, any,
+    // then a tag of another answer, and the answer of another nick.
+    QByteArray sent;
+    for (const char *method : {"GET", "HEAD"})
+        for (const QByteArray &condition : {tag, "\"x,y\", W/" + tag, QByteArray("*"), "W/\"" + tag.mid(1, 8) + '"'})
+            sent += request(method, condition, path);
+    sent += request("GET", tag, "/irc/Brasko@127.0.0.1:" + QByteArray::number(m_irc.port()) + query);
+    const QByteArrayList answers = split(exchange(m_server->statusPort(), sent, 500));
+    QCOMPARE(answers.size(), 9);
+    for (int i : {0, 1, 2, 4, 5, 6}) {
+        QVERIFY2(answers[i].endsWith("\r\n\r\n") && answers[i].startsWith("HTTP/1.1 304 Not Modified\r\n"), answers[i].constData());
+        QCOMPARE(headerOf(answers[i], "ETag"), tag);
+        QCOMPARE(headerOf(answers[i], "Cache-Control") + headerOf(answers[i], "Vary"),
+                 headerOf(first, "Cache-Control") + headerOf(first, "Vary"));
+        QVERIFY(!answers[i].contains("Content-Length"));
+    }
+    QVERIFY(answers[3].startsWith("HTTP/1.1 200 OK\r\n") && answers[3].endsWith("\r\n\r\n" + body));
+    QVERIFY(answers[7].startsWith("HTTP/1.1 200 OK\r\n") && answers[7].endsWith("Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"));
+    QVERIFY(answers[8].startsWith("HTTP/1.1 200 OK\r\n") && headerOf(answers[8], "ETag") != tag);
+    QCOMPARE(notModifiedCount(status("/metrics")), before + 6);
+}
+
+void TestStatusHttp::theBadgePageWritesEscapedSnippetsOrSaysWhyNot()
+{
+    const QByteArray asked = "/Msntv/badge.html?account=irc/al%3Cb%3E%22ce@irc.example.org";
+    for (const QByteArray &url : {status(asked), web(asked)}) {
+        const HttpFetch page = HttpFetch::get(url, 20'000, {{"Host", "Status.Example.org:8080"}});
+        // On the web port the addresses are the status port's.
+        const QByteArray origin = "http://status.example.org:"
+                                  + (url == status(asked) ? QByteArray("8080") : QByteArray::number(m_server->statusPort()));
+        QVERIFY(page.header("Content-Security-Policy").contains("; img-src 'self' " + origin + "; "));
+        QVERIFY(!page.body.contains("<script") && !page.body.contains("<b>") && !page.body.contains("\"ce"));
+        const QByteArray at = origin + "/irc/al%3Cb%3E%22ce@irc.example.org";
+        const QByteArray alt = "IRC status of al&lt;b&gt;&quot;ce on irc.example.org";
+        QVERIFY(page.body.contains("<img src=\"" + at + "?format=svg&amp;theme=light\" alt=\"" + alt + "\">"));
+        QVERIFY(page.body.contains("<img src=\"" + at + "?format=svg&amp;theme=dark\""));
+        // What is pasted is the snippet's HTML, escaped once more to be shown.
+        QVERIFY(page.body.contains("srcset=&quot;" + at + "?format=svg&amp;amp;theme=dark&quot;&gt;"));
+        QVERIFY(page.body.contains("alt=&quot;IRC status of al&amp;lt;b&amp;gt;&amp;quot;ce on irc.example.org&quot;&gt;"));
+        QVERIFY(page.body.contains("![" + alt + "](" + at + "?format=svg)"));
+        QVERIFY(page.body.contains("[img]" + at + "[/img]"));
+        QVERIFY(!page.body.contains("online")); // the account's name, never its status
+    }
+    // A Host that is not a plain name or address: relative addresses.
+    for (const QByteArray &host : {QByteArray("x/\"><script>"), QByteArray("[::g]"), QByteArray("x.example:99999")}) {
+        const HttpFetch page = HttpFetch::get(status("/Msntv/badge.html?account=msn/bob"), 20'000, {{"Host", host}});
+        QVERIFY2(page.body.contains("<img src=\"/msn/bob?format=svg&amp;theme=light\""), host.constData());
+        QVERIFY(page.header("Content-Security-Policy").contains("img-src 'self';"));
+    }
+    // A bad account: the reason, and no snippet.
+    for (const auto &[account, reason] : {std::pair("", "no account given"), std::pair("gadu/%3Cb%3E", "no medium"),
+                                          std::pair("msn/", "the account is empty"), std::pair("irc/al", "an IRC account is nick@server"),
+                                          std::pair("msn/a%0Ab", "the account holds spaces or control characters")}) {
+        const QByteArray body = HttpFetch::get(web("/Msntv/badge.html?account=") + account).body;
+        QVERIFY2(body.contains(QByteArray("<p class=\"reason\">No badge: ") + reason), body.constData());
+        QVERIFY(!body.contains("<textarea") && !body.contains("<img") && !body.contains("<b>"));
+    }
+    QVERIFY(HttpFetch::get(web("/Msntv/")).body.contains("<a href=\"/Msntv/badge.html\">"));
+}
+
 void TestStatusHttp::anAddressOf100000CharactersIsAnswered()
 {
     const QByteArray account = QByteArray(100'000, 'a') + "@127.0.0.1:" + QByteArray::number(m_irc.port());
@@ -370,7 +643,7 @@ void TestStatusHttp::aBrowserOpeningTheAddressGetsAPageThatSaysTheAnswer()
     const QByteArray path = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port());
     const HttpFetch page = HttpFetch::get(status(path), 20'000, {{"Sec-Fetch-Dest", "document"}});
     QCOMPARE(page.header("Content-Type"), QByteArray("text/html; charset=utf-8"));
-    QCOMPARE(page.header("Cache-Control"), QByteArray("no-store"));
+    QCOMPARE(page.header("Cache-Control"), QByteArray("no-cache"));
     QVERIFY(page.header("Content-Security-Policy").startsWith("default-src 'none'; img-src data:;"));
     const QByteArray words = "Telmik on 127.0.0.1:" + QByteArray::number(m_irc.port()) + ": online";
     QVERIFY2(page.body.contains("<title>" + words + "</title>"), page.body.constData());

@@ -65,5 +65,7 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "drawpictures: cannot write quorvane.ico\n");
         ++failures;
     }
+    if (!writeBadgeFontWidths(folder.filePath(QStringLiteral("badgefontwidths.h"))))
+        ++failures;
     return failures == 0 ? 0 : 1;
 }

@@ -36,6 +36,10 @@ std::vector<PictureDrawing> iconSetPictures();
 // Backgrounds of single windows.
 std::vector<PictureDrawing> windowPictures();
 
+// Writes the advance widths of the status badges' font, a C++ header for
+// the status server; false, having said why, when the font is missing.
+bool writeBadgeFontWidths(const QString &file);
+
 // The program icon drawn for the ratio, reduced to 256 colours with a
 // one-bit transparency mask, as stored in the Windows icon file at 1 ×.
 QImage programIcon(qreal ratio = 1);
