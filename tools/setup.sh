@@ -23,6 +23,7 @@ packages=(
     libhiredis-dev redis-server            # the store a cluster of status servers shares (and its tests)
     nginx-light curl                       # a TLS load balancer in front of a cluster (tests)
     libstrophe-dev prosody                 # Jabber presence, and a real XMPP server for its tests
+    clang libclang-rt-14-dev               # the status server's fuzz targets (libFuzzer, fuzz/)
 )
 
 missing=()
