@@ -24,6 +24,7 @@ packages=(
     nginx-light curl                       # a TLS load balancer in front of a cluster (tests)
     libstrophe-dev prosody                 # Jabber presence, and a real XMPP server for its tests
     chromium                               # a real browser reads the status badges (tests)
+    clang libclang-rt-14-dev               # the status server's fuzz targets (libFuzzer, fuzz/)
 )
 
 missing=()

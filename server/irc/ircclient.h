@@ -12,7 +12,7 @@
 
 class FloodBudget;
 class MonitorList;
-class IrcMessage;
+struct IrcMessage;
 class IrcTransport;
 
 // One registered connection to an IRC network, driven by the lines its

@@ -55,7 +55,9 @@ bool IrcLine::isSafe(const QByteArray &text)
 std::optional<QByteArray> IrcLine::compose(const QByteArray &command, const QByteArrayList &middle,
                                            const std::optional<QByteArray> &trailing)
 {
-    if (command.isEmpty() || !isSafe(command) || command.contains(' '))
+    // A line that starts with ':' or '@' reads as a prefix or tags: the command would be lost.
+    if (command.isEmpty() || !isSafe(command) || command.contains(' ') || command.startsWith(':')
+        || command.startsWith('@'))
         return std::nullopt;
     QByteArray line = command;
     for (const QByteArray &part : middle) {

@@ -22,9 +22,10 @@ struct IrcMessage
 };
 
 // Composes outgoing lines. A line is refused (nothing is returned) when any
-// part holds CR, LF or NUL, or when a middle part is empty, starts with ':'
-// or holds a space, or when the line would exceed the protocol's 510 bytes:
-// no text that reached this server from outside can split or extend a line.
+// part holds CR, LF or NUL, when the command or a middle part is empty,
+// starts with ':' or holds a space, when the command starts with '@', or
+// when the line would exceed the protocol's 510 bytes: no text that reached
+// this server from outside can split or extend a line.
 namespace IrcLine {
 
 inline constexpr int maxLength = 510; // without the CR LF

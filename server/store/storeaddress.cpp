@@ -60,10 +60,12 @@ std::optional<StoreAddress> StoreAddress::parse(const QString &url, QString *why
     return address;
 }
 
+// One arg() for all the parts: a "%0" in a path or host is text, not a
+// place for the next part.
 QString StoreAddress::display() const
 {
     if (!unixPath.isEmpty())
-        return QStringLiteral("unix:%1?db=%2").arg(unixPath).arg(database);
+        return QStringLiteral("unix:%1?db=%2").arg(unixPath, QString::number(database));
     const QString shownHost = host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host;
-    return QStringLiteral("redis://%1:%2/%3").arg(shownHost).arg(port).arg(database);
+    return QStringLiteral("redis://%1:%2/%3").arg(shownHost, QString::number(port), QString::number(database));
 }

@@ -135,6 +135,9 @@ void TestIrcRules::composedLinesNeverCarryALineBreakOrExtraParameter()
     QVERIFY(!IrcLine::compose("NICK", {"a b"}));
     QVERIFY(!IrcLine::compose("NICK", {":a"}));
     QVERIFY(!IrcLine::compose("NICK", {""}));
+    QVERIFY(!IrcLine::compose(":", {}));
+    QVERIFY(!IrcLine::compose(":x", {"NICK"}));
+    QVERIFY(!IrcLine::compose("@X", {}));
     QVERIFY(!IrcLine::compose("QUIT", {}, QByteArray("bye\r\nJOIN #x")));
     QVERIFY(!IrcLine::compose("PONG", {}, QByteArray(IrcLine::maxLength, 'x')));
     QVERIFY(IrcLine::compose("PONG", {}, QByteArray(IrcLine::maxLength - 7, 'x')));
