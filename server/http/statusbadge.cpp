@@ -105,11 +105,12 @@ QByteArray StatusBadge::svg(const StatusAnswer &answer, Theme theme)
         style += "@media (prefers-color-scheme:dark){" + rules(answer.presence.status, true) + '}';
 
     const QByteArray w = QByteArray::number(width), lw = QByteArray::number(labelWidth);
-    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"20\" viewBox=\"0 0 " + w
-           + " 20\" role=\"img\" aria-label=\"" + escapedWords + "\"><title>" + escapedWords + "</title><style>" + style
-           + "</style><rect class=\"s\" width=\"" + w + "\" height=\"20\" rx=\"3\"/><rect class=\"l\" width=\"" + lw
-           + "\" height=\"20\" rx=\"3\"/><rect class=\"l\" x=\"" + QByteArray::number(labelWidth - 3)
-           + "\" width=\"3\" height=\"20\"/><g font-family=\"" + BadgeFontWidths::family
+    const QByteArray h = QByteArray::number(height);
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h + "\" viewBox=\"0 0 " + w
+           + ' ' + h + "\" role=\"img\" aria-label=\"" + escapedWords + "\"><title>" + escapedWords + "</title><style>" + style
+           + "</style><rect class=\"s\" width=\"" + w + "\" height=\"" + h + "\" rx=\"3\"/><rect class=\"l\" width=\""
+           + lw + "\" height=\"" + h + "\" rx=\"3\"/><rect class=\"l\" x=\"" + QByteArray::number(labelWidth - 3)
+           + "\" width=\"3\" height=\"" + h + "\"/><g font-family=\"" + BadgeFontWidths::family
            + ",Verdana,sans-serif\" font-size=\"" + QByteArray::number(BadgeFontWidths::pixelSize)
            + "\" text-anchor=\"middle\">" + text("t", labelWidth / 2.0, labelText, label)
            + text("u", labelWidth + (width - labelWidth) / 2.0, stateText, state) + "</g></svg>\n";
