@@ -131,7 +131,7 @@ quint16 StatusServer::listenEverywhere(StatusHttpServer *http, quint16 port, con
         const quint16 wanted = served ? served : port;
         if (!server->listen(address, wanted)) {
             ServerLog::line(QStringLiteral("cannot listen on %1:%2 for the %3 port: %4")
-                                .arg(shownAddress(address)).arg(wanted).arg(what, server->errorString()));
+                                .arg(shownAddress(address), QString::number(wanted), what, server->errorString()));
             delete server;
             continue;
         }

@@ -158,7 +158,7 @@ void IrcNetwork::giveUp(Reason reason, const QString &detail)
     }
     m_state = State::Waiting;
     const int waitMs = m_backoff.next();
-    emit event(QStringLiteral("IRC network %1 lost (%2), reconnecting in %3 s").arg(name(), why).arg(waitMs / 1000.0));
+    emit event(QStringLiteral("IRC network %1 lost (%2), reconnecting in %3 s").arg(name(), why, QString::number(waitMs / 1000.0)));
     m_reconnectTimer.start(waitMs);
 }
 

@@ -184,7 +184,7 @@ void JabberPresence::lost(const QString &why, int retryMs)
     m_state = State::Waiting;
     m_retryAt = m_clock.elapsed() + retryMs;
     if (why != m_lostWhy || retryMs <= XmppSettings::backoffInitialMs)
-        emit event(QStringLiteral("jabber: %1 lost (%2), again in %3 s").arg(m_ownJid, why).arg(retryMs / 1000));
+        emit event(QStringLiteral("jabber: %1 lost (%2), again in %3 s").arg(m_ownJid, why, QString::number(retryMs / 1000)));
     m_lostWhy = why;
     m_book.clear();
 }
