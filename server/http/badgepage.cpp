@@ -111,7 +111,9 @@ QByteArray BadgePage::html(const QString &asked, const QString &origin)
     if (!wrong.isEmpty())
         return page + "<p class=\"reason\">No badge: " + Markup::escaped(wrong) + ".</p>\n</body></html>\n";
 
-    const QString alt = medium->title + QStringLiteral(" status of ") + StatusAnswer{medium->name, account, {}, {}}.who();
+    // "IRC status of alice on irc.libera.chat", "MSN status of alice@hotmail.com": the medium named once.
+    const QString alt = medium->title + QStringLiteral(" status of ")
+        + (medium->namesNetwork ? StatusAnswer{medium->name, account, {}, {}}.who() : account);
     const Addresses at = addresses(origin, *medium, account);
     const QByteArray altText = Markup::escaped(alt);
     page += "<h2>" + altText + "</h2>\n<p class=\"badges\"><span class=\"on-light\"><img src=\""
