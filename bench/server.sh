@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The status server benchmark: quorvane-server against Prosody's
+# The status server benchmark: quorvane-server against nginx serving the
+# picture's bytes as a static file, Prosody's
 # mod_webpresence and Qt's HTTP server alone (cached picture, wrk), 1,000
 # uncached IRC lookups at once and 41 at a quiet network against a real
 # ngircd with flood control on; the cached picture through nginx to one
