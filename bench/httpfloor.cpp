@@ -12,6 +12,10 @@
 
 int main(int argc, char *argv[])
 {
+    // The status server's event loop (see server/main.cpp), so that the
+    // floor differs from the server by the server's own work only.
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: quorvane_httpfloor PORT PICTURE\n");
