@@ -6,18 +6,17 @@
 // floor is what Qt's HTTP layer costs.
 //
 //   quorvane_socketfloor PORT PICTURE
-#include <QCoreApplication>
-#include <QFile>
+#include "floorprogram.h"
+
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <cstdio>
 
 namespace {
 
 // Answers each head of the socket's requests as it is complete, in order.
 void serve(QTcpSocket *socket, const QByteArray &answer)
 {
-    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &answer, pending = QByteArray()]() mutable {
+    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, answer, pending = QByteArray()]() mutable {
         pending.append(socket->readAll());
         for (qsizetype end = pending.indexOf("\r\n\r\n"); end >= 0; end = pending.indexOf("\r\n\r\n")) {
             pending.remove(0, end + 4);
@@ -31,27 +30,18 @@ void serve(QTcpSocket *socket, const QByteArray &answer)
 
 int main(int argc, char *argv[])
 {
-    // The status server's event loop (see server/main.cpp).
-    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
-        qputenv("QT_NO_GLIB", "1");
-    QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: quorvane_socketfloor PORT PICTURE\n");
-        return 2;
-    }
-    QFile file(QString::fromLocal8Bit(argv[2]));
-    if (!file.open(QIODevice::ReadOnly))
-        return 1;
-    const QByteArray picture = file.readAll();
-    const QByteArray answer = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: no-store\r\n"
-                              "Vary: Accept, Sec-Fetch-Dest\r\nX-Content-Type-Options: nosniff\r\nContent-Length: "
-                              + QByteArray::number(picture.size()) + "\r\n\r\n" + picture;
-    QTcpServer server;
-    QObject::connect(&server, &QTcpServer::pendingConnectionAvailable, &server, [&server, &answer] {
-        while (QTcpSocket *socket = server.nextPendingConnection())
-            serve(socket, answer);
+    return FloorProgram::run(argc, argv, [](quint16 port, const QByteArray &picture) -> std::unique_ptr<QObject> {
+        auto server = std::make_unique<QTcpServer>();
+        const QByteArray answer = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nCache-Control: no-store\r\n"
+                                  "Vary: Accept, Sec-Fetch-Dest\r\nX-Content-Type-Options: nosniff\r\n"
+                                  "Content-Length: " + QByteArray::number(picture.size()) + "\r\n\r\n" + picture;
+        QTcpServer *listener = server.get();
+        QObject::connect(listener, &QTcpServer::pendingConnectionAvailable, listener, [listener, answer] {
+            while (QTcpSocket *socket = listener->nextPendingConnection())
+                serve(socket, answer);
+        });
+        if (!server->listen(QHostAddress::LocalHost, port))
+            return nullptr;
+        return server;
     });
-    if (!server.listen(QHostAddress::LocalHost, quint16(QByteArray(argv[1]).toUInt())))
-        return 1;
-    return app.exec();
 }
