@@ -89,14 +89,15 @@ prosody_pid = int(open(f"{tmp}/prosody.pid").read())
 # picture of its own (one worker per core, keep-alive for as long as the client keeps the
 # connection, no access log).
 picture_bytes = urllib.request.urlopen(cached_url, timeout=15).read()
-os.makedirs(f"{tmp}/www/irc")
-open(f"{tmp}/www/irc/Telmik", "wb").write(picture_bytes)
+www = tempfile.mkdtemp(prefix="qv-bench-www-")  # readable by nginx's workers, which drop root
+os.chmod(www, 0o755); os.makedirs(f"{www}/irc")
+open(f"{www}/irc/Telmik", "wb").write(picture_bytes)
 static_conf = os.path.join(tmp, "nginx-static.conf")
 open(static_conf, "w").write(f"""daemon on; worker_processes 2; pid {tmp}/nginx-static.pid; error_log {tmp}/nginx-static.err;
 events {{ worker_connections 1024; }}
 http {{ access_log off; keepalive_requests 10000000; keepalive_timeout 75s; default_type image/png;
 client_body_temp_path {tmp}/nb; proxy_temp_path {tmp}/np; fastcgi_temp_path {tmp}/nf; uwsgi_temp_path {tmp}/nu;
-scgi_temp_path {tmp}/ns; server {{ listen 127.0.0.1:{STATIC}; root {tmp}/www; }} }}""")
+scgi_temp_path {tmp}/ns; server {{ listen 127.0.0.1:{STATIC}; root {www}; }} }}""")
 subprocess.run(["nginx", "-p", tmp, "-c", static_conf], check=True); wait_port(STATIC)
 static_pid = int(open(f"{tmp}/nginx-static.pid").read())
 static_url = f"http://127.0.0.1:{STATIC}/irc/Telmik"
