@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Start-up and memory benchmark: Quorvane against its floor program, in turn
-on one Xvfb display, their web engines using a loopback HTTP server of this
-script as proxy. bench/README.md says what is measured and how, and which
-QUORVANE_BENCH_* variables add flags or environment for one program."""
+"""Start-up and memory benchmark: Quorvane against its anchors, the floor
+program (one bare window with one web view) and the bare window program (one
+bare Qt Widgets window), in turn on one Xvfb display, the web engines using a
+loopback HTTP server of this script as proxy. bench/README.md says what is
+measured and how, and which QUORVANE_BENCH_* variables add flags or
+environment for one program."""
 
 import argparse
 import array
@@ -22,19 +24,21 @@ from Xlib import X, display as xdisplay, error as xerror
 from Xlib.ext import xtest
 from Xlib.protocol import event as xevent
 
-# The targets, all here: (result key, metric, unit, largest ratio Quorvane /
-# floor, in parentheses: the footprint only backs up the PSS row above it) ...
+# The targets, all here: (result key, metric, unit, the anchor measured in the
+# same run, largest ratio Quorvane / anchor, in parentheses: the footprint
+# only backs up the PSS row above it) ...
 TARGETS = [
-    ("map_s", "1. start → main window mapped", "s", 0.60, False),
-    ("page_s", "2. start → start page requested", "s", 1.10, False),
-    ("pss_start_mib", "3. PSS after start-up", "MiB", 1.05, False),
-    ("pss_tour_mib", "4. PSS after all six windows (floor: same time)", "MiB", 1.05, False),
-    ("footprint_start_mib", "3f. footprint after start-up", "MiB", 1.05, True),
-    ("footprint_tour_mib", "4f. footprint after all six windows", "MiB", 1.05, True),
+    ("map_s", "1. start → main window mapped", "s", "bare", 1.10, False),
+    ("page_s", "2. start → start page requested", "s", "floor", 0.50, False),
+    ("pss_start_mib", "3. PSS after start-up", "MiB", "floor", 0.70, False),
+    ("pss_tour_mib", "4. PSS after all six windows (floor: same time)", "MiB", "floor", 1.05, False),
+    ("footprint_start_mib", "3f. footprint after start-up", "MiB", "floor", 0.70, True),
+    ("footprint_tour_mib", "4f. footprint after all six windows", "MiB", "floor", 1.05, True),
 ]
+ANCHORS = {"bare": "bare window", "floor": "floor"}
 LOOKUP_TARGET_S, LOOKUP_TOLERANCE_S = 1.1, 0.1  # ... and the Begin Lookup delay's
 
-MAIN, FLOOR = r"^Quorvane - By Telmik/Brasko$", r"^Quorvane floor$"
+MAIN, FLOOR, BARE = r"^Quorvane - By Telmik/Brasko$", r"^Quorvane floor$", r"^Quorvane bare window$"
 ICQ, IRC = r"^ICQ Quorvane - By Telmik/Brasko$", r"^IRC Quorvane - By Telmik/Brasko$"
 ABOUT, HELP, ICONSETS = r"^About/Help $", r"^About/Help$", r"^Status Icon Sets$"
 # Every window once, by clicks at client coordinates: (button, point, next window).
@@ -282,10 +286,11 @@ class Bench:
         self.x = Screen(args.logdir)
         log("Xvfb %s, loopback server on port %d" % (self.x.name, self.server.server_address[1]))
 
-    def run(self, real, index, tour_at=None):
-        """One run of one program; the floor takes its second measurement
-        tour_at seconds after its start, when Quorvane's tour was over."""
-        name = "real" if real else "floor"
+    def run(self, name, index, tour_at=None):
+        """One run of one program ("real", "floor" or "bare"); the floor takes
+        its second measurement tour_at seconds after its start, when
+        Quorvane's tour was over. The bare window is only timed to its map."""
+        real = name == "real"
         flags = os.environ.get("QUORVANE_BENCH_%s_FLAGS" % name.upper(), "")
         extra = os.environ.get("QUORVANE_BENCH_%s_ENV" % name.upper(), "")
         env = {k: v for k, v in os.environ.items() if k != "WAYLAND_DISPLAY"}
@@ -299,7 +304,7 @@ class Bench:
         self.x.pointer(*PARK)  # the last run may have left it where this window appears
         mark, output = len(REQUESTS), open(os.path.join(self.args.logdir, "%s-%s.log" % (name, index)), "w")
         start = time.monotonic()
-        proc = subprocess.Popen([self.args.real if real else self.args.floor], env=env, stdout=output,
+        proc = subprocess.Popen([getattr(self.args, name)], env=env, stdout=output,
                                 stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         pids = [proc.pid]
 
@@ -309,8 +314,13 @@ class Bench:
             pids.extend(p["pid"] for p in result["processes_" + point])
 
         try:
-            main, w = self.x.wait_mapped(MAIN if real else FLOOR, start, START_TIMEOUT)
+            main, w = self.x.wait_mapped({"real": MAIN, "floor": FLOOR, "bare": BARE}[name], start,
+                                         START_TIMEOUT)
             result["map_s"] = w["first"] - start
+            if name == "bare":
+                self.x.close(main)
+                result["left_behind"], result["exit_code"] = end(proc, pids, 10), proc.returncode
+                return result
             result["page_s"] = requested(mark, START_PAGE, START_TIMEOUT) - start
             time.sleep(max(0.0, start + result["page_s"] + SETTLE - time.monotonic()))
             memory("start")
@@ -377,41 +387,53 @@ def machine():
             "os": "%s (%s)" % (first("/etc/os-release", r'^PRETTY_NAME="?([^"\n]*)'),
                                first("/etc/debian_version", r"(.*)")),
             "kernel": platform.release(), "qt": version("libqt6core6"),
-            "qtwebengine": version("libqt6webenginecore6"), "load": [open("/proc/loadavg").read().split()[0]]}
+            "qtwebengine": version("libqt6webenginecore6"), "load": [loadavg()]}
 
 
-def report(real, floor, info, warmup):
+def loadavg():
+    """The load average over 1, 5 and 15 minutes, as uptime says it."""
+    return " ".join(open("/proc/loadavg").read().split()[:3])
+
+
+def report(real, anchors, info, warmup):
     def median(runs, key):
         values = [r[key] for r in runs if r.get(key) is not None]
         return statistics.median(values) if values else None
 
     rows = []
-    for key, metric, unit, limit, backup in TARGETS:
-        q, f = median(real, key), median(floor, key)
+    for key, metric, unit, anchor, limit, backup in TARGETS:
+        q, f = median(real, key), median(anchors[anchor], key)
         target = ("(≤ %.2f×)" if backup else "≤ %.2f×") % limit
         if q is None or f is None:
-            rows.append("| %s | n/a | n/a | — | %s | — |" % (metric, target))
+            rows.append("| %s | n/a | %s | n/a | — | %s | — |" % (metric, ANCHORS[anchor], target))
             continue
         fmt = "%.3f " + unit if unit == "s" else "%.1f " + unit
-        rows.append("| %s | %s | %s | %.2f× | %s | %s |" % (metric, fmt % q, fmt % f, q / f, target,
-                                                             "yes" if q / f <= limit else "**no**"))
+        rows.append("| %s | %s | %s | %s | %.2f× | %s | %s |"
+                    % (metric, fmt % q, ANCHORS[anchor], fmt % f, q / f, target,
+                       "yes" if q / f <= limit else "**no**"))
+    floor_map = median(anchors["floor"], "map_s")
+    rows.insert(1, "| 1b. start → window mapped, the floor's own | %.3f s | floor | %.3f s | %.2f× | — | — |"
+                % (median(real, "map_s"), floor_map, median(real, "map_s") / floor_map))
     lookup = statistics.median(d for r in real for d in r["lookup_s"])
     met = abs(lookup - LOOKUP_TARGET_S) <= LOOKUP_TOLERANCE_S + 1e-9
-    rows.insert(4, "| 5. Begin Lookup click → status request | %.3f s | — | — | %.1f s ± %.1f s | %s |"
+    rows.insert(5, "| 5. Begin Lookup click → status request | %.3f s | — | — | — | %.1f s ± %.1f s | %s |"
                 % (lookup, LOOKUP_TARGET_S, LOOKUP_TOLERANCE_S, "yes" if met else "**no**"))
-    clean = sum(1 for r in real + floor if r["exit_code"] == 0 and not r["left_behind"])
-    extra = " ".join(filter(None, (os.environ.get("QUORVANE_BENCH_" + k, "") for k in
-                                   ("REAL_FLAGS", "FLOOR_FLAGS", "REAL_ENV", "FLOOR_ENV"))))
+    everyone = real + anchors["floor"] + anchors["bare"]
+    clean = sum(1 for r in everyone if r["exit_code"] == 0 and not r["left_behind"])
+    extra = " ".join("%s: %s" % (k, os.environ[k]) for k in
+                     ("QUORVANE_BENCH_" + kind + "_" + what for kind in ("REAL", "FLOOR", "BARE")
+                      for what in ("FLAGS", "ENV")) if os.environ.get(k))
     info = dict(info, load=" → ".join(info["load"]))
     return "\n".join([
         "# Quorvane start-up and memory benchmark", "",
-        "Medians of %d runs of each program, in turn, after %d warm-up run(s) of each; %s. "
-        "%d of %d runs ended through their own close path.%s"
-        % (len(real), warmup, time.strftime("%Y-%m-%d %H:%M"), clean, len(real + floor),
+        "Medians of %d runs of each program (Quorvane, the floor, the bare window), in turn, after %d "
+        "warm-up run(s) of each; %s. %d of %d runs ended through their own close path.%s"
+        % (len(real), warmup, time.strftime("%Y-%m-%d %H:%M"), clean, len(everyone),
            " Extra settings: `%s`." % extra if extra else ""), "",
-        "| metric | Quorvane | floor | ratio | target | met? |", "|---|---|---|---|---|---|", *rows, "",
+        "| metric | Quorvane | anchor | anchor's | ratio | target | met? |", "|---|---|---|---|---|---|---|",
+        *rows, "",
         "Machine: %(cpus)s × %(cpu)s, %(ram_gib)s GiB RAM, %(os)s, kernel %(kernel)s, Qt %(qt)s, "
-        "Qt WebEngine %(qtwebengine)s, load average %(load)s." % info, ""])
+        "Qt WebEngine %(qtwebengine)s, load average (1, 5, 15 min) before → after: %(load)s." % info, ""])
 
 
 def main():
@@ -419,6 +441,7 @@ def main():
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--real", required=True, help="the quorvane program")
     parser.add_argument("--floor", required=True, help="the quorvane_floor program")
+    parser.add_argument("--bare", required=True, help="the quorvane_barewindow program")
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--warmup", type=int, default=1)
     parser.add_argument("--out", help="Markdown report to write")
@@ -426,27 +449,30 @@ def main():
     parser.add_argument("--logdir", default="/tmp/quorvane-bench", help="program output and Xvfb log")
     args = parser.parse_args()
 
-    info, bench, real, floor = machine(), Bench(args), [], []
+    info, bench, real, anchors = machine(), Bench(args), [], {"floor": [], "bare": []}
     try:
         for index in ["warm-up"] * args.warmup + list(range(1, args.runs + 1)):
-            r = bench.run(True, index)
-            f = bench.run(False, index, tour_at=r["tour_at_s"])
-            log("run %s, Quorvane / floor: " % index + ", ".join(
-                "%s %.3f / %.3f" % (key, r[key], f[key]) for key, *_ in TARGETS[:4]) + ", lookups %s"
-                % " ".join("%.3f" % d for d in r["lookup_s"]))
+            r = bench.run("real", index)
+            f = bench.run("floor", index, tour_at=r["tour_at_s"])
+            b = bench.run("bare", index)
+            ran = {"floor": f, "bare": b}
+            log("run %s, Quorvane / anchor: " % index + ", ".join(
+                "%s %.3f / %.3f" % (key, r[key], ran[anchor][key]) for key, _, _, anchor, *_ in TARGETS[:4])
+                + ", lookups %s" % " ".join("%.3f" % d for d in r["lookup_s"]))
             if index != "warm-up":
                 real.append(r)
-                floor.append(f)
+                anchors["floor"].append(f)
+                anchors["bare"].append(b)
     finally:
         bench.x.xvfb.terminate()
         bench.x.xvfb.wait()
-    info["load"].append(open("/proc/loadavg").read().split()[0])
-    text = report(real, floor, info, args.warmup)
+    info["load"].append(loadavg())
+    text = report(real, anchors, info, args.warmup)
     print("\n" + text)
     if args.out:
         open(args.out, "w").write(text)
     if args.json:
-        json.dump({"machine": info, "real": real, "floor": floor}, open(args.json, "w"), indent=1)
+        json.dump({"machine": info, "real": real, **anchors}, open(args.json, "w"), indent=1)
 
 
 if __name__ == "__main__":

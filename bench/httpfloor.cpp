@@ -4,32 +4,24 @@
 // serves is what Qt's HTTP layer allows on the machine.
 //
 //   quorvane_httpfloor PORT PICTURE
-#include <QCoreApplication>
-#include <QFile>
+#include "floorprogram.h"
+
 #include <QHttpServer>
 #include <QHttpServerResponse>
-#include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: quorvane_httpfloor PORT PICTURE\n");
-        return 2;
-    }
-    QFile file(QString::fromLocal8Bit(argv[2]));
-    if (!file.open(QIODevice::ReadOnly))
-        return 1;
-    const QByteArray picture = file.readAll();
-    QHttpServer server;
-    server.route("/irc/<arg>", [&picture](const QString &) {
-        QHttpServerResponse response("image/png", picture);
-        response.setHeader("Cache-Control", "no-store");
-        response.setHeader("Vary", "Accept, Sec-Fetch-Dest");
-        response.setHeader("X-Content-Type-Options", "nosniff");
-        return response;
+    return FloorProgram::run(argc, argv, [](quint16 port, const QByteArray &picture) -> std::unique_ptr<QObject> {
+        auto server = std::make_unique<QHttpServer>();
+        server->route("/irc/<arg>", [&picture](const QString &) {
+            QHttpServerResponse response("image/png", picture);
+            response.setHeader("Cache-Control", "no-store");
+            response.setHeader("Vary", "Accept, Sec-Fetch-Dest");
+            response.setHeader("X-Content-Type-Options", "nosniff");
+            return response;
+        });
+        if (server->listen(QHostAddress::LocalHost, port) == 0)
+            return nullptr;
+        return server;
     });
-    if (server.listen(QHostAddress::LocalHost, quint16(QByteArray(argv[1]).toUInt())) == 0)
-        return 1;
-    return app.exec();
 }

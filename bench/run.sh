@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Start-up and memory benchmark: Quorvane against the floor program (one bare
-# window with one web view). Installs what is missing on Debian 12, builds
-# both programs, runs them in turn on a virtual display and writes
+# window with one web view) and the bare window program (one bare Qt Widgets
+# window). Installs what is missing on Debian 12, builds the three programs, runs them in turn on a virtual display and writes
 # bench/results.md.
 #
 # Environment:
@@ -12,6 +12,7 @@
 #   QUORVANE_BENCH_FLOOR_FLAGS  extra Chromium flags for the floor only
 #   QUORVANE_BENCH_REAL_ENV     extra environment for Quorvane only (NAME=value ...)
 #   QUORVANE_BENCH_FLOOR_ENV    extra environment for the floor only
+#   QUORVANE_BENCH_BARE_ENV     extra environment for the bare window only
 #   QUORVANE_BENCH_OUT          report file (default bench/results.md)
 set -euo pipefail
 
@@ -46,11 +47,12 @@ if ((${#missing[@]})); then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
-cmake --build "$build" --target quorvane quorvane_floor -j"${QUORVANE_BENCH_JOBS:-1}"
+cmake --build "$build" --target quorvane quorvane_floor quorvane_barewindow -j"${QUORVANE_BENCH_JOBS:-1}"
 
 exec /usr/bin/python3 "$here/bench.py" \
     --real "$build/quorvane" \
     --floor "$build/bench/quorvane_floor" \
+    --bare "$build/bench/quorvane_barewindow" \
     --runs "${QUORVANE_BENCH_RUNS:-5}" \
     --out "${QUORVANE_BENCH_OUT:-$here/results.md}" \
     --json "$build/bench/results.json" \

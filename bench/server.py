@@ -2,10 +2,10 @@
 """The status server benchmark (run by bench/server.sh): every process on loopback, stopped by pid."""
 import asyncio, json, os, re, socket, subprocess, sys, tempfile, threading, time
 
-server_bin, floor_bin, picture, out = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4]
+server_bin, floor_bin, socket_bin, picture, out = sys.argv[1:6]
 tmp = tempfile.mkdtemp(prefix="qv-bench-")
 IRC, PROXY, STATUS, XMPP_HTTP, FLOOR = 26690, 26691, 26692, 26693, 26695
-STORE, INSTANCES, BALANCER = 26696, (26697, 26698, 26699), 26700
+STORE, INSTANCES, BALANCER, STATIC, SOCKETS = 26696, (26697, 26698, 26699), 26700, 26701, 26702
 procs = []
 
 def start(args, **kw):
@@ -77,21 +77,54 @@ def rss(pid):
 
 # Qt's HTTP server alone, one route answering the same bytes: the floor of any server made on it
 floor = start([floor_bin, str(FLOOR), picture]); wait_port(FLOOR)
+# Qt's sockets alone, no HTTP parsing: the ceiling of any HTTP layer on them in one thread
+sockets = start([socket_bin, str(SOCKETS), picture]); wait_port(SOCKETS)
 
 cached_url = f"http://127.0.0.1:{STATUS}/irc/Telmik@127.0.0.1:{PROXY}"
 import urllib.request
 assert urllib.request.urlopen(cached_url + "?format=text", timeout=15).read() == b"online\n"
 prosody_pid = int(open(f"{tmp}/prosody.pid").read())
-# Three rounds, the three servers in turn, and each one's median round: wrk and the server share two
+
+# The anchor: nginx serving the picture's exact bytes as a static file, as a site would serve a
+# picture of its own (one worker per core, keep-alive for as long as the client keeps the
+# connection, no access log).
+picture_bytes = urllib.request.urlopen(cached_url, timeout=15).read()
+www = tempfile.mkdtemp(prefix="qv-bench-www-")  # readable by nginx's workers, which drop root
+os.chmod(www, 0o755); os.makedirs(f"{www}/irc")
+open(f"{www}/irc/Telmik", "wb").write(picture_bytes)
+static_conf = os.path.join(tmp, "nginx-static.conf")
+open(static_conf, "w").write(f"""daemon on; worker_processes 2; pid {tmp}/nginx-static.pid; error_log {tmp}/nginx-static.err;
+events {{ worker_connections 1024; }}
+http {{ access_log off; keepalive_requests 10000000; keepalive_timeout 75s; default_type image/png;
+client_body_temp_path {tmp}/nb; proxy_temp_path {tmp}/np; fastcgi_temp_path {tmp}/nf; uwsgi_temp_path {tmp}/nu;
+scgi_temp_path {tmp}/ns; server {{ listen 127.0.0.1:{STATIC}; root {www}; }} }}""")
+subprocess.run(["nginx", "-p", tmp, "-c", static_conf], check=True); wait_port(STATIC)
+static_pid = int(open(f"{tmp}/nginx-static.pid").read())
+static_url = f"http://127.0.0.1:{STATIC}/irc/Telmik"
+assert urllib.request.urlopen(static_url, timeout=5).read() == picture_bytes
+def tree_rss(parent):  # nginx's master and its workers
+    children = [int(pid) for pid in os.listdir("/proc") if pid.isdigit() and os.path.exists(f"/proc/{pid}/stat")
+                and open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()[1] == str(parent)]
+    return rss(parent) + sum(rss(child) for child in children)
+
+# Three rounds, the servers in turn, and each one's median round: wrk and the server share two
 # cores, so one 10 s run of either can be off by a third.
-rounds = {"ours": [], "anchor": [], "qt": []}
+rounds = {"ours": [], "nginx": [], "qt": [], "sockets": [], "prosody": []}
+load_before = " ".join(open("/proc/loadavg").read().split()[:3])
 for _ in range(3):
     rounds["ours"].append(wrk(cached_url))
-    rounds["anchor"].append(wrk(f"http://127.0.0.1:{XMPP_HTTP}/status/bench", "Host: localhost"))
+    rounds["nginx"].append(wrk(static_url))
     rounds["qt"].append(wrk(f"http://127.0.0.1:{FLOOR}/irc/Telmik"))
+    rounds["sockets"].append(wrk(f"http://127.0.0.1:{SOCKETS}/irc/Telmik"))
+    rounds["prosody"].append(wrk(f"http://127.0.0.1:{XMPP_HTTP}/status/bench", "Host: localhost"))
+load_after = " ".join(open("/proc/loadavg").read().split()[:3])
 median = lambda runs: sorted(runs, key=lambda run: run["rps"])[len(runs) // 2]
-ours, anchor, qt = median(rounds["ours"]), median(rounds["anchor"]), median(rounds["qt"])
-ours["rss"], anchor["rss"], qt["rss"] = rss(srv.pid), rss(prosody_pid), rss(floor.pid)
+ours, static, qt, raw, anchor = (median(rounds[name]) for name in ("ours", "nginx", "qt", "sockets", "prosody"))
+ours["rss"], static["rss"], qt["rss"], anchor["rss"] = rss(srv.pid), tree_rss(static_pid), rss(floor.pid), rss(prosody_pid)
+raw["rss"] = rss(sockets.pid)
+os.kill(static_pid, 15)
+# Each round's ratio to nginx's round just after it, under the same load.
+round_ratios = [o["rps"] / n["rps"] for o, n in zip(rounds["ours"], rounds["nginx"])]
 spread = lambda name: f"{min(r['rps'] for r in rounds[name]):,.0f}–{max(r['rps'] for r in rounds[name]):,.0f}"
 
 async def answer(reader):
@@ -203,15 +236,15 @@ for p in procs:
 answered = sum(v for k, v in k1.items() if k in ("online", "offline"))
 table = f"""## Status server (bench/server.sh, {time.strftime('%Y-%m-%d')}, wrk -t2 -c32 -d10s, one 2-core machine)
 
-Cached rows: the median of three rounds (requests/s of the three: ours {spread('ours')}, Prosody {spread('anchor')}, Qt alone {spread('qt')}).
+Cached rows: the median of three rounds, the four servers in turn (requests/s of the three: ours {spread('ours')}, nginx {spread('nginx')}, Qt alone {spread('qt')}, Qt's sockets alone {spread('sockets')}, Prosody {spread('prosody')}; ours / nginx round by round: {', '.join(f'{r:.2f}' for r in round_ratios)}). Load average (1, 5, 15 min) before: {load_before}, after: {load_after}. The picture is {len(picture_bytes)} bytes.
 
-| cached status picture | quorvane-server | Prosody mod_webpresence (anchor) | ratio | target | Qt HTTP server alone, one route (floor) |
-|---|---|---|---|---|---|
-| requests/s | {ours['rps']:,.0f} | {anchor['rps']:,.0f} | {ours['rps'] / anchor['rps']:.1f} × | ≥ 8 × | {qt['rps']:,.0f} ({ours['rps'] / qt['rps']:.0%} of it) |
-| p50 latency | {ours['p50']:.2f} ms | {anchor['p50']:.2f} ms | | | {qt['p50']:.2f} ms |
-| p99 latency | {ours['p99']:.2f} ms | {anchor['p99']:.2f} ms | | ≤ 2 ms | {qt['p99']:.2f} ms |
-| resident memory at the end | {ours['rss']:.1f} MiB | {anchor['rss']:.1f} MiB | | ≤ 32 MiB | {qt['rss']:.1f} MiB |
-| non-2xx answers | {ours['non2xx']} | {anchor['non2xx']} | | | {qt['non2xx']} |
+| cached status picture | quorvane-server | nginx, the same bytes as a static file (anchor) | ratio | target | Qt HTTP server alone, one route (floor) | Qt's sockets alone, no HTTP parsing (ceiling) | Prosody mod_webpresence |
+|---|---|---|---|---|---|---|---|
+| requests/s | {ours['rps']:,.0f} | {static['rps']:,.0f} | {ours['rps'] / static['rps']:.2f} × | ≥ 1.0 × | {qt['rps']:,.0f} ({qt['rps'] / static['rps']:.2f} ×) | {raw['rps']:,.0f} ({raw['rps'] / static['rps']:.2f} ×) | {anchor['rps']:,.0f} |
+| p50 latency | {ours['p50']:.2f} ms | {static['p50']:.2f} ms | | | {qt['p50']:.2f} ms | {raw['p50']:.2f} ms | {anchor['p50']:.2f} ms |
+| p99 latency | {ours['p99']:.2f} ms | {static['p99']:.2f} ms | | ≤ 2 ms | {qt['p99']:.2f} ms | {raw['p99']:.2f} ms | {anchor['p99']:.2f} ms |
+| resident memory at the end | {ours['rss']:.1f} MiB | {static['rss']:.1f} MiB (master and 2 workers) | | ≤ 32 MiB | {qt['rss']:.1f} MiB | {raw['rss']:.1f} MiB | {anchor['rss']:.1f} MiB |
+| non-2xx answers | {ours['non2xx']} | {static['non2xx']} | | | {qt['non2xx']} | {raw['non2xx']} | {anchor['non2xx']} |
 
 | 1,000 distinct 5-letter nicks at once from 250 client addresses, one ngircd network (flood control on) | first time | again |
 |---|---|---|

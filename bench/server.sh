@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The status server benchmark: quorvane-server against Prosody's
-# mod_webpresence and Qt's HTTP server alone (cached picture, wrk), 1,000
+# The status server benchmark: quorvane-server against nginx serving the
+# picture's bytes as a static file, Prosody's mod_webpresence, Qt's HTTP
+# server alone and Qt's sockets alone (cached picture, wrk), 1,000
 # uncached IRC lookups at once and 41 at a quiet network against a real
 # ngircd with flood control on; the cached picture through nginx to one
 # instance and to three sharing Redis, and what a near and a shared cache
@@ -15,6 +16,7 @@ done
 [ -d /usr/lib/prosody/modules/mod_webpresence ] || [ -e /usr/share/prosody-modules ] || missing+=(prosody-modules)
 if [ ${#missing[@]} -gt 0 ]; then $sudo apt-get install -y "${missing[@]}" prosody-modules; fi
 build=${QUORVANE_BUILD_DIR:-build}
-cmake --build "$build" --target quorvane-server quorvane_httpfloor
+cmake --build "$build" --target quorvane-server quorvane_httpfloor quorvane_socketfloor
 PATH=/usr/sbin:$PATH exec python3 bench/server.py "$build/quorvane-server" "$build/bench/quorvane_httpfloor" \
+    "$build/bench/quorvane_socketfloor" \
     "$build/pictures/legend3-online.png" "${QUORVANE_BENCH_OUT:-bench/results.md}"
