@@ -49,8 +49,6 @@ public:
     bool full() const override;
     QList<QPair<QByteArray, qint64>> counters() const override;
 
-    const ClusterSettings &settings() const { return m_cluster; }
-
 private:
     // A lookup as it was asked: the identity, the account as written, and
     // the client who asked, which a holder elsewhere is told.

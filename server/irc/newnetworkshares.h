@@ -22,8 +22,6 @@ public:
     void opened(const QString &network, const QString &client);
     // Welcomed, or closed: no longer the opener's.
     void settled(const QString &network);
-    // The client a network still counts against; empty when none.
-    QString openerOf(const QString &network) const { return m_openers.value(network); }
 
 private:
     int m_perClient;

@@ -18,11 +18,8 @@ public:
         m_nextMs = std::min(m_nextMs * 2, m_maxMs);
         return wait;
     }
-    // What the next attempt would wait, without taking it.
-    int peek() const { return m_nextMs; }
     // Reached again: the next loss starts from the first wait.
     void reset() { m_nextMs = m_firstMs; }
-    int firstMs() const { return m_firstMs; }
 
 private:
     int m_firstMs;
