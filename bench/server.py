@@ -2,10 +2,10 @@
 """The status server benchmark (run by bench/server.sh): every process on loopback, stopped by pid."""
 import asyncio, json, os, re, socket, subprocess, sys, tempfile, threading, time
 
-server_bin, floor_bin, socket_bin, picture, out = sys.argv[1:6]
+server_bin, floor_bin, socket_bin, mhd_bin, picture, out = sys.argv[1:7]
 tmp = tempfile.mkdtemp(prefix="qv-bench-")
 IRC, PROXY, STATUS, XMPP_HTTP, FLOOR = 26690, 26691, 26692, 26693, 26695
-STORE, INSTANCES, BALANCER, STATIC, SOCKETS = 26696, (26697, 26698, 26699), 26700, 26701, 26702
+STORE, INSTANCES, BALANCER, STATIC, SOCKETS, MHD = 26696, (26697, 26698, 26699), 26700, 26701, 26702, 26703
 procs = []
 
 def start(args, **kw):
@@ -79,6 +79,8 @@ def rss(pid):
 floor = start([floor_bin, str(FLOOR), picture]); wait_port(FLOOR)
 # Qt's sockets alone, no HTTP parsing: the ceiling of any HTTP layer on them in one thread
 sockets = start([socket_bin, str(SOCKETS), picture]); wait_port(SOCKETS)
+# The candidate HTTP layer for the hot path: libmicrohttpd in the server's loop, one route
+mhd = start([mhd_bin, str(MHD), picture]); wait_port(MHD)
 
 cached_url = f"http://127.0.0.1:{STATUS}/irc/Telmik@127.0.0.1:{PROXY}"
 import urllib.request
@@ -109,19 +111,20 @@ def tree_rss(parent):  # nginx's master and its workers
 
 # Three rounds, the servers in turn, and each one's median round: wrk and the server share two
 # cores, so one 10 s run of either can be off by a third.
-rounds = {"ours": [], "nginx": [], "qt": [], "sockets": [], "prosody": []}
+rounds = {"ours": [], "nginx": [], "qt": [], "sockets": [], "mhd": [], "prosody": []}
 load_before = " ".join(open("/proc/loadavg").read().split()[:3])
 for _ in range(3):
     rounds["ours"].append(wrk(cached_url))
     rounds["nginx"].append(wrk(static_url))
     rounds["qt"].append(wrk(f"http://127.0.0.1:{FLOOR}/irc/Telmik"))
     rounds["sockets"].append(wrk(f"http://127.0.0.1:{SOCKETS}/irc/Telmik"))
+    rounds["mhd"].append(wrk(f"http://127.0.0.1:{MHD}/irc/Telmik"))
     rounds["prosody"].append(wrk(f"http://127.0.0.1:{XMPP_HTTP}/status/bench", "Host: localhost"))
 load_after = " ".join(open("/proc/loadavg").read().split()[:3])
 median = lambda runs: sorted(runs, key=lambda run: run["rps"])[len(runs) // 2]
-ours, static, qt, raw, anchor = (median(rounds[name]) for name in ("ours", "nginx", "qt", "sockets", "prosody"))
+ours, static, qt, raw, lib, anchor = (median(rounds[name]) for name in ("ours", "nginx", "qt", "sockets", "mhd", "prosody"))
 ours["rss"], static["rss"], qt["rss"], anchor["rss"] = rss(srv.pid), tree_rss(static_pid), rss(floor.pid), rss(prosody_pid)
-raw["rss"] = rss(sockets.pid)
+raw["rss"], lib["rss"] = rss(sockets.pid), rss(mhd.pid)
 os.kill(static_pid, 15)
 # Each round's ratio to nginx's round just after it, under the same load.
 round_ratios = [o["rps"] / n["rps"] for o, n in zip(rounds["ours"], rounds["nginx"])]
@@ -212,7 +215,8 @@ os.kill(nginx_pid, 15)
 # filled beforehand as the instances fill it; one connection, so that the latency is the cost.
 hits = 200_000
 filler = subprocess.Popen(["redis-cli", "-p", str(STORE), "--pipe"], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
-filler.communicate("".join(f"SET quorvane:presence:irc:127.0.0.1:{PROXY}:s{i} \"2 0 \" PX 600000\r\n"
+# (the cluster's key and encoding: server/cluster/clusterprotocol.cpp)
+filler.communicate("".join(f"SET quorvane:v1:presence:irc:127.0.0.1:{PROXY}:s{i} offline PX 600000\r\n"
                            for i in range(hits)).encode())
 script = os.path.join(tmp, "shared.lua")
 open(script, "w").write(f"""n = 0\nrequest = function() n = n + 1; return wrk.format("GET", "/irc/s" .. (n % {hits}) .. "@127.0.0.1:{PROXY}?format=text") end\n""")
@@ -236,15 +240,15 @@ for p in procs:
 answered = sum(v for k, v in k1.items() if k in ("online", "offline"))
 table = f"""## Status server (bench/server.sh, {time.strftime('%Y-%m-%d')}, wrk -t2 -c32 -d10s, one 2-core machine)
 
-Cached rows: the median of three rounds, the four servers in turn (requests/s of the three: ours {spread('ours')}, nginx {spread('nginx')}, Qt alone {spread('qt')}, Qt's sockets alone {spread('sockets')}, Prosody {spread('prosody')}; ours / nginx round by round: {', '.join(f'{r:.2f}' for r in round_ratios)}). Load average (1, 5, 15 min) before: {load_before}, after: {load_after}. The picture is {len(picture_bytes)} bytes.
+Cached rows: the median of three rounds, the six servers in turn (requests/s of the three: ours {spread('ours')}, nginx {spread('nginx')}, Qt alone {spread('qt')}, Qt's sockets alone {spread('sockets')}, libmicrohttpd {spread('mhd')}, Prosody {spread('prosody')}; ours / nginx round by round: {', '.join(f'{r:.2f}' for r in round_ratios)}). Load average (1, 5, 15 min) before: {load_before}, after: {load_after}. The picture is {len(picture_bytes)} bytes.
 
-| cached status picture | quorvane-server | nginx, the same bytes as a static file (anchor) | ratio | target | Qt HTTP server alone, one route (floor) | Qt's sockets alone, no HTTP parsing (ceiling) | Prosody mod_webpresence |
-|---|---|---|---|---|---|---|---|
-| requests/s | {ours['rps']:,.0f} | {static['rps']:,.0f} | {ours['rps'] / static['rps']:.2f} × | ≥ 1.0 × | {qt['rps']:,.0f} ({qt['rps'] / static['rps']:.2f} ×) | {raw['rps']:,.0f} ({raw['rps'] / static['rps']:.2f} ×) | {anchor['rps']:,.0f} |
-| p50 latency | {ours['p50']:.2f} ms | {static['p50']:.2f} ms | | | {qt['p50']:.2f} ms | {raw['p50']:.2f} ms | {anchor['p50']:.2f} ms |
-| p99 latency | {ours['p99']:.2f} ms | {static['p99']:.2f} ms | | ≤ 2 ms | {qt['p99']:.2f} ms | {raw['p99']:.2f} ms | {anchor['p99']:.2f} ms |
-| resident memory at the end | {ours['rss']:.1f} MiB | {static['rss']:.1f} MiB (master and 2 workers) | | ≤ 32 MiB | {qt['rss']:.1f} MiB | {raw['rss']:.1f} MiB | {anchor['rss']:.1f} MiB |
-| non-2xx answers | {ours['non2xx']} | {static['non2xx']} | | | {qt['non2xx']} | {raw['non2xx']} | {anchor['non2xx']} |
+| cached status picture | quorvane-server | nginx, the same bytes as a static file (anchor) | ratio | target | Qt HTTP server alone, one route (floor) | Qt's sockets alone, no HTTP parsing (ceiling) | libmicrohttpd in the server's loop, one route (candidate) | Prosody mod_webpresence |
+|---|---|---|---|---|---|---|---|---|
+| requests/s | {ours['rps']:,.0f} | {static['rps']:,.0f} | {ours['rps'] / static['rps']:.2f} × | ≥ 1.0 × | {qt['rps']:,.0f} ({qt['rps'] / static['rps']:.2f} ×) | {raw['rps']:,.0f} ({raw['rps'] / static['rps']:.2f} ×) | {lib['rps']:,.0f} ({lib['rps'] / static['rps']:.2f} ×) | {anchor['rps']:,.0f} |
+| p50 latency | {ours['p50']:.2f} ms | {static['p50']:.2f} ms | | | {qt['p50']:.2f} ms | {raw['p50']:.2f} ms | {lib['p50']:.2f} ms | {anchor['p50']:.2f} ms |
+| p99 latency | {ours['p99']:.2f} ms | {static['p99']:.2f} ms | | ≤ 2 ms | {qt['p99']:.2f} ms | {raw['p99']:.2f} ms | {lib['p99']:.2f} ms | {anchor['p99']:.2f} ms |
+| resident memory at the end | {ours['rss']:.1f} MiB | {static['rss']:.1f} MiB (master and 2 workers) | | ≤ 32 MiB | {qt['rss']:.1f} MiB | {raw['rss']:.1f} MiB | {lib['rss']:.1f} MiB | {anchor['rss']:.1f} MiB |
+| non-2xx answers | {ours['non2xx']} | {static['non2xx']} | | | {qt['non2xx']} | {raw['non2xx']} | {lib['non2xx']} | {anchor['non2xx']} |
 
 | 1,000 distinct 5-letter nicks at once from 250 client addresses, one ngircd network (flood control on) | first time | again |
 |---|---|---|

@@ -31,6 +31,9 @@ private:
     qint64 m_bytes = 0; // of the request being read
     int m_length = 0;
     int m_headers = 0;
-    QByteArray m_word; // the version, or a header name (short ones only)
+    // The version, or a header name: only short ones matter.
+    char m_word[32] = {};
+    int m_wordLength = 0;
+    bool wordIs(const char *word) const;
     bool m_hasBody = false;
 };

@@ -11,6 +11,7 @@ class NetworkList;
 class Pages;
 class ServerStats;
 class StatusLookup;
+class QUrl;
 struct Medium;
 
 // What the HTTP side of the server works with.
@@ -57,10 +58,9 @@ protected:
 
 private:
     bool answerOwnPaths(const HttpAnswer &answer, const QString &path, const QHostAddress &client);
-    void answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request, const QHostAddress &client,
-                      const Medium &medium,
-                      const QString &account);
-    void answerBadgePage(const HttpAnswer &answer, const QHttpServerRequest &request);
+    void answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request, const QUrl &url,
+                      const QHostAddress &client, const Medium &medium, const QString &account);
+    void answerBadgePage(const HttpAnswer &answer, const QHttpServerRequest &request, const QUrl &url);
 
     bool m_servesStatus;
     HttpContext m_context;

@@ -198,6 +198,8 @@ void TestInputRules::requestHeads_data()
     QTest::newRow("a method of 17 letters") << QByteArray("ABCDEFGHIJKLMNOPQ / HTTP/1.1\r\n") << V::Malformed;
     QTest::newRow("a header without a colon") << QByteArray("GET / HTTP/1.1\r\nHost x\r\n\r\n") << V::Malformed;
     QTest::newRow("a space in a header name") << QByteArray("GET / HTTP/1.1\r\nHo st: x\r\n") << V::Malformed;
+    QTest::newRow("UTF-8 and a tab in a value") << QByteArray("GET / HTTP/1.1\r\nX: caf\xc3\xa9\tb\r\n\r\n") << V::Fine;
+    QTest::newRow("DEL after a long value") << "GET / HTTP/1.1\r\nX: " + QByteArray(300, 'v') + "\x7f\r\n" << V::Malformed;
     QTest::newRow("DEL in a value") << QByteArray("GET / HTTP/1.1\r\nHost: x\x7f\r\n") << V::Malformed;
     QTest::newRow("a bare CR") << QByteArray("GET / HTTP/1.1\rHost: x\r\n") << V::Malformed;
     QTest::newRow("a TLS hello") << QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03") << V::Malformed;
@@ -235,13 +237,16 @@ void TestInputRules::pipelinedHeadsAreReadOneAfterAnother()
 
 void TestInputRules::aHeadPastItsBytesIsRefusedWhereverItIsCut()
 {
-    const QByteArray line = "GET /" + QByteArray(200, 'a') + " HTTP/1.1\r\n";
-    for (const qsizetype piece : {qsizetype(1), qsizetype(7), line.size()}) {
-        RequestHeadCheck check(100, 150);
-        RequestHeadCheck::Verdict verdict = RequestHeadCheck::Verdict::Fine;
-        for (qsizetype at = 0; at < line.size() && verdict == RequestHeadCheck::Verdict::Fine; at += piece)
-            verdict = check.feed(line.mid(at, piece));
-        QCOMPARE(verdict, RequestHeadCheck::Verdict::TooLarge);
+    // In the target, and in a header's value.
+    for (const QByteArray &line : {"GET /" + QByteArray(200, 'a') + " HTTP/1.1\r\n",
+                                   "GET / HTTP/1.1\r\nX: " + QByteArray(200, 'a') + "\r\n"}) {
+        for (const qsizetype piece : {qsizetype(1), qsizetype(7), line.size()}) {
+            RequestHeadCheck check(100, 150);
+            RequestHeadCheck::Verdict verdict = RequestHeadCheck::Verdict::Fine;
+            for (qsizetype at = 0; at < line.size() && verdict == RequestHeadCheck::Verdict::Fine; at += piece)
+                verdict = check.feed(line.mid(at, piece));
+            QCOMPARE(verdict, RequestHeadCheck::Verdict::TooLarge);
+        }
     }
 }
 
