@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -39,6 +40,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!IrcIdentity::isValidNick(identity->nick) || identity->nick.size() > IrcIdentity::maxNickLength)
             abort();
         if (identity->port && !allowedPorts.contains(*identity->port))
+            abort();
+        // Only what the rules name reaches a socket: nothing of the text's
+        // other characters (line ends above all), whatever the parser's way.
+        const auto only = [](const QString &part, const char *extra) {
+            for (const QChar c : part) {
+                const char16_t u = c.unicode();
+                const bool plain = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z');
+                if (!plain && (u == 0 || u >= 0x80 || !std::strchr(extra, char(u))))
+                    abort();
+            }
+        };
+        only(identity->nick, "[]\\`_^{|}-");
+        only(identity->host, ".-:");
+        // And the identity reads back as itself.
+        const QString host = identity->host.contains(u':') ? u'[' + identity->host + u']' : identity->host;
+        const QString again = identity->nick + u'@' + host
+                              + (identity->port ? u':' + QString::number(*identity->port) : QString());
+        const std::optional<IrcIdentity> reread = IrcIdentity::parse(again, allowedPorts);
+        if (!reread || reread->nick != identity->nick || reread->host != identity->host || reread->port != identity->port)
             abort();
         judge(identity->host);
     }

@@ -134,9 +134,10 @@ QByteArray BadgePage::policy(const QString &origin)
 
 QString BadgePage::origin(const QByteArray &host, bool onStatusPort, quint16 statusPort)
 {
-    static const QRegularExpression plain(QStringLiteral(
-        "^(?:(\\[[0-9A-Fa-f:.]+\\])|([A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}"
-        "[A-Za-z0-9])?)*))(?::([0-9]{1,5}))?$"));
+    // Anchored at both ends of the text itself ("$" would let a last line feed pass).
+    static const QRegularExpression plain(QRegularExpression::anchoredPattern(QStringLiteral(
+        "(?:(\\[[0-9A-Fa-f:.]+\\])|([A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?(?:\\.[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}"
+        "[A-Za-z0-9])?)*))(?::([0-9]{1,5}))?")));
     const QRegularExpressionMatch match = plain.match(QString::fromLatin1(host.trimmed()));
     if (!match.hasMatch() || host.size() > 260 || statusPort == 0)
         return {};

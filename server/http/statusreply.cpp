@@ -92,26 +92,47 @@ QList<QPair<QByteArray, QByteArray>> StatusReply::headers(const StatusReply &rep
     return headers;
 }
 
+namespace {
+
+// Kept answers, forgotten all at once past the bound.
+template <class Key>
+const StatusReply::Composed &kept(QHash<Key, StatusReply::Composed> &answers, const Key &key,
+                                  const StatusAnswer &answer, const StatusReply::Choice &choice)
+{
+    auto found = answers.find(key);
+    if (found == answers.end()) {
+        if (answers.size() >= StatusReply::maxComposed)
+            answers.clear();
+        const StatusReply reply = StatusReply::make(answer, choice);
+        found = answers.insert(key, {HttpAnswer::compose(200, StatusReply::headers(reply, choice), reply.body, false),
+                                     HttpAnswer::compose(304, StatusReply::validators(reply, choice), {}, false),
+                                     reply.tag});
+    }
+    return *found;
+}
+
+} // namespace
+
 const StatusReply::Composed *StatusReply::composedAnswer(const StatusAnswer &answer, const Choice &choice)
 {
-    static QHash<QString, Composed> composed;
-    const Medium *medium = Media::find(answer.medium);
-    QString key;
-    if (choice.form == Picture && medium)
-        key = StatusPictures::path(*medium, answer.presence.status, choice.set) + (choice.negotiated ? u'+' : u'=');
-    else if (choice.form == Svg)
-        key = answer.medium + u'\n' + QString::number(int(choice.theme)) + u'\n' + StatusBadge::words(answer);
-    else
-        return nullptr;
-    auto found = composed.find(key);
-    if (found == composed.end()) {
-        if (composed.size() >= maxComposed)
-            composed.clear();
-        const StatusReply reply = make(answer, choice);
-        found = composed.insert(key, {HttpAnswer::compose(200, headers(reply, choice), reply.body, false),
-                                      HttpAnswer::compose(304, validators(reply, choice), {}, false), reply.tag});
+    if (choice.form == Picture) {
+        // Known by a few small numbers, so that the many requests for one
+        // picture compose no text to find it.
+        static QHash<quint32, Composed> pictures;
+        const Medium *medium = Media::find(answer.medium);
+        if (!medium)
+            return nullptr;
+        const auto mediumIndex = quint32(medium - Media::all().constData());
+        const quint32 key = mediumIndex << 16 | quint32(answer.presence.status) << 8 | quint32(choice.set) << 1
+                            | quint32(choice.negotiated);
+        return &kept(pictures, key, answer, choice);
     }
-    return &*found;
+    if (choice.form == Svg) {
+        static QHash<QString, Composed> badges;
+        const QString key = answer.medium + u'\n' + QString::number(int(choice.theme)) + u'\n' + StatusBadge::words(answer);
+        return &kept(badges, key, answer, choice);
+    }
+    return nullptr;
 }
 
 const QByteArray &StatusReply::pagePolicy()

@@ -53,9 +53,10 @@ struct StatusReply
         QByteArray tag;
     };
     static const Composed *composedAnswer(const StatusAnswer &answer, const Choice &choice);
-    // Kept at most, then forgotten all at once: the pictures (a few hundred)
-    // and the badges of the accounts asked most; a stranger asking for
-    // endless accounts only makes the server compose them again.
+    // Kept at most of each, pictures and badges, then forgotten all at once:
+    // the pictures are a few hundred, the badges those of the accounts asked
+    // most; a stranger asking for endless accounts only makes the server
+    // compose them again.
     static constexpr int maxComposed = 1024;
 
     // The page form's policy: nothing runs, nothing is fetched, its one

@@ -1,15 +1,33 @@
 #include "irc/ircidentity.h"
 
 #include <QHostAddress>
-#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
-// The port text, when it is digits only and names an allowed port.
-std::optional<quint16> allowedPort(const QString &text, const QList<quint16> &allowedPorts)
+// Each status address of IRC is judged here, character by character: the
+// rules are simple enough, and so no trailing line break slips past an end
+// anchor.
+bool isDigit(QChar c)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,5}$"));
-    if (!digits.match(text).hasMatch())
+    return c >= u'0' && c <= u'9';
+}
+
+bool isLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isDigitsOnly(QStringView text)
+{
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), isDigit);
+}
+
+// The port text, when it is digits only and names an allowed port.
+std::optional<quint16> allowedPort(QStringView text, const QList<quint16> &allowedPorts)
+{
+    if (text.size() > 5 || !isDigitsOnly(text))
         return std::nullopt;
     const uint port = text.toUInt();
     if (port > 65535 || !allowedPorts.contains(quint16(port)))
@@ -19,44 +37,62 @@ std::optional<quint16> allowedPort(const QString &text, const QList<quint16> &al
 
 // Dotted-quad decimal only: "127.1", "0x7f.0.0.1" and "0177.0.0.1" are
 // spellings some resolvers take for loopback and are refused here.
-bool isIpv4Literal(const QString &text)
+bool isIpv4Literal(QStringView text)
 {
-    static const QRegularExpression quad(QStringLiteral(
-        "^((25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])\\.){3}(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])$"));
-    return quad.match(text).hasMatch();
+    int parts = 0;
+    for (const QStringView part : text.split(u'.')) {
+        const bool leadingZero = part.size() > 1 && part.front() == u'0';
+        if (++parts > 4 || part.size() > 3 || leadingZero || !isDigitsOnly(part) || part.toUInt() > 255)
+            return false;
+    }
+    return parts == 4;
 }
 
 bool isIpv6Literal(const QString &text)
 {
-    static const QRegularExpression chars(QStringLiteral("^[0-9A-Fa-f:.]+$")); // no scope ids
+    // Hex digits, colons and dots (an IPv4 tail) only: no scope ids.
+    const auto allowed = [](QChar c) {
+        return isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F') || c == u':' || c == u'.';
+    };
     QHostAddress address;
-    return chars.match(text).hasMatch() && address.setAddress(text)
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), allowed) && address.setAddress(text)
            && address.protocol() == QAbstractSocket::IPv6Protocol;
+}
+
+bool isNickSpecial(QChar c)
+{
+    return c == u'[' || c == u']' || c == u'\\' || c == u'`' || c == u'_' || c == u'^' || c == u'{' || c == u'|'
+           || c == u'}';
+}
+
+// Letters, digits and hyphens, neither starting nor ending with a hyphen.
+bool isValidLabel(QStringView label)
+{
+    const auto allowed = [](QChar c) { return isLetter(c) || isDigit(c) || c == u'-'; };
+    return !label.isEmpty() && label.size() <= 63 && label.front() != u'-' && label.back() != u'-'
+           && std::all_of(label.begin(), label.end(), allowed);
 }
 
 } // namespace
 
 bool IrcIdentity::isValidNick(const QString &nick)
 {
-    static const QRegularExpression syntax(
-        QStringLiteral("^[A-Za-z\\[\\]\\\\`_^{|}][A-Za-z0-9\\[\\]\\\\`_^{|}-]{0,29}$"));
-    return syntax.match(nick).hasMatch();
+    if (nick.isEmpty() || nick.size() > maxNickLength || !(isLetter(nick.front()) || isNickSpecial(nick.front())))
+        return false;
+    const auto allowed = [](QChar c) { return isLetter(c) || isDigit(c) || isNickSpecial(c) || c == u'-'; };
+    return std::all_of(nick.begin(), nick.end(), allowed);
 }
 
 bool IrcIdentity::isValidHostName(const QString &host)
 {
-    static const QRegularExpression label(
-        QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?$"));
     if (host.isEmpty() || host.size() > 253)
         return false;
-    const QStringList labels = host.split(QLatin1Char('.'));
-    for (const QString &part : labels)
-        if (!label.match(part).hasMatch())
-            return false;
+    const QList<QStringView> labels = QStringView(host).split(u'.');
+    if (!std::all_of(labels.begin(), labels.end(), isValidLabel))
+        return false;
     // A last label of digits only would make "127.1" a name; such text is
     // meant as an address and is judged as one.
-    static const QRegularExpression digitsOnly(QStringLiteral("^[0-9]+$"));
-    return !digitsOnly.match(labels.last()).hasMatch();
+    return !isDigitsOnly(labels.last());
 }
 
 std::optional<IrcIdentity> IrcIdentity::parse(const QString &text, const QList<quint16> &allowedPorts)

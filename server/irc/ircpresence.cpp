@@ -35,19 +35,26 @@ void IrcPresence::check(const QString &account, const QHostAddress &client, cons
 
 void IrcPresence::lookup(const IrcIdentity &identity, const QHostAddress &client, const PresenceRequest::Answer &answer)
 {
+    // Most lookups go to a network open already, which was admitted when it
+    // opened and serves everyone.
+    const QString key = keyOf(identity);
+    if (IrcNetwork *open = m_networks.value(key))
+        return open->lookup(identity.nick.toLatin1(), answer);
     if (const Reason refusal = admit(identity, client); refusal != Reason::None)
         return answer(Presence::unknown(refusal));
-    network(keyOf(identity), identity, NewNetworkShares::clientOf(client))->lookup(identity.nick.toLatin1(), answer);
+    network(key, identity, NewNetworkShares::clientOf(client))->lookup(identity.nick.toLatin1(), answer);
 }
 
 Reason IrcPresence::admit(const IrcIdentity &identity, const QHostAddress &client)
 {
-    const QHostAddress literal(identity.host);
-    if (!literal.isNull() && !m_policy.allows(literal))
-        return Reason::AddressNotAllowed;
+    // An open network passed every rule below when it opened (the address
+    // policy does not change while the server runs).
     const QString key = keyOf(identity);
     if (m_networks.contains(key))
         return Reason::None;
+    const QHostAddress literal(identity.host);
+    if (!literal.isNull() && !m_policy.allows(literal))
+        return Reason::AddressNotAllowed;
     const auto failure = m_failures.constFind(key);
     if (failure != m_failures.cend()) {
         if (failure->until > m_clock.elapsed())

@@ -302,7 +302,7 @@ void Store::fail(quint64 id)
 // Counted by the store's first word of the error; each kind logged once.
 void Store::countError(const QByteArray &words)
 {
-    static const QRegularExpression kindPattern(QStringLiteral("^[A-Z]{2,24}$"));
+    static const QRegularExpression kindPattern(QRegularExpression::anchoredPattern(QStringLiteral("[A-Z]{2,24}")));
     QByteArray kind = words.split(' ').constFirst();
     if (!kindPattern.match(QString::fromLatin1(kind)).hasMatch())
         kind = QByteArrayLiteral("OTHER");

@@ -79,6 +79,11 @@ void TestIrcRules::everythingElseIsNoIdentity_data()
     QTest::newRow("CR LF in the nick") << "Tel\r\nQUIT@irc.example";
     QTest::newRow("CR LF after the host") << "Telmik@irc.example\r\n";
     QTest::newRow("LF in the host") << "Telmik@irc.exa\nmple";
+    // A lone line feed at the end of a part: an end anchor of a pattern lets it pass.
+    QTest::newRow("LF after the nick") << "Telmik\n@irc.example";
+    QTest::newRow("LF after the host") << "Telmik@irc.example\n";
+    QTest::newRow("LF after an address") << "Telmik@192.0.2.1\n:6667";
+    QTest::newRow("LF after the port") << "Telmik@irc.example:6667\n";
     QTest::newRow("NUL") << QStringLiteral("Tel") + QChar(0) + "mik@irc.example";
     QTest::newRow("space") << "Tel mik@irc.example";
     QTest::newRow("comma, a second nick") << "a,b@irc.example";
