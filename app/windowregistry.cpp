@@ -41,9 +41,19 @@ WindowFrame &WindowRegistry::window(const WindowClass &windowClass)
     return window;
 }
 
+WindowFrame &WindowRegistry::shownWindow(const WindowClass &windowClass)
+{
+    if (m_slots.count(windowClass.type) != 0)
+        return window(windowClass);
+    WindowFrame::showNextAsSoonAsMade();
+    WindowFrame &made = window(windowClass);
+    made.showControlsMadeSinceShown();
+    return made;
+}
+
 void WindowRegistry::move(QWidget &source, const WindowClass &target, Activation activation)
 {
-    WindowFrame &window = this->window(target);
+    WindowFrame &window = shownWindow(target);
     if (activation == Activation::Show)
         activate(window);
     else

@@ -43,7 +43,7 @@ public:
     template <class W>
     static void Show()
     {
-        activate(window<W>());
+        activate(current()->shownWindow(WindowClass::of<W>()));
     }
 
     // Makes the window invisible; it keeps everything it holds.
@@ -57,7 +57,7 @@ public:
     template <class W>
     static void setVisible(bool visible)
     {
-        show(window<W>(), visible);
+        show(visible ? current()->shownWindow(WindowClass::of<W>()) : window<W>(), visible);
     }
 
     // A move: brings up the target first, then hides the source, so that a
@@ -68,6 +68,9 @@ public:
     bool anyVisible() const;
 
 private:
+    // The window, about to be shown: one made for it is shown as soon as its
+    // frame exists (it maps sooner; the user sees it whole all the same).
+    WindowFrame &shownWindow(const WindowClass &windowClass);
     // Out of line: this header knows WindowFrame by name only.
     void adopt(std::type_index key, std::unique_ptr<WindowFrame> window);
     static void activate(WindowFrame &window);

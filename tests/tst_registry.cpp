@@ -26,6 +26,21 @@ struct First : WindowFrame
     }
 };
 
+// A window whose controls are made while it is shown: two, one hidden on purpose.
+struct Third : WindowFrame
+{
+    bool shownBeforeControls;
+    QLineEdit *shown;
+    QLineEdit *hidden;
+    Third()
+        : WindowFrame("Third", QSize(1500, 1500)), shownBeforeControls(isVisible()), shown(new QLineEdit(this)),
+          hidden(new QLineEdit(this))
+    {
+        hidden->setVisible(false);
+        setTabOrder({shown, hidden});
+    }
+};
+
 struct Second : WindowFrame
 {
     static inline int made = 0;
@@ -62,6 +77,7 @@ private slots:
     void createsOnFirstReferenceOnly();
     void hideOfAnAbsentWindowCreatesItHidden();
     void showOfAVisibleWindowKeepsIt();
+    void aWindowMadeToBeShownMapsBeforeItsControls();
     void moveShowsTargetBeforeHidingSource();
     void stateAndPositionSurviveHideAndShow();
     void firstShowCentresTheWindow();
@@ -119,6 +135,22 @@ void TestRegistry::showOfAVisibleWindowKeepsIt()
     QCOMPARE(first.edit->text(), "typed");
     QVERIFY(first.isVisible());
     QTRY_VERIFY(first.isActiveWindow());
+}
+
+void TestRegistry::aWindowMadeToBeShownMapsBeforeItsControls()
+{
+    WindowRegistry::Show<Third>();
+    Third &third = WindowRegistry::window<Third>();
+    QVERIFY(third.shownBeforeControls);
+    QVERIFY(third.shown->isVisible());
+    QVERIFY(!third.hidden->isVisible());
+    QCOMPARE(third.focusWidget(), third.shown);
+    // Made by reference only, it waits to be shown, whole.
+    Second &second = WindowRegistry::window<Second>();
+    QVERIFY(!second.isVisible());
+    First &first = WindowRegistry::window<First>();
+    WindowRegistry::Show<First>();
+    QVERIFY(first.edit->isVisible());
 }
 
 void TestRegistry::moveShowsTargetBeforeHidingSource()

@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <utility>
+
 namespace {
 
 // A plain widget is a client area to assistive technology; every window of
@@ -19,6 +21,9 @@ QAccessibleInterface *windowAccessible(const QString &className, QObject *object
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
     return nullptr;
 }
+
+// Set for the window being made to be shown at once (see showNextAsSoonAsMade).
+bool showingNext = false;
 
 } // namespace
 
@@ -34,6 +39,23 @@ WindowFrame::WindowFrame(const QString &caption, QSize clientTwips, QWidget *par
     setWindowTitle(caption);
     setFixedSize(Twips::size(clientTwips.width(), clientTwips.height()));
     setFont(Fonts::dialog());
+    if (std::exchange(showingNext, false))
+        setVisible(true);
+}
+
+void WindowFrame::showNextAsSoonAsMade()
+{
+    showingNext = true;
+}
+
+void WindowFrame::showControlsMadeSinceShown()
+{
+    for (QWidget *control : findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        if (!control->isWindow() && !control->testAttribute(Qt::WA_WState_ExplicitShowHide))
+            control->show();
+    // A control hidden when it was given the focus did not take it.
+    if (m_openingFocus)
+        m_openingFocus->setFocus();
 }
 
 void WindowFrame::setVisible(bool visible)
@@ -66,8 +88,10 @@ void WindowFrame::setTabOrder(std::initializer_list<QWidget *> order)
         previous = widget;
     }
     // The first control of the order has the focus when the window opens.
-    if (order.size() > 0)
-        (*order.begin())->setFocus();
+    if (order.size() > 0) {
+        m_openingFocus = *order.begin();
+        m_openingFocus->setFocus();
+    }
 }
 
 void WindowFrame::paintEvent(QPaintEvent *)

@@ -4,6 +4,7 @@
 #include "windows/windowclass.h"
 
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
 #include <initializer_list>
 
@@ -26,6 +27,14 @@ public:
     WindowFrame(const QString &caption, QSize clientTwips, QWidget *parent = nullptr);
 
     void setVisible(bool visible) override;
+
+    // For a window made to be shown at once: the next window made is shown
+    // as soon as its frame exists, so that the window system maps it while
+    // its controls are being made; its first paint has them all.
+    static void showNextAsSoonAsMade();
+    // Shows the controls made after the frame was shown, as Qt shows those
+    // of a window when it is shown; those hidden on purpose stay hidden.
+    void showControlsMadeSinceShown();
 
 signals:
     // A click on the window's own surface, where no control lies.
@@ -78,6 +87,7 @@ private:
     void centreOnScreen();
 
     QPixmap m_background;
+    QPointer<QWidget> m_openingFocus; // the first of the tab order
     bool m_placed = false;
     bool m_surfacePressed = false;
 };
