@@ -6,6 +6,8 @@
 #include "windows/fonts.h"
 #include "windows/pictures.h"
 
+#include <utility>
+
 void Application::prepare()
 {
     // The program keeps no files between runs, and that includes the shader
@@ -19,10 +21,16 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
     setApplicationName(QString::fromLatin1(Version::product));
     setApplicationVersion(QString::fromLatin1(Version::file));
     setOrganizationName(QString::fromLatin1(Version::company));
-    setWindowIcon(Pictures::icon(QStringLiteral("quorvane")));
     setDesktopFileName(QStringLiteral("quorvane"));
     Fonts::installSubstitutes();
     RuntimeErrors::setHandler(&ProgramEnd::afterError);
+}
+
+void Application::showIcon()
+{
+    static bool shown = false;
+    if (!std::exchange(shown, true))
+        setWindowIcon(Pictures::icon(QStringLiteral("quorvane")));
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

@@ -15,5 +15,10 @@ public:
 
     Application(int &argc, char **argv);
 
+    // Gives the program's icon to its windows, the first time it is called:
+    // once the first window is on screen. Decoding its three sizes before
+    // would hold that window's map back by a fifth.
+    static void showIcon();
+
     bool notify(QObject *receiver, QEvent *event) override;
 };

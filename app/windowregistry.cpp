@@ -1,5 +1,6 @@
 #include "app/windowregistry.h"
 
+#include "app/application.h"
 #include "app/pagelauncher.h"
 #include "app/programend.h"
 #include "lookup/runtimeerror.h"
@@ -48,6 +49,7 @@ WindowFrame &WindowRegistry::shownWindow(const WindowClass &windowClass)
     WindowFrame::showNextAsSoonAsMade();
     WindowFrame &made = window(windowClass);
     made.showControlsMadeSinceShown();
+    Application::showIcon();
     return made;
 }
 
