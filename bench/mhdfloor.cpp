@@ -52,8 +52,8 @@ public:
         if (!m_daemon)
             return;
         const MHD_DaemonInfo *info = MHD_get_daemon_info(m_daemon, MHD_DAEMON_INFO_EPOLL_FD);
-        m_notifier = new QSocketNotifier(info->epoll_fd, QSocketNotifier::Read, this);
-        connect(m_notifier, &QSocketNotifier::activated, this, [this] { MHD_run(m_daemon); });
+        auto *notifier = new QSocketNotifier(info->epoll_fd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] { MHD_run(m_daemon); });
         // The daemon's own time-outs.
         connect(&m_tick, &QTimer::timeout, this, [this] { MHD_run(m_daemon); });
         m_tick.start(1000);
@@ -70,7 +70,6 @@ private:
     QByteArray m_picture;
     MHD_Response *m_response = nullptr;
     MHD_Daemon *m_daemon = nullptr;
-    QSocketNotifier *m_notifier = nullptr;
     QTimer m_tick;
 };
 

@@ -40,18 +40,24 @@ void IrcPresence::lookup(const IrcIdentity &identity, const QHostAddress &client
     const QString key = keyOf(identity);
     if (IrcNetwork *open = m_networks.value(key))
         return open->lookup(identity.nick.toLatin1(), answer);
-    if (const Reason refusal = admit(identity, client); refusal != Reason::None)
+    const QString opener = NewNetworkShares::clientOf(client);
+    if (const Reason refusal = admitNew(key, identity, opener); refusal != Reason::None)
         return answer(Presence::unknown(refusal));
-    network(key, identity, NewNetworkShares::clientOf(client))->lookup(identity.nick.toLatin1(), answer);
+    network(key, identity, opener)->lookup(identity.nick.toLatin1(), answer);
 }
 
 Reason IrcPresence::admit(const IrcIdentity &identity, const QHostAddress &client)
 {
-    // An open network passed every rule below when it opened (the address
-    // policy does not change while the server runs).
+    // An open network passed every rule of a new one when it opened (the
+    // address policy does not change while the server runs).
     const QString key = keyOf(identity);
     if (m_networks.contains(key))
         return Reason::None;
+    return admitNew(key, identity, NewNetworkShares::clientOf(client));
+}
+
+Reason IrcPresence::admitNew(const QString &key, const IrcIdentity &identity, const QString &opener)
+{
     const QHostAddress literal(identity.host);
     if (!literal.isNull() && !m_policy.allows(literal))
         return Reason::AddressNotAllowed;
@@ -61,7 +67,7 @@ Reason IrcPresence::admit(const IrcIdentity &identity, const QHostAddress &clien
             return failure->reason;
         m_failures.erase(failure);
     }
-    if (m_shares.full(NewNetworkShares::clientOf(client)))
+    if (m_shares.full(opener))
         return Reason::TooManyNewNetworks;
     return m_networks.size() < m_settings.maxNetworks || givingWay() ? Reason::None : Reason::Busy;
 }

@@ -66,6 +66,9 @@ private:
         Reason reason;
         qint64 until;
     };
+    // Whether a network not open yet may open for a lookup of this opener
+    // (a client as NewNetworkShares counts them).
+    Reason admitNew(const QString &key, const IrcIdentity &identity, const QString &opener);
     IrcNetwork *network(const QString &key, const IrcIdentity &identity, const QString &client);
     // The network that gives way to a new one when every place is taken, if any.
     IrcNetwork *givingWay() const;
