@@ -15,10 +15,10 @@ for pair in wrk:wrk prosody:prosody ngircd:ngircd redis-server:redis-server ngin
     command -v "${pair%%:*}" >/dev/null || [ -x "/usr/sbin/${pair%%:*}" ] || missing+=("${pair#*:}")
 done
 [ -d /usr/lib/prosody/modules/mod_webpresence ] || [ -e /usr/share/prosody-modules ] || missing+=(prosody-modules)
-dpkg-query -W -f='${Status}' libmicrohttpd-dev 2>/dev/null | grep -q 'ok installed' || missing+=(libmicrohttpd-dev)
+dpkg-query -W -f='${Status}' qt6-httpserver-dev 2>/dev/null | grep -q 'ok installed' || missing+=(qt6-httpserver-dev qt6-websockets-dev)
 if [ ${#missing[@]} -gt 0 ]; then $sudo apt-get install -y "${missing[@]}" prosody-modules; fi
 build=${QUORVANE_BUILD_DIR:-build}
-cmake "$build" >/dev/null  # finds libmicrohttpd when it was just installed
+cmake "$build" >/dev/null  # finds Qt's HTTP server when it was just installed
 cmake --build "$build" --target quorvane-server quorvane_httpfloor quorvane_socketfloor quorvane_mhdfloor
 PATH=/usr/sbin:$PATH exec python3 bench/server.py "$build/quorvane-server" "$build/bench/quorvane_httpfloor" \
     "$build/bench/quorvane_socketfloor" "$build/bench/quorvane_mhdfloor" \

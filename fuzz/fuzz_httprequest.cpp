@@ -1,8 +1,8 @@
 // A client connection's bytes to the whole server's answer: one status
 // server in this process on a loopback port, the input written on a fresh
 // connection, which is then half-closed. The bytes go the road every
-// request goes (server/README.md): the head check of the connection's
-// guard, Qt's parser, the client behind the trusted proxy (loopback is one
+// request goes (server/README.md): libmicrohttpd's parser on the door's
+// threads, the head check, the client behind the trusted proxy (loopback is one
 // here, so X-Forwarded-For and Forwarded are read), the pages, the status
 // paths with their forms and sets, the lookups (an IRC network that is
 // dialled is recorded and fails at once; no socket leaves the process) and
@@ -74,8 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     ::shutdown(int(client.socketDescriptor()), SHUT_WR);
     const bool over = FuzzApp::settleUntil([&] {
         client.readAll();
-        return client.state() == QAbstractSocket::UnconnectedState
-               && status.findChildren<QTcpSocket *>().isEmpty();
+        return client.state() == QAbstractSocket::UnconnectedState && status.openConnections() == 0;
     });
     if (!over)
         abort(); // the server held a connection whose client had finished

@@ -2,12 +2,13 @@
 
 #include "cluster/clustercounters.h"
 #include "cluster/clusterirc.h"
-#include "http/guardedtcpserver.h"
+#include "http/httpdoor.h"
 #include "http/statushttpserver.h"
 #include "model/serverlog.h"
 #include "store/store.h"
 
 #include <QHostInfo>
+#include <QTcpServer>
 
 #include <utility>
 
@@ -33,8 +34,8 @@ StatusServer::StatusServer(const ServerOptions &options, IrcNetwork::TransportFa
     : QObject(parent), m_options(options), m_book(options.limits, options.irc.lookupBoundMs, options.trustedProxies),
       m_irc(options.irc, options.policy, std::move(transports)), m_lookup(m_stats, options.logLookups),
       m_pages(m_stats, m_lookup),
-      m_statusHttp(new StatusHttpServer(true, httpContext(), this)),
-      m_webHttp(new StatusHttpServer(false, httpContext(), this))
+      m_statusHttp(std::make_unique<StatusHttpServer>(true, httpContext())),
+      m_webHttp(std::make_unique<StatusHttpServer>(false, httpContext()))
 {
     m_lookup.setChecker(QStringLiteral("irc"), &m_irc);
     connect(&m_irc, &IrcPresence::event, this, &ServerLog::line);
@@ -71,10 +72,10 @@ HttpContext StatusServer::httpContext()
 
 StatusServer::~StatusServer()
 {
-    // The HTTP servers, their sockets and the sockets' guards go first: the
-    // guards count themselves out of the book, a member that dies after them.
-    delete m_statusHttp;
-    delete m_webHttp;
+    // The doors go first: their threads answer with the handlers, count
+    // connections out of the book and the watch, members that die after them.
+    qDeleteAll(m_doors);
+    qDeleteAll(m_listening);
 }
 
 bool StatusServer::start(const QList<SocketActivation::Socket> &activated)
@@ -88,9 +89,9 @@ bool StatusServer::start(const QList<SocketActivation::Socket> &activated)
 bool StatusServer::openPorts(const QList<SocketActivation::Socket> &activated)
 {
     if (activated.isEmpty()) {
-        m_statusPort = listenEverywhere(m_statusHttp, m_options.statusPort, QStringLiteral("status"));
+        m_statusPort = listenEverywhere(*m_statusHttp, m_options.statusPort, QStringLiteral("status"));
         if (m_options.webPort != m_options.statusPort || m_options.webPort == 0)
-            m_webPort = listenEverywhere(m_webHttp, m_options.webPort, QStringLiteral("web"));
+            m_webPort = listenEverywhere(*m_webHttp, m_options.webPort, QStringLiteral("web"));
         return m_statusPort || m_webPort;
     }
     QTcpServer *status = nullptr, *web = nullptr;
@@ -114,20 +115,20 @@ bool StatusServer::openPorts(const QList<SocketActivation::Socket> &activated)
     if (!web && !unnamed.isEmpty())
         web = unnamed.takeFirst();
     qDeleteAll(unnamed);
-    if (status)
-        serve(m_statusHttp, status, QStringLiteral("status and pages"));
-    if (web)
-        serve(m_webHttp, web, QStringLiteral("pages"));
+    if (status && !serve(*m_statusHttp, status, QStringLiteral("status and pages")))
+        status = nullptr;
+    if (web && !serve(*m_webHttp, web, QStringLiteral("pages")))
+        web = nullptr;
     m_statusPort = status ? status->serverPort() : 0;
     m_webPort = web ? web->serverPort() : 0;
     return status || web;
 }
 
-quint16 StatusServer::listenEverywhere(StatusHttpServer *http, quint16 port, const QString &what)
+quint16 StatusServer::listenEverywhere(StatusHttpServer &http, quint16 port, const QString &what)
 {
     quint16 served = 0;
     for (const QHostAddress &address : std::as_const(m_options.listen)) {
-        auto *server = new GuardedTcpServer(m_book, this);
+        auto *server = new QTcpServer;
         const quint16 wanted = served ? served : port;
         if (!server->listen(address, wanted)) {
             ServerLog::line(QStringLiteral("cannot listen on %1:%2 for the %3 port: %4")
@@ -135,21 +136,35 @@ quint16 StatusServer::listenEverywhere(StatusHttpServer *http, quint16 port, con
             delete server;
             continue;
         }
-        served = server->serverPort();
-        serve(http, server, what == QLatin1String("status") ? QStringLiteral("status and pages") : QStringLiteral("pages"));
+        const quint16 listening = server->serverPort();
+        if (serve(http, server, what == QLatin1String("status") ? QStringLiteral("status and pages") : QStringLiteral("pages")))
+            served = listening;
     }
     return served;
 }
 
-void StatusServer::serve(StatusHttpServer *http, QTcpServer *server, const QString &what)
+bool StatusServer::serve(StatusHttpServer &http, QTcpServer *server, const QString &what)
 {
-    http->bind(server);
+    // The door's threads accept on the socket; the server only holds it.
+    server->pauseAccepting();
+    auto *door = new HttpDoor(server->socketDescriptor(), {m_book, m_watch, http});
+    QString error;
+    if (!door->start(&error)) {
+        ServerLog::line(QStringLiteral("cannot serve %1:%2: %3")
+                            .arg(shownAddress(server->serverAddress())).arg(server->serverPort()).arg(error));
+        delete door;
+        delete server;
+        return false;
+    }
+    m_listening.append(server);
+    m_doors.append(door);
     ServerLog::line(QStringLiteral("%1 on %2:%3").arg(what, shownAddress(server->serverAddress())).arg(server->serverPort()));
+    return true;
 }
 
 QTcpServer *StatusServer::adopt(const SocketActivation::Socket &socket)
 {
-    auto *server = new GuardedTcpServer(m_book, this);
+    auto *server = new QTcpServer;
     if (server->setSocketDescriptor(socket.descriptor))
         return server;
     ServerLog::line(QStringLiteral("cannot use the listening socket %1 from systemd: %2")

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "http/connectionbook.h"
+#include "http/connectionwatch.h"
 #include "http/pages.h"
 #include "irc/ircpresence.h"
 #include "model/serverstats.h"
@@ -14,6 +15,7 @@
 
 class ClusterCounters;
 class ClusterIrc;
+class HttpDoor;
 class StatusHttpServer;
 class Store;
 class QTcpServer;
@@ -39,20 +41,24 @@ public:
     // The ports really served (when asked for port 0), 0 for none.
     quint16 statusPort() const { return m_statusPort; }
     quint16 webPort() const { return m_webPort; }
+    // Connections open now, on every port.
+    int openConnections() const { return m_book.open(); }
 
 private:
     // Listens on the port at every address; the port picked at the first
     // address when asked for port 0. The port served, or 0.
-    quint16 listenEverywhere(StatusHttpServer *http, quint16 port, const QString &what);
+    quint16 listenEverywhere(StatusHttpServer &http, quint16 port, const QString &what);
     QTcpServer *adopt(const SocketActivation::Socket &socket);
     struct HttpContext httpContext();
-    void serve(StatusHttpServer *http, QTcpServer *server, const QString &what);
+    // The socket's door; false (and the socket let go) when none opens on it.
+    bool serve(StatusHttpServer &http, QTcpServer *server, const QString &what);
     bool openPorts(const QList<SocketActivation::Socket> &activated);
     void joinCluster();
 
     ServerOptions m_options;
     ServerStats m_stats;
     ConnectionBook m_book;
+    ConnectionWatch m_watch;
     IrcPresence m_irc;
     std::unique_ptr<Store> m_store;       // with --redis only
     std::unique_ptr<ClusterIrc> m_cluster; // asks IRC for the cluster, through the store
@@ -60,8 +66,11 @@ private:
     std::unique_ptr<JabberPresence> m_jabber; // with --xmpp-jid only
     StatusLookup m_lookup;
     Pages m_pages;
-    StatusHttpServer *m_statusHttp;
-    StatusHttpServer *m_webHttp;
+    std::unique_ptr<StatusHttpServer> m_statusHttp;
+    std::unique_ptr<StatusHttpServer> m_webHttp;
+    // The listening sockets (the doors accept on them) and their doors.
+    QList<QTcpServer *> m_listening;
+    QList<HttpDoor *> m_doors;
     quint16 m_statusPort = 0;
     quint16 m_webPort = 0;
 };

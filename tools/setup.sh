@@ -18,7 +18,7 @@ packages=(
     binutils-mingw-w64-x86-64              # checks the Windows resources
     dpkg-dev file desktop-file-utils       # builds and checks the Debian packages
     libcap2-bin                            # lets the status server bind port 80
-    qt6-httpserver-dev qt6-websockets-dev  # the status server (HttpServer needs WebSockets)
+    libmicrohttpd-dev                      # the status server's HTTP layer
     ngircd inspircd openssl                # real IRC servers (one with MONITOR) and test certificates for its tests
     libhiredis-dev redis-server            # the store a cluster of status servers shares (and its tests)
     nginx-light curl                       # a TLS load balancer in front of a cluster (tests)

@@ -132,7 +132,7 @@ QByteArray BadgePage::policy(const QString &origin)
            + "; base-uri 'none'; form-action 'self'; frame-ancestors 'none'";
 }
 
-QString BadgePage::origin(const QByteArray &host, bool onStatusPort, quint16 statusPort)
+QString BadgePage::origin(const QByteArray &host, bool onStatusPort, quint16 statusPort, bool secure)
 {
     // Anchored at both ends of the text itself ("$" would let a last line feed pass).
     static const QRegularExpression plain(QRegularExpression::anchoredPattern(QStringLiteral(
@@ -148,5 +148,5 @@ QString BadgePage::origin(const QByteArray &host, bool onStatusPort, quint16 sta
     const QString port = onStatusPort ? match.captured(3) : QString::number(statusPort);
     if (!port.isEmpty() && (port.toUInt() == 0 || port.toUInt() > 65535))
         return {};
-    return QStringLiteral("http://") + name + (port.isEmpty() ? QString() : QLatin1Char(':') + port);
+    return (secure ? QStringLiteral("https://") : QStringLiteral("http://")) + name + (port.isEmpty() ? QString() : QLatin1Char(':') + port);
 }

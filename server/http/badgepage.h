@@ -23,7 +23,8 @@ public:
     // with the status port in place of its own when it came on the web
     // port; empty when the Host is not a plain name or address (or the
     // server has no status port).
-    static QString origin(const QByteArray &host, bool onStatusPort, quint16 statusPort);
+    // secure: the request came through a trusted proxy that speaks HTTPS.
+    static QString origin(const QByteArray &host, bool onStatusPort, quint16 statusPort, bool secure = false);
 
     // Longer accounts get a reason, not a page of snippets: no medium's
     // address is that long, and the page stays small.

@@ -2,6 +2,7 @@
 
 bool ConnectionBook::admit(const QHostAddress &peer)
 {
+    const QMutexLocker locked(&m_lock);
     if (m_open >= m_limits.maxConnections) {
         ++m_refusedInAll;
         return false;
@@ -14,6 +15,7 @@ bool ConnectionBook::admit(const QHostAddress &peer)
 
 void ConnectionBook::release(const QHostAddress &peer)
 {
+    const QMutexLocker locked(&m_lock);
     --m_open;
     if (!m_trustedProxies.contains(peer))
         give(m_perAddress, peer);
@@ -21,11 +23,13 @@ void ConnectionBook::release(const QHostAddress &peer)
 
 bool ConnectionBook::admitRequest(const QHostAddress &client)
 {
+    const QMutexLocker locked(&m_lock);
     return take(m_requestsPerClient, client);
 }
 
 void ConnectionBook::releaseRequest(const QHostAddress &client)
 {
+    const QMutexLocker locked(&m_lock);
     give(m_requestsPerClient, client);
 }
 

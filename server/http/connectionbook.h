@@ -5,11 +5,16 @@
 
 #include <QHash>
 #include <QHostAddress>
+#include <QMutex>
+
+#include <atomic>
 
 // Counts the open connections of every port the server listens on, in all
 // and per client address, against the limits. A trusted proxy's connections
 // carry the requests of many clients: they count in all only, and the
 // requests each forwarded client has in hand at once count for it instead.
+// One book counts for the whole process: every worker thread of every port
+// takes and gives places in it.
 class ConnectionBook
 {
 public:
@@ -33,6 +38,8 @@ public:
     // Turned away since the start: past the limit in all, past one client's.
     qint64 refusedInAll() const { return m_refusedInAll; }
     qint64 refusedPerClient() const { return m_refusedPerClient; }
+    // Connections open now, on every port.
+    int open() const { return m_open; }
 
 private:
     bool take(QHash<QHostAddress, int> &counts, const QHostAddress &client);
@@ -41,9 +48,10 @@ private:
     ConnectionLimits m_limits;
     int m_handlerAbortMs;
     NetworkList m_trustedProxies;
-    int m_open = 0;
+    QMutex m_lock; // over the counts below
+    std::atomic<int> m_open{0};
     QHash<QHostAddress, int> m_perAddress;
     QHash<QHostAddress, int> m_requestsPerClient;
-    qint64 m_refusedInAll = 0;
-    qint64 m_refusedPerClient = 0;
+    std::atomic<qint64> m_refusedInAll{0};
+    std::atomic<qint64> m_refusedPerClient{0};
 };

@@ -6,8 +6,9 @@
 // server: connections at once, in all and per client address; the time a
 // client has to send a whole request (counted from the connection or the
 // last answer, so it also ends idle keep-alive connections); the bytes a
-// request may take, request line, headers and body together. Qt 6.4's HTTP
-// server has none of these (later versions have QHttpServerConfiguration).
+// request may take, request line, headers and body together. The HTTP
+// layer's own time-out is for silence only, in whole seconds: the time of a
+// whole request is kept by the ConnectionWatch.
 struct ConnectionLimits
 {
     int maxConnections = 512;   // --max-connections
@@ -15,13 +16,14 @@ struct ConnectionLimits
     // of one forwarded client at once (the proxy's connections carry many).
     int maxPerClient = 32;      // --max-per-client
     int requestMs = 10'000;
-    // 100,000 characters of the Basic Multilingual Plane, percent-encoded UTF-8 (900,000 bytes), and
-    // headers; a request line of 1 MiB is past it.
-    qint64 maxRequestBytes = 1'048'576;
+    // The longest account any network allowed (IRC's 30-character nicks,
+    // e-mail addresses of 254 bytes, Jabber's 3 parts of 1,023 bytes each),
+    // percent-encoded three times over, and a browser's headers; nginx's
+    // own default is 8 KiB a line. The HTTP layer clears a connection's
+    // memory, twice this, after every request: the bound is also the cost
+    // of each answer.
+    qint64 maxRequestBytes = 16'384;
     int maxHeaders = 100;
-    // Requests of one connection answered ahead of an earlier one that is
-    // still waiting (pipelined): they wait, in order, up to this many.
-    int maxWaitingAnswers = 32;
     // How long a refused connection stays to let its refusal out.
     int refusalLingerMs = 1'000;
 

@@ -1,50 +1,67 @@
 #include "http/httpanswer.h"
 
 #include "http/connectionbook.h"
-#include "http/connectionguard.h"
 
-#include <QTcpSocket>
+#include <microhttpd.h>
 
-const QByteArray HttpAnswer::noSniff = "nosniff";
+const QByteArray ReadyAnswer::noSniff = "nosniff";
 
-namespace {
-
-QByteArray statusLine(int status)
+ReadyAnswer::ReadyAnswer(int status, const Headers &headers, const QByteArray &body, bool closes)
+    : m_status(status),
+      // The library's own copy: a connection may still be sending it when the last of ours is gone.
+      m_response(MHD_create_response_from_buffer(size_t(body.size()), const_cast<char *>(body.constData()),
+                                                 MHD_RESPMEM_MUST_COPY))
 {
-    switch (status) {
-    case 200: return "HTTP/1.1 200 OK\r\n";
-    case 302: return "HTTP/1.1 302 Found\r\n";
-    case 304: return "HTTP/1.1 304 Not Modified\r\n";
-    case 400: return "HTTP/1.1 400 Bad Request\r\n";
-    case 404: return "HTTP/1.1 404 Not Found\r\n";
-    case 405: return "HTTP/1.1 405 Method Not Allowed\r\n";
-    default: return "HTTP/1.1 " + QByteArray::number(status) + " Answer\r\n";
+    for (const auto &[name, value] : headers)
+        MHD_add_response_header(m_response, name.constData(), value.constData());
+    MHD_add_response_header(m_response, "X-Content-Type-Options", noSniff.constData());
+    if (closes)
+        MHD_add_response_header(m_response, MHD_HTTP_HEADER_CONNECTION, "close");
+}
+
+ReadyAnswer::~ReadyAnswer()
+{
+    MHD_destroy_response(m_response);
+}
+
+void PendingAnswer::deliver(const SharedAnswer &answer)
+{
+    const QMutexLocker locked(&m_lock);
+    if (m_over || m_answer)
+        return;
+    m_answer = answer;
+    if (m_suspended) {
+        m_suspended = false;
+        MHD_resume_connection(m_connection);
     }
 }
 
-} // namespace
-
-HttpAnswer::HttpAnswer(QTcpSocket *socket, bool head)
-    : m_socket(socket), m_guard(ConnectionGuard::of(socket)), m_head(head)
+SharedAnswer PendingAnswer::take()
 {
-    if (m_guard)
-        m_place = m_guard->requestArrived();
+    const QMutexLocker locked(&m_lock);
+    return m_answer;
 }
 
-QByteArray HttpAnswer::compose(int status, const Headers &headers, const QByteArray &body, bool head)
+bool PendingAnswer::suspendUnlessAnswered()
 {
-    QByteArray bytes = statusLine(status);
-    bytes.reserve(bytes.size() + 256 + (head ? 0 : body.size()));
-    for (const auto &[name, value] : headers)
-        bytes.append(name).append(": ").append(value).append("\r\n");
-    bytes.append("X-Content-Type-Options: ").append(noSniff).append("\r\n");
-    // A 304 has no body, and a length would be taken for the kept body's.
-    if (status != 304)
-        bytes.append("Content-Length: ").append(QByteArray::number(body.size())).append("\r\n");
-    bytes.append("\r\n");
-    if (!head)
-        bytes.append(body);
-    return bytes;
+    const QMutexLocker locked(&m_lock);
+    if (m_answer)
+        return false;
+    m_suspended = true;
+    MHD_suspend_connection(m_connection);
+    return true;
+}
+
+bool PendingAnswer::suspended()
+{
+    const QMutexLocker locked(&m_lock);
+    return m_suspended;
+}
+
+void PendingAnswer::end()
+{
+    const QMutexLocker locked(&m_lock);
+    m_over = true;
 }
 
 bool HttpAnswer::holdFor(ConnectionBook &book, const QHostAddress &client)
@@ -57,21 +74,22 @@ bool HttpAnswer::holdFor(ConnectionBook &book, const QHostAddress &client)
 
 void HttpAnswer::send(int status, const Headers &headers, const QByteArray &body) const
 {
-    sendComposed(compose(status, headers, body, m_head));
+    sendReady(std::make_shared<const ReadyAnswer>(status, headers, body));
 }
 
-void HttpAnswer::sendComposed(const QByteArray &whole) const
+void HttpAnswer::sendReady(const SharedAnswer &answer) const
 {
-    if (!m_socket)
-        return;
-    if (m_guard)
-        m_guard->answer(m_place, whole);
-    else
-        m_socket->write(whole);
+    if (m_pending)
+        m_pending->deliver(answer);
+}
+
+SharedAnswer HttpAnswer::textAnswer(int status, const QByteArray &words, const Headers &extra, bool closes)
+{
+    Headers headers{{"Content-Type", "text/plain; charset=utf-8"}, {"Cache-Control", "no-store"}};
+    return std::make_shared<const ReadyAnswer>(status, headers + extra, words + '\n', closes);
 }
 
 void HttpAnswer::text(int status, const QByteArray &words, const Headers &extra) const
 {
-    Headers headers{{"Content-Type", "text/plain; charset=utf-8"}, {"Cache-Control", "no-store"}};
-    send(status, headers + extra, words + '\n');
+    sendReady(textAnswer(status, words, extra));
 }

@@ -2,31 +2,85 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMutex>
 #include <QPair>
-#include <QPointer>
 #include <memory>
 
 class ConnectionBook;
-class ConnectionGuard;
 class QHostAddress;
-class QTcpSocket;
+struct MHD_Connection;
+struct MHD_Response;
 
-// The answer to one request, sent once, in one piece: status line, headers
-// and body composed into one buffer and handed to the connection's guard,
-// which writes the answers of a connection in the order of its requests. A
-// HEAD request gets the same status and headers, its body's length among
-// them, and no body. The answer may be sent later (a lookup that waits for
-// a network); by then the client may be gone, and nothing is sent.
-class HttpAnswer
+// An answer made for the wire: status, headers (every answer's own among
+// them) and body, made once and sent any number of times from any thread.
+// The door writes the status line (the one table of them is the HTTP
+// layer's), the length, and "Connection: close" where the connection ends;
+// for HEAD and 304 it sends no body. A 304 is made with the body of the 200
+// it stands for: its length is that body's, as HTTP asks, or none.
+class ReadyAnswer
 {
 public:
     using Headers = QList<QPair<QByteArray, QByteArray>>;
 
-    HttpAnswer(QTcpSocket *socket, bool head);
+    // closes: the connection ends once this is sent (a refusal).
+    ReadyAnswer(int status, const Headers &headers, const QByteArray &body, bool closes = false);
+    ~ReadyAnswer();
+    ReadyAnswer(const ReadyAnswer &) = delete;
+    ReadyAnswer &operator=(const ReadyAnswer &) = delete;
+
+    int status() const { return m_status; }
+    MHD_Response *response() const { return m_response; }
+
+    // Every answer carries this.
+    static const QByteArray noSniff;
+
+private:
+    int m_status;
+    MHD_Response *m_response; // counted by the library: it lives while a connection sends it
+};
+using SharedAnswer = std::shared_ptr<const ReadyAnswer>;
+
+// Where the answer of one request goes once it is made, on whichever
+// thread makes it: the door waits for it with the connection suspended, and
+// takes it up again when it comes. An answer made after the request ended
+// (the client went, the server stops) goes nowhere.
+class PendingAnswer
+{
+public:
+    explicit PendingAnswer(MHD_Connection *connection) : m_connection(connection) {}
+
+    // The first answer counts; later ones are dropped.
+    void deliver(const SharedAnswer &answer);
+    // The door's side: the answer, if made; else it suspends the connection
+    // until deliver() resumes it (true).
+    SharedAnswer take();
+    bool suspendUnlessAnswered();
+    bool suspended();
+    // The request is over: nothing more reaches its connection.
+    void end();
+
+private:
+    QMutex m_lock;
+    MHD_Connection *m_connection;
+    bool m_suspended = false;
+    bool m_over = false;
+    SharedAnswer m_answer;
+};
+
+// The answer to one request, sent once, in one piece. A HEAD request gets
+// the same status and headers, its body's length among them, and no body.
+// The answer may be sent later (a lookup that waits for a network); by then
+// the client may be gone, and nothing is sent.
+class HttpAnswer
+{
+public:
+    using Headers = ReadyAnswer::Headers;
+
+    HttpAnswer(std::shared_ptr<PendingAnswer> pending, bool head) : m_pending(std::move(pending)), m_head(head) {}
 
     void send(int status, const Headers &headers, const QByteArray &body) const;
-    // An answer composed already (a GET's, with its body).
-    void sendComposed(const QByteArray &whole) const;
+    // An answer made already (a picture's, kept).
+    void sendReady(const SharedAnswer &answer) const;
     bool isHead() const { return m_head; }
     // Counts the request for its client in the book until it is answered
     // (and every copy of this answer is gone); false when the client has
@@ -35,16 +89,11 @@ public:
     // A short text, e.g. why a request is refused.
     void text(int status, const QByteArray &words, const Headers &extra = {}) const;
 
-    // The whole answer as written on the wire.
-    static QByteArray compose(int status, const Headers &headers, const QByteArray &body, bool head);
-
-    // Every answer carries this.
-    static const QByteArray noSniff;
+    // The same, made for the wire: the refusals of the door, kept answers.
+    static SharedAnswer textAnswer(int status, const QByteArray &words, const Headers &extra = {}, bool closes = false);
 
 private:
-    QPointer<QTcpSocket> m_socket;
-    QPointer<ConnectionGuard> m_guard;
-    quint64 m_place = 0;
+    std::shared_ptr<PendingAnswer> m_pending;
     bool m_head;
     std::shared_ptr<void> m_held; // the client's place in the book, given back with the last copy
 };

@@ -35,7 +35,8 @@ private:
 void requests(Writer &out, const ServerStats &stats)
 {
     out.family("quorvane_requests_total", "counter", "Status requests answered, by medium and form.");
-    for (auto it = stats.requests().cbegin(); it != stats.requests().cend(); ++it) {
+    const QMap<QString, qint64> requests = stats.requests(); // a copy, read at one moment
+    for (auto it = requests.cbegin(); it != requests.cend(); ++it) {
         const qsizetype slash = it.key().indexOf(QLatin1Char('/'));
         out.sample("quorvane_requests_total{medium=" + quoted(it.key().left(slash)) + ",form="
                        + quoted(it.key().mid(slash + 1)) + '}',

@@ -1,39 +1,44 @@
 #pragma once
 
 #include <QByteArray>
+#include <QtGlobal>
 
-// Reads the heads of the requests of one connection as they arrive, byte by
-// byte, and says as soon as one cannot be HTTP/1.x: a request line of a
-// method, a target of visible ASCII and the version, then header lines
-// "name: value" without control characters, up to an empty line; and when
-// one takes more bytes or headers than allowed. Requests may follow each
-// other at once (pipelined). A body (a request that names a length or an
-// encoding) is not read: the bytes after such a head belong to it until the
-// request is answered.
+// Judges the head of one request against the rules of HTTP/1.1 for a
+// server (RFC 9112), where the door's parser is more lenient than they are:
+// a target of visible ASCII in origin or absolute form, no control
+// character in a value, exactly one valid Host in HTTP/1.1 (at most one in
+// HTTP/1.0), at most one Content-Length, and a Transfer-Encoding only in
+// HTTP/1.1, only without a Content-Length, and only "chunked" (the one
+// coding the door knows); and within the bounds of headers and bytes. Each
+// refusal ends the connection after its answer: a request framed in a way
+// this server doubts may be framed otherwise by a proxy in front of it.
 class RequestHeadCheck
 {
 public:
-    enum class Verdict { Fine, Malformed, TooManyHeaders, TooLarge };
+    enum class Verdict {
+        Fine,
+        Malformed,       // 400
+        TooManyHeaders,  // 431
+        TooLarge,        // 431
+        UnknownCoding,   // 501: a transfer coding the door does not know
+    };
+
     RequestHeadCheck(int maxHeaders, qint64 maxBytes) : m_maxHeaders(maxHeaders), m_maxBytes(maxBytes) {}
 
-    Verdict feed(const QByteArray &bytes);
-    // The request was answered: a body, if it had one, is over.
-    void answered();
+    // The target as it came; cut when the parser cut it short (a NUL in it).
+    void target(const char *target, qsizetype length, bool cut = false);
+    // One header line, its name in any case.
+    void header(const char *name, qsizetype nameLength, const char *value, qsizetype valueLength);
+    Verdict verdict(bool http10) const;
 
 private:
-    enum class State { Method, Target, Version, LineEnd, HeaderStart, Name, Value, ValueEnd, HeadEnd, Body };
-    Verdict step(char c);
-    void headDone();
-
     int m_maxHeaders;
     qint64 m_maxBytes;
-    State m_state = State::Method;
-    qint64 m_bytes = 0; // of the request being read
-    int m_length = 0;
+    qint64 m_bytes = 0;
     int m_headers = 0;
-    // The version, or a header name: only short ones matter.
-    char m_word[32] = {};
-    int m_wordLength = 0;
-    bool wordIs(const char *word) const;
-    bool m_hasBody = false;
+    int m_hosts = 0;
+    int m_lengths = 0;
+    bool m_malformed = false;
+    int m_encodings = 0;        // Transfer-Encoding lines
+    bool m_onlyChunked = true;  // and it named "chunked" alone
 };

@@ -12,8 +12,7 @@
 #include "model/serverstats.h"
 #include "service/statuslookup.h"
 
-#include <QHttpServerRequest>
-#include <QTcpSocket>
+#include <QUrl>
 #include <QUrlQuery>
 
 namespace {
@@ -41,6 +40,22 @@ double quality(const QByteArray &accept, const QByteArray &type)
     return best;
 }
 
+// The medium a status address names; the path as it came, still
+// percent-encoded: no medium is named like the folder of the pages, and an
+// encoded medium is none. Found once a request.
+const Medium *mediumOf(const QByteArray &path)
+{
+    const qsizetype slash = path.indexOf('/', 1);
+    return slash < 0 ? nullptr : Media::find(QString::fromLatin1(path.mid(1, slash - 1)));
+}
+
+// The account: everything after the medium, decoded once ("%2F" in it must
+// not split it, and nothing may be decoded twice).
+QString accountOf(const QByteArray &path)
+{
+    return QUrl::fromPercentEncoding(path.mid(path.indexOf('/', 1) + 1));
+}
+
 const char *formName(StatusReply::Form form)
 {
     switch (form) {
@@ -56,8 +71,8 @@ const char *formName(StatusReply::Form form)
 
 } // namespace
 
-StatusHttpServer::StatusHttpServer(bool servesStatus, const HttpContext &context, QObject *parent)
-    : QAbstractHttpServer(parent), m_servesStatus(servesStatus), m_context(context)
+StatusHttpServer::StatusHttpServer(bool servesStatus, const HttpContext &context)
+    : m_servesStatus(servesStatus), m_context(context), m_composed(std::make_shared<ComposedAnswers>())
 {
 }
 
@@ -75,72 +90,92 @@ bool StatusHttpServer::isNavigation(const QByteArray &fetchDestination, const QB
     return quality(accept, "text/html") > quality(accept, "image/png");
 }
 
-bool StatusHttpServer::handleRequest(const QHttpServerRequest &request, QTcpSocket *socket)
+// What needs nothing the event loop owns, on the door's thread: refusals of
+// a method or a query, and every form of the answers the lookup gives at
+// once (a closed network's, one a checker gave a moment ago), which a
+// picture's or a badge's kept answer mostly is.
+bool StatusHttpServer::answerAtOnce(const HttpRequest &request, const HttpAnswer &answer)
 {
-    using Method = QHttpServerRequest::Method;
-    HttpAnswer answer(socket, request.method() == Method::Head);
-    const QHostAddress client = ClientAddress::of(socket->peerAddress(), request.value("x-forwarded-for"),
-                                                  request.value("forwarded"), m_context.book.trustedProxies());
-    // A proxy's connection carries many clients: each counts by its requests in hand.
-    if (m_context.book.trustedProxies().contains(socket->peerAddress()) && !answer.holdFor(m_context.book, client)) {
-        answer.text(429, "too many requests at once from one client");
-        return true;
-    }
-    if (request.method() != Method::Get && request.method() != Method::Head) {
+    if (request.method != "GET" && request.method != "HEAD") {
         answer.text(405, "only GET and HEAD are answered here", {{"Allow", "GET, HEAD"}});
         return true;
     }
-    // The path as it came, still percent-encoded: "%2F" in an account must
-    // not split it, and nothing may be decoded twice. The URL is made once:
-    // making it is a tenth of a request's work.
-    const QUrl url = request.url();
-    const QString path = url.path(QUrl::FullyEncoded);
-    // Status addresses first, the most asked for: no medium is named like
-    // the folder of the pages, and an encoded medium is none.
-    const qsizetype slash = path.indexOf(QLatin1Char('/'), 1);
-    const Medium *medium = slash < 0 ? nullptr : Media::find(path.mid(1, slash - 1));
-    if (m_servesStatus && medium) {
-        answerStatus(answer, request, url, client, *medium, QUrl::fromPercentEncoding(path.mid(slash + 1).toLatin1()));
-        return true;
+    // A proxy's clients are counted in the book by the event loop.
+    if (!m_servesStatus || m_context.book.trustedProxies().contains(request.peer))
+        return false;
+    const Medium *medium = mediumOf(request.path);
+    if (!medium)
+        return false;
+    const auto choice = choiceOf(answer, request, *medium);
+    return !choice || m_context.lookup.lookupAtOnce(*medium, accountOf(request.path), replier(answer, request, *choice));
+}
+
+void StatusHttpServer::answer(const HttpRequest &request, const HttpAnswer &given)
+{
+    HttpAnswer answer = given;
+    // A proxy's connection carries many clients: each counts by its requests in hand.
+    if (m_context.book.trustedProxies().contains(request.peer) && !answer.holdFor(m_context.book, request.client)) {
+        answer.text(429, "too many requests at once from one client");
+        return;
     }
-    if (answerOwnPaths(answer, path, client))
-        return true;
-    if (path == QLatin1String("/Msntv/badge.html")) {
-        answerBadgePage(answer, request, url);
-        return true;
-    }
-    if (const auto page = m_context.pages.page(QUrl::fromPercentEncoding(path.toLatin1()))) {
+    // Status addresses first, the most asked for.
+    const Medium *medium = mediumOf(request.path);
+    if (m_servesStatus && medium)
+        return answerStatus(answer, request, *medium, accountOf(request.path));
+    if (answerOwnPaths(answer, request))
+        return;
+    if (request.path == "/Msntv/badge.html")
+        return answerBadgePage(answer, request);
+    if (const auto page = m_context.pages.page(QUrl::fromPercentEncoding(request.path))) {
         const bool live = page->contentType.startsWith("text/html");
         HttpAnswer::Headers headers{{"Content-Type", page->contentType},
                                     {"Cache-Control", live ? "no-cache" : "max-age=3600"}};
         if (live)
             headers += {{"Content-Security-Policy", Pages::policy}, {"Referrer-Policy", "no-referrer"}};
-        answer.send(200, headers, page->body);
-        return true;
+        return answer.send(200, headers, page->body);
     }
     answer.text(404, "not found");
-    return true;
 }
 
-void StatusHttpServer::answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request, const QUrl &url,
-                                    const QHostAddress &client, const Medium &medium, const QString &account)
+namespace {
+
+QUrlQuery queryOf(const HttpRequest &request)
 {
-    const QUrlQuery query = url.hasQuery() ? QUrlQuery(url) : QUrlQuery();
+    return request.hasQuery ? QUrlQuery(QString::fromLatin1(request.query)) : QUrlQuery();
+}
+
+} // namespace
+
+// What a status request asks for; nothing, and the refusal sent, when its
+// query names something that does not exist.
+std::optional<StatusReply::Choice> StatusHttpServer::choiceOf(const HttpAnswer &answer, const HttpRequest &request,
+                                                              const Medium &medium) const
+{
+    const QUrlQuery query = queryOf(request);
     const QString format = query.queryItemValue(QStringLiteral("format"));
     const bool navigation = isNavigation(request.value("sec-fetch-dest"), request.value("accept"));
     const auto form = StatusReply::form(format, navigation);
     const auto set = StatusReply::set(query.queryItemValue(QStringLiteral("set")));
     const auto theme = StatusBadge::theme(query.queryItemValue(QStringLiteral("theme")));
-    if (!form || !set)
-        return answer.text(400, "format is png, svg, shields, text or json, set is 1 to 4");
-    if (!theme)
-        return answer.text(400, "theme is light or dark, or left out to follow the reader's");
-    const StatusReply::Choice choice{*form, *set, *theme, format.isEmpty(),
-                                     StatusBadge::cacheSeconds(medium, m_context.ircCacheSeconds)};
-    m_context.stats.countRequest(medium.name, QLatin1String(formName(*form)));
-    ServerStats &stats = m_context.stats;
-    const QByteArray ifNoneMatch = request.value("if-none-match");
-    m_context.lookup.lookup(medium, account, client, [answer, choice, ifNoneMatch, &stats](const StatusAnswer &found) {
+    if (!form || !set) {
+        answer.text(400, "format is png, svg, shields, text or json, set is 1 to 4");
+        return std::nullopt;
+    }
+    if (!theme) {
+        answer.text(400, "theme is light or dark, or left out to follow the reader's");
+        return std::nullopt;
+    }
+    return StatusReply::Choice{*form, *set, *theme, format.isEmpty(),
+                               StatusBadge::cacheSeconds(medium, m_context.ircCacheSeconds)};
+}
+
+// Answers the lookup's answer in the form chosen, on whichever thread it comes.
+StatusLookup::Done StatusHttpServer::replier(const HttpAnswer &answer, const HttpRequest &request,
+                                             const StatusReply::Choice &choice) const
+{
+    return [answer, choice, ifNoneMatch = request.value("if-none-match"), &stats = m_context.stats,
+            composed = m_composed](const StatusAnswer &found) {
+        stats.countRequest(found.medium, QLatin1String(formName(choice.form)));
         const auto unchanged = [&](const QByteArray &tag) {
             const bool same = !ifNoneMatch.isEmpty() && EntityTag::matches(ifNoneMatch, tag);
             if (same)
@@ -148,26 +183,32 @@ void StatusHttpServer::answerStatus(const HttpAnswer &answer, const QHttpServerR
             return same;
         };
         // A picture's or a badge's answers are the same bytes every time: composed once.
-        if (const StatusReply::Composed *composed = StatusReply::composedAnswer(found, choice)) {
-            if (unchanged(composed->tag))
-                return answer.sendComposed(composed->notModified);
-            if (!answer.isHead())
-                return answer.sendComposed(composed->whole);
-        }
+        if (const auto kept = composed->find(found, choice))
+            return answer.sendReady(unchanged(kept->tag) ? kept->notModified : kept->whole);
         const StatusReply reply = StatusReply::make(found, choice);
         if (unchanged(reply.tag))
-            return answer.send(304, StatusReply::validators(reply, choice), {});
+            return answer.send(304, StatusReply::validators(reply, choice), reply.body);
         answer.send(200, StatusReply::headers(reply, choice), reply.body);
-    });
+    };
+}
+
+void StatusHttpServer::answerStatus(const HttpAnswer &answer, const HttpRequest &request, const Medium &medium,
+                                    const QString &account)
+{
+    if (const auto choice = choiceOf(answer, request, medium))
+        m_context.lookup.lookup(medium, account, request.client, replier(answer, request, *choice));
 }
 
 // The badge page of an account, its addresses on the status port of the
 // Host the request came on.
-void StatusHttpServer::answerBadgePage(const HttpAnswer &answer, const QHttpServerRequest &request, const QUrl &url)
+void StatusHttpServer::answerBadgePage(const HttpAnswer &answer, const HttpRequest &request)
 {
-    const QUrlQuery query = url.hasQuery() ? QUrlQuery(url) : QUrlQuery();
+    const QUrlQuery query = queryOf(request);
+    // Behind a trusted proxy that speaks HTTPS the addresses are its.
+    const bool secure = m_context.book.trustedProxies().contains(request.peer)
+                        && request.value("x-forwarded-proto").trimmed().compare("https", Qt::CaseInsensitive) == 0;
     const QString origin = BadgePage::origin(request.value("host"), m_servesStatus,
-                                             m_context.statusPort ? m_context.statusPort() : 0);
+                                             m_context.statusPort ? m_context.statusPort() : 0, secure);
     answer.send(200,
                 {{"Content-Type", "text/html; charset=utf-8"}, {"Cache-Control", "no-cache"},
                  {"Content-Security-Policy", BadgePage::policy(origin)}, {"Referrer-Policy", "no-referrer"}},
@@ -177,20 +218,22 @@ void StatusHttpServer::answerBadgePage(const HttpAnswer &answer, const QHttpServ
 // The paths of the server itself: the redirect to the legend, the health
 // check of a load balancer, and the operator's metrics (this machine, or the
 // networks the operator allowed, by the client's address behind a proxy).
-bool StatusHttpServer::answerOwnPaths(const HttpAnswer &answer, const QString &path, const QHostAddress &client)
+bool StatusHttpServer::answerOwnPaths(const HttpAnswer &answer, const HttpRequest &request)
 {
-    if (path == QLatin1String("/") || path == QLatin1String("/Msntv")) {
+    const QByteArray &path = request.path;
+    const QHostAddress &client = request.client;
+    if (path == "/" || path == "/Msntv") {
         answer.send(302, {{"Location", "/Msntv/"}}, {});
         return true;
     }
     if (!m_servesStatus)
         return false;
-    if (path == QLatin1String("/health")) {
+    if (path == "/health") {
         const QString store = m_context.store ? m_context.store().text() : QStringLiteral("none");
         answer.text(200, "ok\nstore " + store.toUtf8());
         return true;
     }
-    if (path == QLatin1String("/metrics")) {
+    if (path == "/metrics") {
         if (!client.isLoopback() && !m_context.metricsAllowed.contains(client)) {
             answer.text(403, "metrics are for this machine and the networks allowed");
             return true;
@@ -201,9 +244,4 @@ bool StatusHttpServer::answerOwnPaths(const HttpAnswer &answer, const QString &p
         return true;
     }
     return false;
-}
-
-void StatusHttpServer::missingHandler(const QHttpServerRequest &request, QTcpSocket *socket)
-{
-    HttpAnswer(socket, request.method() == QHttpServerRequest::Method::Head).text(404, "not found");
 }

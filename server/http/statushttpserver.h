@@ -1,17 +1,20 @@
 #pragma once
 
-#include <QAbstractHttpServer>
+#include "http/httpdoor.h"
+#include "http/statusreply.h"
+#include "service/statuslookup.h"
 #include "model/storestatus.h"
 
 #include <functional>
+#include <memory>
 
+class ComposedAnswers;
 class ConnectionBook;
 class HttpAnswer;
 class NetworkList;
 class Pages;
 class ServerStats;
-class StatusLookup;
-class QUrl;
+class QUrlQuery;
 struct Medium;
 
 // What the HTTP side of the server works with.
@@ -41,27 +44,30 @@ struct HttpContext
 // and /metrics for the operator. The account is everything after the
 // medium, percent-decoded exactly once. Behind a trusted proxy each
 // request's client is the one the proxy forwards for.
-class StatusHttpServer : public QAbstractHttpServer
+class StatusHttpServer : public HttpHandler
 {
-    Q_OBJECT
-
 public:
-    StatusHttpServer(bool servesStatus, const HttpContext &context, QObject *parent = nullptr);
+    StatusHttpServer(bool servesStatus, const HttpContext &context);
 
     // Whether a request is a browser's navigation to the address as a page:
     // it says so (Sec-Fetch-Dest), or it prefers HTML to a picture (Accept).
     static bool isNavigation(const QByteArray &fetchDestination, const QByteArray &accept);
 
-protected:
-    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
-    void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
+    bool answerAtOnce(const HttpRequest &request, const HttpAnswer &answer) override;
+    void answer(const HttpRequest &request, const HttpAnswer &answer) override;
 
 private:
-    bool answerOwnPaths(const HttpAnswer &answer, const QString &path, const QHostAddress &client);
-    void answerStatus(const HttpAnswer &answer, const QHttpServerRequest &request, const QUrl &url,
-                      const QHostAddress &client, const Medium &medium, const QString &account);
-    void answerBadgePage(const HttpAnswer &answer, const QHttpServerRequest &request, const QUrl &url);
+    bool answerOwnPaths(const HttpAnswer &answer, const HttpRequest &request);
+    void answerStatus(const HttpAnswer &answer, const HttpRequest &request, const Medium &medium,
+                      const QString &account);
+    std::optional<StatusReply::Choice> choiceOf(const HttpAnswer &answer, const HttpRequest &request,
+                                                const Medium &medium) const;
+    StatusLookup::Done replier(const HttpAnswer &answer, const HttpRequest &request,
+                               const StatusReply::Choice &choice) const;
+    void answerBadgePage(const HttpAnswer &answer, const HttpRequest &request);
 
     bool m_servesStatus;
     HttpContext m_context;
+    // Shared with the lookups in flight, which may answer after the server.
+    std::shared_ptr<ComposedAnswers> m_composed;
 };

@@ -1,7 +1,6 @@
 #include "http/statusreply.h"
 
 #include "http/entitytag.h"
-#include "http/httpanswer.h"
 #include "model/medium.h"
 #include "model/statuspictures.h"
 
@@ -19,9 +18,11 @@ const char pageStyle[] = "html,body{margin:0;padding:0;background:#fff}img{displ
 
 // The generated pictures never change while the server runs; each is read
 // from the resources once (there are a few hundred at most).
-const QByteArray &pictureBytes(const QString &path)
+QByteArray pictureBytes(const QString &path)
 {
+    static QMutex lock; // the doors' threads read them too
     static QHash<QString, QByteArray> read;
+    const QMutexLocker locked(&lock);
     auto found = read.find(path);
     if (found == read.end()) {
         QFile file(path);
@@ -92,47 +93,48 @@ QList<QPair<QByteArray, QByteArray>> StatusReply::headers(const StatusReply &rep
     return headers;
 }
 
-namespace {
-
-// Kept answers, forgotten all at once past the bound.
-template <class Key>
-const StatusReply::Composed &kept(QHash<Key, StatusReply::Composed> &answers, const Key &key,
-                                  const StatusAnswer &answer, const StatusReply::Choice &choice)
+StatusReply::Composed StatusReply::compose(const StatusAnswer &answer, const Choice &choice)
 {
-    auto found = answers.find(key);
-    if (found == answers.end()) {
-        if (answers.size() >= StatusReply::maxComposed)
-            answers.clear();
-        const StatusReply reply = StatusReply::make(answer, choice);
-        found = answers.insert(key, {HttpAnswer::compose(200, StatusReply::headers(reply, choice), reply.body, false),
-                                     HttpAnswer::compose(304, StatusReply::validators(reply, choice), {}, false),
-                                     reply.tag});
-    }
-    return *found;
+    const StatusReply reply = make(answer, choice);
+    return {std::make_shared<const ReadyAnswer>(200, headers(reply, choice), reply.body),
+            std::make_shared<const ReadyAnswer>(304, validators(reply, choice), reply.body), reply.tag};
 }
 
-} // namespace
-
-const StatusReply::Composed *StatusReply::composedAnswer(const StatusAnswer &answer, const Choice &choice)
+template <class Key>
+StatusReply::Composed ComposedAnswers::kept(QHash<Key, StatusReply::Composed> &answers, const Key &key,
+                                            const StatusAnswer &answer, const StatusReply::Choice &choice)
 {
-    if (choice.form == Picture) {
-        // Known by a few small numbers, so that the many requests for one
-        // picture compose no text to find it.
-        static QHash<quint32, Composed> pictures;
+    {
+        const QMutexLocker locked(&m_lock);
+        if (const auto found = answers.constFind(key); found != answers.cend())
+            return *found;
+    }
+    // Composed outside the lock: another thread composing the same answer
+    // meanwhile makes the same bytes.
+    StatusReply::Composed made = StatusReply::compose(answer, choice);
+    const QMutexLocker locked(&m_lock);
+    if (answers.size() >= maxComposed)
+        answers.clear();
+    answers.insert(key, made);
+    return made;
+}
+
+std::optional<StatusReply::Composed> ComposedAnswers::find(const StatusAnswer &answer, const StatusReply::Choice &choice)
+{
+    if (choice.form == StatusReply::Picture) {
         const Medium *medium = Media::find(answer.medium);
         if (!medium)
-            return nullptr;
+            return std::nullopt;
         const auto mediumIndex = quint32(medium - Media::all().constData());
         const quint32 key = mediumIndex << 16 | quint32(answer.presence.status) << 8 | quint32(choice.set) << 1
                             | quint32(choice.negotiated);
-        return &kept(pictures, key, answer, choice);
+        return kept(m_pictures, key, answer, choice);
     }
-    if (choice.form == Svg) {
-        static QHash<QString, Composed> badges;
+    if (choice.form == StatusReply::Svg) {
         const QString key = answer.medium + u'\n' + QString::number(int(choice.theme)) + u'\n' + StatusBadge::words(answer);
-        return &kept(badges, key, answer, choice);
+        return kept(m_badges, key, answer, choice);
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 const QByteArray &StatusReply::pagePolicy()
@@ -177,7 +179,7 @@ StatusReply StatusReply::unvalidated(const StatusAnswer &answer, const Choice &c
         break;
     }
     const Medium *medium = Media::find(answer.medium);
-    const QByteArray &png = medium ? pictureBytes(StatusPictures::path(*medium, answer.presence.status, choice.set))
+    const QByteArray png = medium ? pictureBytes(StatusPictures::path(*medium, answer.presence.status, choice.set))
                                    : QByteArray();
     if (choice.form == Page)
         return {page(answer, png), "text/html; charset=utf-8", {}};

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "http/httpanswer.h"
 #include "http/statusbadge.h"
 #include "model/statusanswer.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QMutex>
 #include <optional>
 
 // The body of a status answer in the form asked for: the status picture,
@@ -42,22 +45,14 @@ struct StatusReply
     static QList<QPair<QByteArray, QByteArray>> headers(const StatusReply &reply, const Choice &choice);
     static QList<QPair<QByteArray, QByteArray>> validators(const StatusReply &reply, const Choice &choice);
 
-    // The whole HTTP answers, 200 and 304, of a picture or a badge, composed
-    // once and kept: a picture's bytes depend on its file only, a badge's on
-    // its medium, theme and words (the account cut short in them), so the
-    // many requests for one account cost a look-up. Null for other forms.
+    // The whole answers, 200 and 304, of a picture or a badge.
     struct Composed
     {
-        QByteArray whole;
-        QByteArray notModified;
+        SharedAnswer whole;
+        SharedAnswer notModified;
         QByteArray tag;
     };
-    static const Composed *composedAnswer(const StatusAnswer &answer, const Choice &choice);
-    // Kept at most of each, pictures and badges, then forgotten all at once:
-    // the pictures are a few hundred, the badges those of the accounts asked
-    // most; a stranger asking for endless accounts only makes the server
-    // compose them again.
-    static constexpr int maxComposed = 1024;
+    static Composed compose(const StatusAnswer &answer, const Choice &choice);
 
     // The page form's policy: nothing runs, nothing is fetched, its one
     // style is the one it carries.
@@ -65,4 +60,30 @@ struct StatusReply
 
 private:
     static StatusReply unvalidated(const StatusAnswer &answer, const Choice &choice);
+};
+
+// The answers of pictures and badges, composed once and kept, for every
+// thread of the doors: a picture's bytes depend on its file only, a
+// badge's on its medium, theme and words (the account cut short in them),
+// so the many requests for one account cost a look-up.
+class ComposedAnswers
+{
+public:
+    // Nothing for the other forms.
+    std::optional<StatusReply::Composed> find(const StatusAnswer &answer, const StatusReply::Choice &choice);
+
+    // Kept at most of each, pictures and badges, then forgotten all at once:
+    // the pictures are a few hundred, the badges those of the accounts asked
+    // most; a stranger asking for endless accounts only makes the server
+    // compose them again.
+    static constexpr int maxComposed = 1024;
+
+private:
+    template <class Key>
+    StatusReply::Composed kept(QHash<Key, StatusReply::Composed> &answers, const Key &key, const StatusAnswer &answer,
+                               const StatusReply::Choice &choice);
+
+    QMutex m_lock;
+    QHash<quint32, StatusReply::Composed> m_pictures; // by a few small numbers: no text is composed to find one
+    QHash<QString, StatusReply::Composed> m_badges;
 };

@@ -4,6 +4,7 @@
 // seam and every host name resolved by the resolver seam. None may crash
 // the server, none may reach an IRC transport unless it is a valid
 // identity, and none may reach an address outside --allow-network.
+#include "support/eventwait.h"
 #include "support/keepaliveclient.h"
 #include "support/recordingtransport.h"
 
@@ -144,7 +145,7 @@ void TestStatusPathCorpus::noHostilePathCrashesOrReachesAnythingItMayNot()
             reachedBy.append(corpus[current]);
     };
     KeepAliveClient client(server.statusPort(), nextSerial, done);
-    QTRY_VERIFY_WITH_TIMEOUT(client.stopped(), 170'000);
+    QVERIFY(runUntil([&] { return client.stopped(); }, 170'000));
     qInfo("%d paths: %d answered 200, %d 400, %d 404, %d closed; %lld IRC connection attempts",
           int(corpus.size()), statuses[200], statuses[400], statuses[404], unanswered, qint64(attempts.size()));
     QCOMPARE(answered, int(corpus.size()));
