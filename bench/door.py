@@ -52,6 +52,7 @@ def h2load(url, header=None):
     return {"rps": float(re.search(r"finished in [\d.]+m?s, ([\d.]+) req/s", text).group(1)), "p99": None, "requests": done}
 
 def measured(tool, url, pids, header=None):
+    pids = pids() if callable(pids) else pids
     before = cpu_seconds(pids)
     run = tool(url, header)
     run["cpu_us"] = (cpu_seconds(pids) - before) / run["requests"] * 1e6
@@ -81,8 +82,8 @@ client_body_temp_path {tmp}/nb; proxy_temp_path {tmp}/np; fastcgi_temp_path {tmp
 scgi_temp_path {tmp}/ns; server {{ listen 127.0.0.1:{NGINX}; root {www}; }} }}""")
 subprocess.run(["nginx", "-p", tmp, "-c", conf], check=True); wait_port(NGINX)
 nginx_master = int(open(f"{tmp}/nginx.pid").read())
-nginx_pids = [nginx_master] + children(nginx_master)
 assert urllib.request.urlopen(f"http://127.0.0.1:{NGINX}/picture.png").read() == picture
+nginx_pids = lambda: [nginx_master] + children(nginx_master)  # its workers, once they run
 try:
     rows = {
         "picture": lambda: measured(wrk, base + "?format=png", [server.pid]),
@@ -99,7 +100,7 @@ try:
             results[name].append(run())
     load_after = " ".join(open("/proc/loadavg").read().split()[:3])
     server_rss = rss_mib(server.pid)
-    nginx_rss = sum(rss_mib(pid) for pid in nginx_pids)
+    nginx_rss = sum(rss_mib(pid) for pid in nginx_pids())
 finally:
     os.kill(nginx_master, 15); server.terminate()
 

@@ -309,7 +309,11 @@ ParsedOptions ServerOptions::parse(const QStringList &arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "The Quorvane status server: answers http://HOST:6969/<medium>/<account> with a status\n"
-        "picture (or ?format=text, ?format=json), checks IRC nicks and Jabber contacts live, and serves the program's pages."));
+        "picture (?format=png, or no format from a picture's element or a script), as a page\n"
+        "for a browser that opens the address, as a badge (?format=svg, with ?theme=light or\n"
+        "dark) or a shields endpoint (?format=shields), as text (?format=text) or JSON\n"
+        "(?format=json); ?set=1 to 4 picks an icon set. It checks IRC nicks and Jabber contacts\n"
+        "live, and serves the program's pages and the badge page (/Msntv/badge.html)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
     const QCommandLineOption logLookups(QStringLiteral("log-lookups"),

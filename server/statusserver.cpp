@@ -3,6 +3,7 @@
 #include "cluster/clustercounters.h"
 #include "cluster/clusterirc.h"
 #include "http/httpdoor.h"
+#include "http/statusreply.h"
 #include "http/statushttpserver.h"
 #include "model/serverlog.h"
 #include "store/store.h"
@@ -31,7 +32,7 @@ QString instanceName(const QString &asked, quint16 statusPort)
 } // namespace
 
 StatusServer::StatusServer(const ServerOptions &options, IrcNetwork::TransportFactory transports, QObject *parent)
-    : QObject(parent), m_options(options), m_book(options.limits, options.irc.lookupBoundMs, options.trustedProxies),
+    : QObject(parent), m_options(options), m_stats(StatusReply::formNames()), m_book(options.limits, options.irc.lookupBoundMs, options.trustedProxies),
       m_irc(options.irc, options.policy, std::move(transports)), m_lookup(m_stats, options.logLookups),
       m_pages(m_stats, m_lookup),
       m_statusHttp(std::make_unique<StatusHttpServer>(true, httpContext())),

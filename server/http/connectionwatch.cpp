@@ -1,15 +1,11 @@
 #include "http/connectionwatch.h"
 
+#include "http/socketcalls.h"
+
 #include <QDeadlineTimer>
 
 #include <limits>
 
-#ifdef Q_OS_WIN
-#include <winsock2.h>
-#define SHUT_RDWR SD_BOTH
-#else
-#include <sys/socket.h>
-#endif
 
 namespace {
 
@@ -20,9 +16,9 @@ qint64 now()
 
 } // namespace
 
-ConnectionWatch::ConnectionWatch(QObject *parent) : QObject(parent)
+ConnectionWatch::ConnectionWatch()
 {
-    connect(&m_timer, &QTimer::timeout, this, &ConnectionWatch::look);
+    QObject::connect(&m_timer, &QTimer::timeout, [this] { look(); });
     m_timer.start(tickMs);
 }
 
@@ -54,7 +50,7 @@ void ConnectionWatch::extend(Visit *visit, int forMs)
 void ConnectionWatch::endNow(Visit *visit)
 {
     visit->until = std::numeric_limits<qint64>::max();
-    ::shutdown(visit->descriptor, SHUT_RDWR);
+    SocketCalls::shutDown(visit->descriptor);
 }
 
 void ConnectionWatch::look()

@@ -2,7 +2,6 @@
 
 #include <QHostAddress>
 #include <QMutex>
-#include <QObject>
 #include <QSet>
 #include <QTimer>
 
@@ -14,11 +13,10 @@
 // whole seconds; a request in the handler's hands has the handler's time;
 // a refusal has its linger. The watch looks every tenth of a second in the
 // event loop and shuts down the sockets whose time is up, which the door
-// then closes. The door's threads open, move and close the visits.
-class ConnectionWatch : public QObject
+// then closes. The door's threads open, move and close the visits; only the
+// event loop touches the timer.
+class ConnectionWatch
 {
-    Q_OBJECT
-
 public:
     // How often the watch looks: the request time's precision.
     static constexpr int tickMs = 100;
@@ -31,7 +29,7 @@ public:
         std::atomic<qint64> until{0}; // ms on the steady clock
     };
 
-    explicit ConnectionWatch(QObject *parent = nullptr);
+    ConnectionWatch();
 
     Visit *open(int descriptor, const QHostAddress &peer, int forMs);
     void close(Visit *visit);

@@ -4,6 +4,7 @@
 #include "http/connectionbook.h"
 #include "http/connectionwatch.h"
 #include "http/requesthead.h"
+#include "http/socketcalls.h"
 
 #include <QThread>
 
@@ -124,6 +125,7 @@ struct DoorCallbacks
         if (what == MHD_CONNECTION_NOTIFY_STARTED) {
             const MHD_ConnectionInfo *fd = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
             const QHostAddress peer = peerOf(connection);
+            SocketCalls::sendAtOnce(int(fd->connect_fd));
             auto *visit = self->m_parts.watch.open(int(fd->connect_fd), peer, self->m_parts.book.limits().requestMs);
             visit->admitted = self->m_parts.book.admit(peer);
             if (!visit->admitted)
@@ -144,8 +146,7 @@ struct DoorCallbacks
     static size_t keepEncoded(void *, MHD_Connection *, char *text) { return std::strlen(text); }
 };
 
-HttpDoor::HttpDoor(qintptr listening, const Parts &parts, QObject *parent)
-    : QObject(parent), m_listening(listening), m_parts(parts)
+HttpDoor::HttpDoor(qintptr listening, const Parts &parts) : m_listening(listening), m_parts(parts)
 {
 }
 
@@ -213,6 +214,9 @@ int HttpDoor::judge(MHD_Connection *connection, Exchange &exchange, const char *
     case RequestHeadCheck::Verdict::TooManyHeaders:
         return refuse(connection, HttpAnswer::textAnswer(431, "a request has at most "
             + QByteArray::number(m_parts.book.limits().maxHeaders) + " header lines", {}, true));
+    case RequestHeadCheck::Verdict::TargetTooLong:
+        return refuse(connection, HttpAnswer::textAnswer(414, "a target takes at most "
+            + QByteArray::number(m_parts.book.limits().maxRequestBytes) + " bytes", {}, true));
     case RequestHeadCheck::Verdict::TooLarge:
         return refuse(connection, HttpAnswer::textAnswer(431, "a request takes at most "
             + QByteArray::number(m_parts.book.limits().maxRequestBytes) + " bytes", {}, true));
@@ -253,7 +257,7 @@ int HttpDoor::dispatch(MHD_Connection *connection, Exchange &exchange, const cha
     if (!exchange.pending->suspendUnlessAnswered())
         return queue(connection, exchange.pending->take());
     QMetaObject::invokeMethod(
-        this, [this, asked, answer] { m_parts.handler.answer(asked, answer); }, Qt::QueuedConnection);
+        &m_loop, [this, asked, answer] { m_parts.handler.answer(asked, answer); }, Qt::QueuedConnection);
     return MHD_YES;
 }
 

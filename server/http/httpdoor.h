@@ -33,10 +33,8 @@ public:
 // with its connection suspended, and taken up again when its answer comes;
 // the requests of one connection are read one after the other, so pipelined
 // ones are answered in order.
-class HttpDoor : public QObject
+class HttpDoor
 {
-    Q_OBJECT
-
 public:
     struct Parts
     {
@@ -47,8 +45,10 @@ public:
 
     // The socket is listening already (the caller's, or systemd's); it
     // stays the caller's.
-    HttpDoor(qintptr listening, const Parts &parts, QObject *parent = nullptr);
-    ~HttpDoor() override;
+    HttpDoor(qintptr listening, const Parts &parts);
+    ~HttpDoor();
+    HttpDoor(const HttpDoor &) = delete;
+    HttpDoor &operator=(const HttpDoor &) = delete;
 
     // False, with the reason, when the library would not take the socket.
     bool start(QString *error);
@@ -63,6 +63,8 @@ private:
     int refuse(MHD_Connection *connection, const SharedAnswer &refusal);
     int queue(MHD_Connection *connection, const SharedAnswer &answer);
 
+    // Where requests go in the event loop: posting to it is safe from any thread.
+    QObject m_loop;
     qintptr m_listening;
     Parts m_parts;
     MHD_Daemon *m_daemon = nullptr;

@@ -46,6 +46,7 @@ QByteArray trimmed(const char *value, qsizetype length)
 void RequestHeadCheck::target(const char *target, qsizetype length, bool cut)
 {
     m_bytes += length;
+    m_targetBytes = length;
     const bool originForm = length > 0 && target[0] == '/';
     const bool absoluteForm = qstrnicmp(target, "http://", 7) == 0 || qstrnicmp(target, "https://", 8) == 0;
     const bool asteriskForm = length == 1 && target[0] == '*';
@@ -74,6 +75,8 @@ RequestHeadCheck::Verdict RequestHeadCheck::verdict(bool http10) const
 {
     if (m_headers > m_maxHeaders)
         return Verdict::TooManyHeaders;
+    if (m_targetBytes > m_maxBytes)
+        return Verdict::TargetTooLong;
     if (m_bytes > m_maxBytes)
         return Verdict::TooLarge;
     if (m_malformed || m_hosts > 1 || (!http10 && m_hosts == 0) || m_lengths > 1)

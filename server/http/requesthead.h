@@ -19,6 +19,7 @@ public:
         Fine,
         Malformed,       // 400
         TooManyHeaders,  // 431
+        TargetTooLong,   // 414
         TooLarge,        // 431
         UnknownCoding,   // 501: a transfer coding the door does not know
     };
@@ -35,6 +36,7 @@ private:
     int m_maxHeaders;
     qint64 m_maxBytes;
     qint64 m_bytes = 0;
+    qint64 m_targetBytes = 0;
     int m_headers = 0;
     int m_hosts = 0;
     int m_lengths = 0;

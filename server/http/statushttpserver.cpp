@@ -56,19 +56,6 @@ QString accountOf(const QByteArray &path)
     return QUrl::fromPercentEncoding(path.mid(path.indexOf('/', 1) + 1));
 }
 
-const char *formName(StatusReply::Form form)
-{
-    switch (form) {
-    case StatusReply::Picture: return "picture";
-    case StatusReply::Page: return "page";
-    case StatusReply::Text: return "text";
-    case StatusReply::Json: return "json";
-    case StatusReply::Svg: return "svg";
-    case StatusReply::Shields: return "shields";
-    }
-    return "";
-}
-
 } // namespace
 
 StatusHttpServer::StatusHttpServer(bool servesStatus, const HttpContext &context)
@@ -175,7 +162,7 @@ StatusLookup::Done StatusHttpServer::replier(const HttpAnswer &answer, const Htt
 {
     return [answer, choice, ifNoneMatch = request.value("if-none-match"), &stats = m_context.stats,
             composed = m_composed](const StatusAnswer &found) {
-        stats.countRequest(found.medium, QLatin1String(formName(choice.form)));
+        stats.countRequest(found.medium, int(choice.form));
         const auto unchanged = [&](const QByteArray &tag) {
             const bool same = !ifNoneMatch.isEmpty() && EntityTag::matches(ifNoneMatch, tag);
             if (same)

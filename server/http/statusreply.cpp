@@ -100,23 +100,22 @@ StatusReply::Composed StatusReply::compose(const StatusAnswer &answer, const Cho
             std::make_shared<const ReadyAnswer>(304, validators(reply, choice), reply.body), reply.tag};
 }
 
-template <class Key>
-StatusReply::Composed ComposedAnswers::kept(QHash<Key, StatusReply::Composed> &answers, const Key &key,
-                                            const StatusAnswer &answer, const StatusReply::Choice &choice)
+ComposedAnswers::ComposedAnswers()
 {
-    {
-        const QMutexLocker locked(&m_lock);
-        if (const auto found = answers.constFind(key); found != answers.cend())
-            return *found;
-    }
-    // Composed outside the lock: another thread composing the same answer
-    // meanwhile makes the same bytes.
-    StatusReply::Composed made = StatusReply::compose(answer, choice);
-    const QMutexLocker locked(&m_lock);
-    if (answers.size() >= maxComposed)
-        answers.clear();
-    answers.insert(key, made);
-    return made;
+    const QList<Medium> &media = Media::all();
+    for (int medium = 0; medium < media.size(); ++medium)
+        for (const Presence::Status status : {Presence::Online, Presence::Away, Presence::Offline, Presence::Unknown})
+            for (int set = 0; set <= StatusPictures::sets; ++set)
+                for (const bool negotiated : {false, true}) {
+                    const StatusAnswer answer{media.at(medium).name, {}, {status, Reason::None, {}, false, false}, {}};
+                    const StatusReply::Choice choice{StatusReply::Picture, set, StatusBadge::Theme::Both, negotiated, 0};
+                    m_pictures.insert(pictureKey(medium, status, set, negotiated), StatusReply::compose(answer, choice));
+                }
+}
+
+quint32 ComposedAnswers::pictureKey(int medium, Presence::Status status, int set, bool negotiated)
+{
+    return quint32(medium) << 16 | quint32(status) << 8 | quint32(set) << 1 | quint32(negotiated);
 }
 
 std::optional<StatusReply::Composed> ComposedAnswers::find(const StatusAnswer &answer, const StatusReply::Choice &choice)
@@ -125,16 +124,25 @@ std::optional<StatusReply::Composed> ComposedAnswers::find(const StatusAnswer &a
         const Medium *medium = Media::find(answer.medium);
         if (!medium)
             return std::nullopt;
-        const auto mediumIndex = quint32(medium - Media::all().constData());
-        const quint32 key = mediumIndex << 16 | quint32(answer.presence.status) << 8 | quint32(choice.set) << 1
-                            | quint32(choice.negotiated);
-        return kept(m_pictures, key, answer, choice);
+        return m_pictures.value(pictureKey(int(medium - Media::all().constData()), answer.presence.status, choice.set,
+                                           choice.negotiated));
     }
-    if (choice.form == StatusReply::Svg) {
-        const QString key = answer.medium + u'\n' + QString::number(int(choice.theme)) + u'\n' + StatusBadge::words(answer);
-        return kept(m_badges, key, answer, choice);
+    if (choice.form != StatusReply::Svg)
+        return std::nullopt;
+    const QString key = answer.medium + u'\n' + QString::number(int(choice.theme)) + u'\n' + StatusBadge::words(answer);
+    {
+        const QReadLocker reading(&m_lock);
+        if (const auto found = m_badges.constFind(key); found != m_badges.cend())
+            return *found;
     }
-    return std::nullopt;
+    // Composed outside the lock: another thread composing the same badge
+    // meanwhile makes the same bytes.
+    StatusReply::Composed made = StatusReply::compose(answer, choice);
+    const QWriteLocker writing(&m_lock);
+    if (m_badges.size() >= maxComposed)
+        m_badges.clear();
+    m_badges.insert(key, made);
+    return made;
 }
 
 const QByteArray &StatusReply::pagePolicy()

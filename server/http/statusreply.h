@@ -6,7 +6,8 @@
 
 #include <QByteArray>
 #include <QHash>
-#include <QMutex>
+#include <QReadWriteLock>
+#include <QStringList>
 #include <optional>
 
 // The body of a status answer in the form asked for: the status picture,
@@ -18,6 +19,12 @@
 struct StatusReply
 {
     enum Form { Picture, Page, Text, Json, Svg, Shields };
+    // Their names in the counts and metrics, by number.
+    static QStringList formNames()
+    {
+        return {QStringLiteral("picture"), QStringLiteral("page"), QStringLiteral("text"),
+                QStringLiteral("json"),    QStringLiteral("svg"),  QStringLiteral("shields")};
+    }
 
     QByteArray body;
     QByteArray contentType;
@@ -63,27 +70,28 @@ private:
 };
 
 // The answers of pictures and badges, composed once and kept, for every
-// thread of the doors: a picture's bytes depend on its file only, a
-// badge's on its medium, theme and words (the account cut short in them),
-// so the many requests for one account cost a look-up.
+// thread of the doors: a picture's bytes depend on its medium, status and
+// set only (a few hundred answers, all composed at the start, read without
+// a lock), a badge's on its medium, theme and words (the account cut short
+// in them), kept as they are asked for, so the many requests for one
+// account cost a look-up.
 class ComposedAnswers
 {
 public:
+    ComposedAnswers();
+
     // Nothing for the other forms.
     std::optional<StatusReply::Composed> find(const StatusAnswer &answer, const StatusReply::Choice &choice);
 
-    // Kept at most of each, pictures and badges, then forgotten all at once:
-    // the pictures are a few hundred, the badges those of the accounts asked
-    // most; a stranger asking for endless accounts only makes the server
-    // compose them again.
+    // Badges kept at most, then forgotten all at once: those of the
+    // accounts asked most; a stranger asking for endless accounts only
+    // makes the server compose them again.
     static constexpr int maxComposed = 1024;
 
 private:
-    template <class Key>
-    StatusReply::Composed kept(QHash<Key, StatusReply::Composed> &answers, const Key &key, const StatusAnswer &answer,
-                               const StatusReply::Choice &choice);
+    static quint32 pictureKey(int medium, Presence::Status status, int set, bool negotiated);
 
-    QMutex m_lock;
-    QHash<quint32, StatusReply::Composed> m_pictures; // by a few small numbers: no text is composed to find one
+    QHash<quint32, StatusReply::Composed> m_pictures; // made once, then only read
+    QReadWriteLock m_lock;                            // over the badges
     QHash<QString, StatusReply::Composed> m_badges;
 };

@@ -13,11 +13,8 @@ qint64 now()
 
 } // namespace
 
-RecentAnswers::RecentAnswers(QObject *parent) : QObject(parent), m_published(std::make_shared<const Snapshot>())
+RecentAnswers::RecentAnswers() : m_published(std::make_shared<const Snapshot>())
 {
-    m_publishing.setSingleShot(true);
-    m_publishing.setInterval(publishMs);
-    connect(&m_publishing, &QTimer::timeout, this, &RecentAnswers::publish);
 }
 
 QString RecentAnswers::key(const QString &medium, const QString &account)
@@ -29,22 +26,22 @@ void RecentAnswers::remember(const StatusAnswer &answer)
 {
     if (answer.presence.status == Presence::Unknown)
         return; // why an answer is unknown may depend on who asked
-    if (m_next.size() >= maxAnswers && !m_next.contains(key(answer.medium, answer.account)))
-        return;
-    m_next.insert(key(answer.medium, answer.account), {answer, now() + keepMs});
-    if (!m_publishing.isActive() || m_publishing.remainingTime() > publishMs)
-        m_publishing.start(publishMs);
+    const qint64 at = now();
+    const QString asked = key(answer.medium, answer.account);
+    if (m_next.size() >= maxAnswers && !m_next.contains(asked))
+        publish(at); // makes room of what has gone
+    if (m_next.size() < maxAnswers || m_next.contains(asked))
+        m_next.insert(asked, {answer, at + keepMs});
+    if (at - m_publishedAt >= publishMs)
+        publish(at);
 }
 
-void RecentAnswers::publish()
+void RecentAnswers::publish(qint64 at)
 {
-    const qint64 at = now();
     for (auto kept = m_next.begin(); kept != m_next.end();)
         kept = kept->until <= at ? m_next.erase(kept) : std::next(kept);
     std::atomic_store(&m_published, std::make_shared<const Snapshot>(m_next));
-    // Look again when the youngest would have gone.
-    if (!m_next.isEmpty())
-        m_publishing.start(keepMs);
+    m_publishedAt = at;
 }
 
 std::optional<StatusAnswer> RecentAnswers::find(const QString &medium, const QString &account) const

@@ -3,29 +3,27 @@
 #include "model/statusanswer.h"
 
 #include <QHash>
-#include <QObject>
-#include <QTimer>
 #include <memory>
 #include <optional>
 
 // The definite answers of live media (online, away, offline) the event loop
 // gave a moment ago, for the doors' threads: they answer the many requests
 // for a hot account from here without waking the event loop. What the
-// event loop learns is published as a new read-only snapshot at most every
-// publishMs; a snapshot is never changed, only replaced, so any thread reads
-// it without a lock. An answer is kept keepMs: a change a network pushes
-// reaches the doors that much later at most.
-class RecentAnswers : public QObject
+// event loop learns is published as a new read-only snapshot, at most every
+// publishMs (what comes between waits for the next answer; until then the
+// doors ask the event loop, which answers from its checkers); a snapshot is
+// never changed, only replaced, so any thread reads it without a lock. An
+// answer is kept keepMs: a change a network pushes reaches the doors that
+// much later at most.
+class RecentAnswers
 {
-    Q_OBJECT
-
 public:
     static constexpr int keepMs = 1'000;
     static constexpr int publishMs = 50;
-    // Accounts kept at once; past it the oldest wait for the next snapshot.
+    // Accounts kept at once; past it new ones wait for room.
     static constexpr int maxAnswers = 4'096;
 
-    explicit RecentAnswers(QObject *parent = nullptr);
+    RecentAnswers();
 
     // In the event loop: an answer just given.
     void remember(const StatusAnswer &answer);
@@ -40,9 +38,9 @@ private:
     };
     using Snapshot = QHash<QString, Kept>;
     static QString key(const QString &medium, const QString &account);
-    void publish();
+    void publish(qint64 at);
 
     std::shared_ptr<const Snapshot> m_published; // read and replaced atomically
     Snapshot m_next;                             // the event loop's
-    QTimer m_publishing;
+    qint64 m_publishedAt = 0;
 };

@@ -249,7 +249,8 @@ void TestInputRules::aHeadPastItsBytesIsRefused()
 {
     using V = RequestHeadCheck::Verdict;
     // In the target, and in a header's value; a cut target is never fine.
-    QCOMPARE(judged("/" + QByteArray(200, 'a'), {"Host: x"}, false, 100, 150), V::TooLarge);
+    QCOMPARE(judged("/" + QByteArray(200, 'a'), {"Host: x"}, false, 100, 150), V::TargetTooLong);
+    QCOMPARE(judged("/" + QByteArray(145, 'a'), {"Host: x"}, false, 100, 150), V::TooLarge);
     QCOMPARE(judged("/", {"Host: x", "X: " + QByteArray(200, 'a')}, false, 100, 150), V::TooLarge);
     QCOMPARE(judged("/", {"Host: x", "X: " + QByteArray(100, 'a')}, false, 100, 150), V::Fine);
     RequestHeadCheck cut(100, 150);

@@ -172,6 +172,10 @@ void TestServerProgram::theCommandLineIsChecked()
     for (const char *option : {"--listen", "--status-port", "--web-port", "--allow-network", "--irc-ports",
                                "--irc-ca", "--cache-seconds", "--log-lookups", "--version"})
         QVERIFY2(text.contains(option), option);
+    // Every form a status address is answered in, and the badge page.
+    for (const char *form : {"format=png", "format=svg", "format=shields", "format=text", "format=json", "theme=",
+                             "set=", "as a page", "/Msntv/badge.html"})
+        QVERIFY2(text.contains(form), form);
     Server version({QStringLiteral("--version")});
     QVERIFY(version.process().waitForFinished(5000));
     QCOMPARE(version.process().readAllStandardOutput(), QByteArray("quorvane-server 2.3\n"));

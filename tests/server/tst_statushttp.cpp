@@ -597,15 +597,20 @@ void TestStatusHttp::theLongestAccountOfAnyNetworkIsAnswered()
 
 void TestStatusHttp::requestsPastTheSizeBoundAreRefused()
 {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, m_server->statusPort());
-    QVERIFY(socket.waitForConnected(2000));
-    socket.write("GET /msn/" + QByteArray(2'000'000, 'a') + " HTTP/1.1\r\nHost: x\r\n\r\n");
-    QByteArray received;
-    QTRY_VERIFY_WITH_TIMEOUT((received += socket.readAll(), socket.state() == QAbstractSocket::UnconnectedState), 5000);
-    received += socket.readAll();
-    // Past the bytes a request line may take: the target is too long.
-    QVERIFY2(received.startsWith("HTTP/1.1 414 "), received.left(60).constData());
+    // Past the bytes a request may take: in its target, in its headers. Each
+    // is read whole before the refusal, which the client therefore reads.
+    const QByteArray longTarget = "GET /msn/" + QByteArray(20'000, 'a') + " HTTP/1.1\r\nHost: x\r\n\r\n";
+    const QByteArray longHeader = "GET /msn/bob HTTP/1.1\r\nHost: x\r\nX: " + QByteArray(20'000, 'a') + "\r\n\r\n";
+    for (const auto &[request, status] : {std::pair(longTarget, QByteArray("414")), std::pair(longHeader, QByteArray("431"))}) {
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, m_server->statusPort());
+        QVERIFY(socket.waitForConnected(2000));
+        socket.write(request);
+        QByteArray received;
+        QTRY_VERIFY_WITH_TIMEOUT((received += socket.readAll(), socket.state() == QAbstractSocket::UnconnectedState), 5000);
+        received += socket.readAll();
+        QVERIFY2(received.startsWith("HTTP/1.1 " + status + ' '), received.left(60).constData());
+    }
 }
 
 void TestStatusHttp::aSlowClientIsDisconnected()
