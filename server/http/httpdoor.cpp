@@ -6,6 +6,7 @@
 #include "http/requesthead.h"
 #include "http/socketcalls.h"
 
+#include <QDeadlineTimer>
 #include <QThread>
 
 #include <microhttpd.h>
@@ -112,6 +113,7 @@ struct DoorCallbacks
             exchange->pending->end();
             const QMutexLocker locked(&self->m_lock);
             self->m_waiting.remove(&exchange->pending);
+            self->m_drained.wakeAll();
         }
         delete exchange;
         if (ConnectionWatch::Visit *visit = visitOf(connection))
@@ -154,12 +156,17 @@ HttpDoor::~HttpDoor()
 {
     if (!m_daemon)
         return;
-    // The library cannot stop with a request waiting: each is told the server stops.
+    // The library cannot stop with a request waiting: no new one comes in,
+    // each waiting one is told the server stops, and has a moment to hear it.
+    MHD_quiesce_daemon(m_daemon);
     {
-        const QMutexLocker locked(&m_lock);
+        QMutexLocker locked(&m_lock);
         const SharedAnswer stopping = HttpAnswer::textAnswer(503, "the server is stopping", {}, true);
         for (std::shared_ptr<PendingAnswer> *pending : std::as_const(m_waiting))
             (*pending)->deliver(stopping);
+        const QDeadlineTimer until(stopLingerMs);
+        while (!m_waiting.isEmpty() && m_drained.wait(&m_lock, until)) {
+        }
     }
     MHD_stop_daemon(m_daemon);
 }

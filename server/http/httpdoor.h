@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QSet>
 #include <QString>
+#include <QWaitCondition>
 
 class ConnectionBook;
 class ConnectionWatch;
@@ -53,6 +54,9 @@ public:
     // False, with the reason, when the library would not take the socket.
     bool start(QString *error);
 
+    // How long a stopping door waits for the requests it held to be told so.
+    static constexpr int stopLingerMs = 1'000;
+
 private:
     friend struct DoorCallbacks;
     struct Exchange;
@@ -70,4 +74,5 @@ private:
     MHD_Daemon *m_daemon = nullptr;
     QMutex m_lock; // over the requests waiting in the event loop
     QSet<std::shared_ptr<PendingAnswer> *> m_waiting;
+    QWaitCondition m_drained; // one of them ended
 };

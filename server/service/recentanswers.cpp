@@ -29,17 +29,22 @@ void RecentAnswers::remember(const StatusAnswer &answer)
     const qint64 at = now();
     const QString asked = key(answer.medium, answer.account);
     if (m_next.size() >= maxAnswers && !m_next.contains(asked))
-        publish(at); // makes room of what has gone
+        forgetGone(at); // room of what has gone
     if (m_next.size() < maxAnswers || m_next.contains(asked))
         m_next.insert(asked, {answer, at + keepMs});
     if (at - m_publishedAt >= publishMs)
         publish(at);
 }
 
-void RecentAnswers::publish(qint64 at)
+void RecentAnswers::forgetGone(qint64 at)
 {
     for (auto kept = m_next.begin(); kept != m_next.end();)
         kept = kept->until <= at ? m_next.erase(kept) : std::next(kept);
+}
+
+void RecentAnswers::publish(qint64 at)
+{
+    forgetGone(at);
     std::atomic_store(&m_published, std::make_shared<const Snapshot>(m_next));
     m_publishedAt = at;
 }

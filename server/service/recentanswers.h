@@ -38,6 +38,7 @@ private:
     };
     using Snapshot = QHash<QString, Kept>;
     static QString key(const QString &medium, const QString &account);
+    void forgetGone(qint64 at);
     void publish(qint64 at);
 
     std::shared_ptr<const Snapshot> m_published; // read and replaced atomically

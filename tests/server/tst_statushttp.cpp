@@ -2,13 +2,16 @@
 // pages with their headers, the status addresses in every form, decoded
 // once, the closed networks, the badges and their page, revalidation by
 // ETag, and the bounds on requests and clients.
+#include "support/eventwait.h"
 #include "support/httpfetch.h"
+#include "support/keepaliveclient.h"
 #include "support/loopbackoptions.h"
 #include "support/scriptedircserver.h"
 
 #include "assets/picturefiles.h"
 #include "http/badgepage.h"
 #include "http/statusreply.h"
+#include "service/recentanswers.h"
 #include "statusserver.h"
 
 #include <QFile>
@@ -162,11 +165,14 @@ private slots:
     void theBadgePageWritesEscapedSnippetsOrSaysWhyNot();
 
     void aBrowserOpeningTheAddressGetsAPageThatSaysTheAnswer();
+    void liveAnswersAreKeptForTheDoorsForASecondAndNoMore();
     void headIsAnsweredLikeGetWithoutTheBody();
     void pipelinedRequestsAreAnsweredInOrder();
     void itListensOnEveryAddressAskedForIpv6Too();
     void metricsAreForThisMachineAndAllowedNetworksOnly();
     void behindATrustedProxyEachForwardedClientHasItsOwnLimit();
+    void everyThreadsAnswersAreCountedExactly();
+    void aServerStoppingAnswersTheRequestsItHolds();
 
     void theLongestAccountOfAnyNetworkIsAnswered();
     void requestsPastTheSizeBoundAreRefused();
@@ -672,6 +678,32 @@ void TestStatusHttp::aBrowserOpeningTheAddressGetsAPageThatSaysTheAnswer()
              unknown.body.constData());
 }
 
+// What the doors' threads answer without the event loop: a definite answer
+// of a moment ago, never an unknown one (its reason may be the asker's own),
+// for no longer than a second, and never more accounts than the bound.
+void TestStatusHttp::liveAnswersAreKeptForTheDoorsForASecondAndNoMore()
+{
+    RecentAnswers recent;
+    const auto answer = [](const QString &account, Presence presence) {
+        return StatusAnswer{QStringLiteral("irc"), account, presence, QDateTime::currentDateTimeUtc()};
+    };
+    recent.remember(answer(QStringLiteral("alice@irc.example"), Presence::known(Presence::Away)));
+    recent.remember(answer(QStringLiteral("bob@irc.example"), Presence::unknown(Reason::TooManyNewNetworks)));
+    QCOMPARE(recent.find(QStringLiteral("irc"), QStringLiteral("alice@irc.example"))->presence.status, Presence::Away);
+    QVERIFY(!recent.find(QStringLiteral("jabber"), QStringLiteral("alice@irc.example")));
+    QVERIFY(!recent.find(QStringLiteral("irc"), QStringLiteral("bob@irc.example")));
+    for (int i = 0; i < RecentAnswers::maxAnswers + 100; ++i)
+        recent.remember(answer(QString::number(i), Presence::known(Presence::Online)));
+    QTest::qWait(RecentAnswers::publishMs);
+    recent.remember(answer(QStringLiteral("carol@irc.example"), Presence::known(Presence::Offline)));
+    QVERIFY(!recent.find(QStringLiteral("irc"), QString::number(RecentAnswers::maxAnswers + 50)));
+    QTest::qWait(RecentAnswers::keepMs + 50);
+    QVERIFY(!recent.find(QStringLiteral("irc"), QStringLiteral("alice@irc.example")));
+    // Room again once the old ones have gone.
+    recent.remember(answer(QStringLiteral("dave@irc.example"), Presence::known(Presence::Online)));
+    QVERIFY(recent.find(QStringLiteral("irc"), QStringLiteral("dave@irc.example")));
+}
+
 void TestStatusHttp::headIsAnsweredLikeGetWithoutTheBody()
 {
     // Three requests on one connection: the HEAD answers carry the length
@@ -762,6 +794,13 @@ void TestStatusHttp::behindATrustedProxyEachForwardedClientHasItsOwnLimit()
     options.limits.maxPerClient = 2;
     StatusServer proxied(options);
     QVERIFY(proxied.start());
+    // A proxy that speaks HTTPS to its clients: the badge page's addresses
+    // are its; a client that is no proxy saying so changes nothing.
+    const HttpFetch::Headers https{{"Host", "status.example"}, {"X-Forwarded-Proto", "https"}};
+    const QByteArray page = "/Msntv/badge.html?account=msn/bob";
+    QVERIFY(HttpFetch::get("http://127.0.0.1:" + QByteArray::number(proxied.statusPort()) + page, 20'000, https)
+                .body.contains("src=\"https://status.example/msn/bob?format=svg"));
+    QVERIFY(HttpFetch::get(status(page), 20'000, https).body.contains("src=\"http://status.example/msn/bob?format=svg"));
     // Three proxied connections, a request of one client on each, waiting
     // for a network that never answers: the third is one too many for that client.
     const QByteArray waiting = "GET /irc/nick@127.0.0.1:" + QByteArray::number(silent.port())
@@ -786,6 +825,55 @@ void TestStatusHttp::behindATrustedProxyEachForwardedClientHasItsOwnLimit()
                                  .count("HTTP/1.1 ") == 3, 5000);
     QCOMPARE(answers.count("HTTP/1.1 200 OK"), 2);
     QCOMPARE(answers.count("HTTP/1.1 429 Too Many Requests"), 1);
+}
+
+// The doors' threads answer and count at once, side by side: not an answer
+// or a count may be lost, and a live answer given once is given by them.
+void TestStatusHttp::everyThreadsAnswersAreCountedExactly()
+{
+    const auto sample = [this](const QByteArray &line) {
+        const QByteArray metrics = HttpFetch::get(status("/metrics")).body;
+        const qsizetype at = metrics.indexOf('\n' + line + ' ');
+        return at < 0 ? 0 : metrics.mid(at + line.size() + 2, metrics.indexOf('\n', at + 1) - at - line.size() - 2).toLongLong();
+    };
+    const QByteArray live = "/irc/Telmik@127.0.0.1:" + QByteArray::number(m_irc.port()) + "?format=text";
+    QCOMPARE(HttpFetch::get(status(live)).body, QByteArray("online\n"));
+    const qint64 closedBefore = sample("quorvane_requests_total{medium=\"yahoo\",form=\"text\"}");
+    const qint64 liveBefore = sample("quorvane_requests_total{medium=\"irc\",form=\"text\"}");
+    constexpr int clients = 8, each = 400;
+    int answered = 0, online = 0, asked = 0;
+    std::vector<std::unique_ptr<KeepAliveClient>> pool;
+    for (int i = 0; i < clients; ++i)
+        pool.push_back(std::make_unique<KeepAliveClient>(
+            m_server->statusPort(),
+            [&]() -> QByteArray { return asked < clients * each ? (asked++ % 2 ? "/yahoo/bob?format=text" : live) : QByteArray(); },
+            [&](int code, const QByteArray &body) { answered += code == 200; online += body == "online\n"; }));
+    QVERIFY(runUntil([&] { return answered == clients * each; }, 30'000));
+    QCOMPARE(online, clients * each / 2);
+    QCOMPARE(sample("quorvane_requests_total{medium=\"yahoo\",form=\"text\"}") - closedBefore, clients * each / 2);
+    QCOMPARE(sample("quorvane_requests_total{medium=\"irc\",form=\"text\"}") - liveBefore, clients * each / 2);
+}
+
+// A server that stops while a lookup waits (systemd's SIGTERM, say) tells
+// that client so, and stops: the HTTP layer cannot stop with a request held.
+void TestStatusHttp::aServerStoppingAnswersTheRequestsItHolds()
+{
+    ScriptedIrcServer silent(ScriptedIrcServer::Behaviour::Silent);
+    auto stopping = std::make_unique<StatusServer>(loopbackOptions(silent.port()));
+    QVERIFY(stopping->start());
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, stopping->statusPort());
+    QVERIFY(socket.waitForConnected(2000));
+    socket.write("GET /irc/nick@127.0.0.1:" + QByteArray::number(silent.port()) + "?format=text HTTP/1.1\r\nHost: x\r\n\r\n");
+    QVERIFY(socket.waitForBytesWritten(2000));
+    QTest::qWait(300); // in the lookup's hands
+    stopping.reset();
+    QByteArray received;
+    QVERIFY(runUntil([&] {
+        received += socket.readAll();
+        return socket.state() == QAbstractSocket::UnconnectedState;
+    }, 3000));
+    QVERIFY2(received.startsWith("HTTP/1.1 503 "), received.constData());
 }
 
 QTEST_GUILESS_MAIN(TestStatusHttp)
