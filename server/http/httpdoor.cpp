@@ -87,14 +87,16 @@ struct DoorCallbacks
         if (!exchange->judged)
             return MHD_Result(self->judge(connection, *exchange, version));
         if (*uploadSize > 0) {
-            // A body is read and let go: nothing here takes one.
+            // A body is read and let go: nothing here takes one. One past
+            // the bytes is still read to its end (or the request time's),
+            // so that the client reads the refusal rather than a reset.
             exchange->bodyBytes += qint64(*uploadSize);
             *uploadSize = 0;
-            if (exchange->bodyBytes > self->m_parts.book.limits().maxRequestBytes)
-                return MHD_Result(self->refuse(connection, HttpAnswer::textAnswer(413, "a request takes at most "
-                    + QByteArray::number(self->m_parts.book.limits().maxRequestBytes) + " bytes", {}, true)));
             return MHD_YES;
         }
+        if (exchange->bodyBytes > self->m_parts.book.limits().maxRequestBytes && !exchange->pending)
+            return MHD_Result(self->refuse(connection, HttpAnswer::textAnswer(413, "a request takes at most "
+                + QByteArray::number(self->m_parts.book.limits().maxRequestBytes) + " bytes", {}, true)));
         if (!exchange->pending)
             return MHD_Result(self->dispatch(connection, *exchange, method));
         // Taken up again: its answer came.

@@ -58,6 +58,7 @@ private slots:
     void malformedRequestsAreAnswered400();
     void theRulesOfHttp11ForAServerAreKept_data();
     void theRulesOfHttp11ForAServerAreKept();
+    void aBodyIsReadToItsEndAndNeverTakenForARequest();
     void aClientThatEndsItsSideIsLetGoAtOnce();
     void twoThousandConnectionsAtOnceAreServedOrRefused();
     void aLongMixedSoakLevelsOffInMemory();
@@ -193,6 +194,22 @@ void TestHttpAbuse::theRulesOfHttp11ForAServerAreKept_data()
     row("the absolute form", "GET http://x/msn/bob?format=text HTTP/1.1\r\nHost: x\r\n\r\n", "200", false);
     row("an empty line before the request", "\r\n" + line + "Host: x\r\n\r\n", "200", false);
     row("a method not answered here", "DELETE /msn/bob HTTP/1.1\r\nHost: x\r\n\r\n", "405", false);
+    row("a body past the bytes of a request", line + "Host: x\r\nContent-Length: 20000\r\n\r\n" + QByteArray(20'000, 'b'), "413", true);
+}
+
+// A body is the request's, whatever it holds: read to its end by its own
+// framing and let go, and the request after it is the next one answered.
+void TestHttpAbuse::aBodyIsReadToItsEndAndNeverTakenForARequest()
+{
+    const QByteArray smuggled = "GET /irc/x@127.0.0.1 HTTP/1.1\r\nHost: x\r\n\r\n";
+    const QByteArray next = "GET /msn/bob?format=text HTTP/1.1\r\nHost: x\r\n\r\n";
+    const QByteArray chunked = QByteArray::number(smuggled.size(), 16) + "\r\n" + smuggled + "\r\n0\r\n\r\n";
+    for (const QByteArray &framed : {"Content-Length: " + QByteArray::number(smuggled.size()) + "\r\n\r\n" + smuggled,
+                                     "Transfer-Encoding: chunked\r\n\r\n" + chunked}) {
+        const QByteArray answers = exchange(m_server->statusPort(), next.chopped(2) + framed + next, 500);
+        QCOMPARE(answers.count("HTTP/1.1 "), 2);
+        QCOMPARE(answers.count("\r\n\r\nunknown\n"), 2); // both the closed network's, none the IRC lookup's
+    }
 }
 
 void TestHttpAbuse::theRulesOfHttp11ForAServerAreKept()
