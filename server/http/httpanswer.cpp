@@ -1,5 +1,6 @@
 #include "http/httpanswer.h"
 
+#include "http/answerheaders.h"
 #include "http/connectionbook.h"
 
 #include <microhttpd.h>
@@ -85,8 +86,7 @@ void HttpAnswer::sendReady(const SharedAnswer &answer) const
 
 SharedAnswer HttpAnswer::textAnswer(int status, const QByteArray &words, const Headers &extra, bool closes)
 {
-    Headers headers{{"Content-Type", "text/plain; charset=utf-8"}, {"Cache-Control", "no-store"}};
-    return std::make_shared<const ReadyAnswer>(status, headers + extra, words + '\n', closes);
+    return std::make_shared<const ReadyAnswer>(status, AnswerHeaders::text() + extra, words + '\n', closes);
 }
 
 void HttpAnswer::text(int status, const QByteArray &words, const Headers &extra) const

@@ -252,7 +252,7 @@ int HttpDoor::queue(MHD_Connection *connection, const SharedAnswer &answer)
 int HttpDoor::dispatch(MHD_Connection *connection, Exchange &exchange, const char *method)
 {
     exchange.pending = std::make_shared<PendingAnswer>(connection);
-    const HttpRequest asked = request(connection, exchange, method);
+    HttpRequest asked = request(connection, exchange, method);
     const HttpAnswer answer(exchange.pending, asked.isHead());
     if (m_parts.handler.answerAtOnce(asked, answer))
         if (const SharedAnswer ready = exchange.pending->take())

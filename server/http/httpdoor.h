@@ -20,8 +20,9 @@ class HttpHandler
 public:
     virtual ~HttpHandler() = default;
     // On one of the door's threads: answers what needs nothing but what
-    // every thread may read, and says so; else the request goes to answer().
-    virtual bool answerAtOnce(const HttpRequest &request, const HttpAnswer &answer) = 0;
+    // every thread may read, and says so; else the request goes to answer(),
+    // with what this noted in it.
+    virtual bool answerAtOnce(HttpRequest &request, const HttpAnswer &answer) = 0;
     // In the server's event loop.
     virtual void answer(const HttpRequest &request, const HttpAnswer &answer) = 0;
 };

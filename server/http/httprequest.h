@@ -5,6 +5,8 @@
 #include <QList>
 #include <QPair>
 
+struct Medium;
+
 // One request as the door read it: its method, its target exactly as it
 // came (still percent-encoded, split into path and query), the header lines
 // the server reads, the connection's peer and the client it is for (behind
@@ -18,6 +20,9 @@ struct HttpRequest
     QList<QPair<QByteArray, QByteArray>> headers; // names in lower case
     QHostAddress peer;
     QHostAddress client;
+    // The medium its path names, once the handler looked (found once a request).
+    bool mediumLooked = false;
+    const Medium *medium = nullptr;
 
     bool isHead() const { return method == "HEAD"; }
     // The value of a header (its first line), or empty.

@@ -1,5 +1,6 @@
 #include "http/statushttpserver.h"
 
+#include "http/answerheaders.h"
 #include "http/badgepage.h"
 #include "http/clientaddress.h"
 #include "http/connectionbook.h"
@@ -81,16 +82,18 @@ bool StatusHttpServer::isNavigation(const QByteArray &fetchDestination, const QB
 // a method or a query, and every form of the answers the lookup gives at
 // once (a closed network's, one a checker gave a moment ago), which a
 // picture's or a badge's kept answer mostly is.
-bool StatusHttpServer::answerAtOnce(const HttpRequest &request, const HttpAnswer &answer)
+bool StatusHttpServer::answerAtOnce(HttpRequest &request, const HttpAnswer &answer)
 {
     if (request.method != "GET" && request.method != "HEAD") {
         answer.text(405, "only GET and HEAD are answered here", {{"Allow", "GET, HEAD"}});
         return true;
     }
+    request.medium = mediumOf(request.path);
+    request.mediumLooked = true;
     // A proxy's clients are counted in the book by the event loop.
     if (!m_servesStatus || m_context.book.trustedProxies().contains(request.peer))
         return false;
-    const Medium *medium = mediumOf(request.path);
+    const Medium *medium = request.medium;
     if (!medium)
         return false;
     const auto choice = choiceOf(answer, request, *medium);
@@ -106,7 +109,7 @@ void StatusHttpServer::answer(const HttpRequest &request, const HttpAnswer &give
         return;
     }
     // Status addresses first, the most asked for.
-    const Medium *medium = mediumOf(request.path);
+    const Medium *medium = request.mediumLooked ? request.medium : mediumOf(request.path);
     if (m_servesStatus && medium)
         return answerStatus(answer, request, *medium, accountOf(request.path));
     if (answerOwnPaths(answer, request))
@@ -115,11 +118,8 @@ void StatusHttpServer::answer(const HttpRequest &request, const HttpAnswer &give
         return answerBadgePage(answer, request);
     if (const auto page = m_context.pages.page(QUrl::fromPercentEncoding(request.path))) {
         const bool live = page->contentType.startsWith("text/html");
-        HttpAnswer::Headers headers{{"Content-Type", page->contentType},
-                                    {"Cache-Control", live ? "no-cache" : "max-age=3600"}};
-        if (live)
-            headers += {{"Content-Security-Policy", Pages::policy}, {"Referrer-Policy", "no-referrer"}};
-        return answer.send(200, headers, page->body);
+        return answer.send(200, live ? AnswerHeaders::page(Pages::policy) : AnswerHeaders::asset(page->contentType),
+                           page->body);
     }
     answer.text(404, "not found");
 }
@@ -196,9 +196,7 @@ void StatusHttpServer::answerBadgePage(const HttpAnswer &answer, const HttpReque
                         && request.value("x-forwarded-proto").trimmed().compare("https", Qt::CaseInsensitive) == 0;
     const QString origin = BadgePage::origin(request.value("host"), m_servesStatus,
                                              m_context.statusPort ? m_context.statusPort() : 0, secure);
-    answer.send(200,
-                {{"Content-Type", "text/html; charset=utf-8"}, {"Cache-Control", "no-cache"},
-                 {"Content-Security-Policy", BadgePage::policy(origin)}, {"Referrer-Policy", "no-referrer"}},
+    answer.send(200, AnswerHeaders::page(BadgePage::policy(origin)),
                 BadgePage::html(query.queryItemValue(QStringLiteral("account"), QUrl::FullyDecoded), origin));
 }
 
@@ -226,7 +224,7 @@ bool StatusHttpServer::answerOwnPaths(const HttpAnswer &answer, const HttpReques
             return true;
         }
         const Metrics::Sources sources{m_context.stats, m_context.lookup, m_context.book, m_context.store};
-        answer.send(200, {{"Content-Type", "text/plain; version=0.0.4; charset=utf-8"}, {"Cache-Control", "no-store"}},
+        answer.send(200, AnswerHeaders::metrics(),
                     Metrics::render(sources));
         return true;
     }

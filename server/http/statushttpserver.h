@@ -53,7 +53,7 @@ public:
     // it says so (Sec-Fetch-Dest), or it prefers HTML to a picture (Accept).
     static bool isNavigation(const QByteArray &fetchDestination, const QByteArray &accept);
 
-    bool answerAtOnce(const HttpRequest &request, const HttpAnswer &answer) override;
+    bool answerAtOnce(HttpRequest &request, const HttpAnswer &answer) override;
     void answer(const HttpRequest &request, const HttpAnswer &answer) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "http/statusreply.h"
 
+#include "http/answerheaders.h"
 #include "http/entitytag.h"
 #include "model/medium.h"
 #include "model/statuspictures.h"
@@ -85,11 +86,9 @@ QList<QPair<QByteArray, QByteArray>> StatusReply::headers(const StatusReply &rep
     QList<QPair<QByteArray, QByteArray>> headers{{"Content-Type", reply.contentType}};
     headers += validators(reply, choice);
     if (choice.form == Page)
-        headers += {{"Content-Security-Policy", pagePolicy()}, {"Referrer-Policy", "no-referrer"}};
-    // A badge opened as a document runs nothing and fetches nothing either;
-    // its one style is its own.
+        headers += AnswerHeaders::document(pagePolicy());
     if (choice.form == Svg)
-        headers.append(qMakePair(QByteArray("Content-Security-Policy"), QByteArray("default-src 'none'; style-src 'unsafe-inline'")));
+        headers += AnswerHeaders::badge();
     return headers;
 }
 
