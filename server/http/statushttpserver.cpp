@@ -82,32 +82,39 @@ bool StatusHttpServer::isNavigation(const QByteArray &fetchDestination, const QB
 // a method or a query, and every form of the answers the lookup gives at
 // once (a closed network's, one a checker gave a moment ago), which a
 // picture's or a badge's kept answer mostly is.
-bool StatusHttpServer::answerAtOnce(HttpRequest &request, const HttpAnswer &answer)
+bool StatusHttpServer::answerAtOnce(HttpRequest &request, const HttpAnswer &given)
 {
     if (request.method != "GET" && request.method != "HEAD") {
-        answer.text(405, "only GET and HEAD are answered here", {{"Allow", "GET, HEAD"}});
+        given.text(405, "only GET and HEAD are answered here", {{"Allow", "GET, HEAD"}});
         return true;
     }
     request.medium = mediumOf(request.path);
     request.mediumLooked = true;
-    // A proxy's clients are counted in the book by the event loop.
-    if (!m_servesStatus || m_context.book.trustedProxies().contains(request.peer))
+    if (!m_servesStatus || !request.medium)
         return false;
-    const Medium *medium = request.medium;
-    if (!medium)
-        return false;
-    const auto choice = choiceOf(answer, request, *medium);
-    return !choice || m_context.lookup.lookupAtOnce(*medium, accountOf(request.path), replier(answer, request, *choice));
+    HttpAnswer answer = given;
+    if (!holdForProxiedClient(answer, request))
+        return true;
+    const auto choice = choiceOf(answer, request, *request.medium);
+    return !choice
+           || m_context.lookup.lookupAtOnce(*request.medium, accountOf(request.path), replier(answer, request, *choice));
+}
+
+// A proxy's connection carries many clients: each counts by its requests in
+// hand. False, and the refusal sent, when the client has all it may.
+bool StatusHttpServer::holdForProxiedClient(HttpAnswer &answer, const HttpRequest &request)
+{
+    if (!m_context.book.trustedProxies().contains(request.peer) || answer.holdFor(m_context.book, request.client))
+        return true;
+    answer.text(429, "too many requests at once from one client");
+    return false;
 }
 
 void StatusHttpServer::answer(const HttpRequest &request, const HttpAnswer &given)
 {
     HttpAnswer answer = given;
-    // A proxy's connection carries many clients: each counts by its requests in hand.
-    if (m_context.book.trustedProxies().contains(request.peer) && !answer.holdFor(m_context.book, request.client)) {
-        answer.text(429, "too many requests at once from one client");
+    if (!holdForProxiedClient(answer, request))
         return;
-    }
     // Status addresses first, the most asked for.
     const Medium *medium = request.mediumLooked ? request.medium : mediumOf(request.path);
     if (m_servesStatus && medium)

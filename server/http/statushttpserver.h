@@ -58,6 +58,7 @@ public:
 
 private:
     bool answerOwnPaths(const HttpAnswer &answer, const HttpRequest &request);
+    bool holdForProxiedClient(HttpAnswer &answer, const HttpRequest &request);
     void answerStatus(const HttpAnswer &answer, const HttpRequest &request, const Medium &medium,
                       const QString &account);
     std::optional<StatusReply::Choice> choiceOf(const HttpAnswer &answer, const HttpRequest &request,
