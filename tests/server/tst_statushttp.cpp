@@ -177,6 +177,7 @@ private slots:
     void theLongestAccountOfAnyNetworkIsAnswered();
     void requestsPastTheSizeBoundAreRefused();
     void aSlowClientIsDisconnected();
+    void aLookupInHandHasTheHandlersTimeThenTheClientHasItsOwn();
     void connectionsPastTheBoundAreTurnedAway();
 
 private:
@@ -639,6 +640,33 @@ void TestStatusHttp::aSlowClientIsDisconnected()
     QTRY_COMPARE_WITH_TIMEOUT(idle.state(), QAbstractSocket::UnconnectedState, 1500);
     // The server still answers.
     QCOMPARE(HttpFetch::get(web("/Msntv/msnexe4.html")).status, 200);
+}
+
+// A request in the lookup's hands outlives the request time (0.3 s here,
+// the bound 1 s): its answer comes; then the connection, idle, has the
+// request time again, and no more.
+void TestStatusHttp::aLookupInHandHasTheHandlersTimeThenTheClientHasItsOwn()
+{
+    ScriptedIrcServer silent(ScriptedIrcServer::Behaviour::Silent);
+    ServerOptions options = loopbackOptions(silent.port());
+    options.irc.lookupBoundMs = 1000;
+    options.limits.requestMs = 300;
+    StatusServer server(options);
+    QVERIFY(server.start());
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, server.statusPort());
+    QVERIFY(socket.waitForConnected(2000));
+    socket.write("GET /irc/nick@127.0.0.1:" + QByteArray::number(silent.port()) + "?format=text HTTP/1.1\r\nHost: x\r\n\r\n");
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray received;
+    QVERIFY(runUntil([&] { return (received += socket.readAll()).endsWith("unknown\n"); }, 3000));
+    QVERIFY2(clock.elapsed() >= 900, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(socket.state(), QAbstractSocket::ConnectedState);
+    const qint64 answeredAt = clock.elapsed();
+    QVERIFY(runUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 2000));
+    const qint64 idle = clock.elapsed() - answeredAt;
+    QVERIFY2(idle >= 250 && idle < 300 + 2 * ConnectionWatch::tickMs + 200, qPrintable(QString::number(idle)));
 }
 
 void TestStatusHttp::connectionsPastTheBoundAreTurnedAway()
