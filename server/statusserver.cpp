@@ -67,8 +67,11 @@ HttpContext StatusServer::httpContext()
     std::function<StoreStatus()> store;
     if (m_options.store)
         store = [this] { return m_store ? m_store->status() : StoreStatus{false, QStringLiteral("not started"), {}}; };
+    std::function<QString()> jabber;
+    if (!m_options.xmpp.jid.isEmpty())
+        jabber = [this] { return m_jabber ? m_jabber->health() : QStringLiteral("not started"); };
     return {m_lookup, m_pages, m_stats, m_book, m_options.metricsAllowed, store, m_options.irc.cacheMs / 1000,
-            [this] { return m_statusPort; }};
+            [this] { return m_statusPort; }, jabber};
 }
 
 StatusServer::~StatusServer()

@@ -222,7 +222,8 @@ bool StatusHttpServer::answerOwnPaths(const HttpAnswer &answer, const HttpReques
         return false;
     if (path == "/health") {
         const QString store = m_context.store ? m_context.store().text() : QStringLiteral("none");
-        answer.text(200, "ok\nstore " + store.toUtf8());
+        const QString jabber = m_context.jabber ? QStringLiteral("\njabber ") + m_context.jabber() : QString();
+        answer.text(200, "ok\nstore " + store.toUtf8() + jabber.toUtf8());
         return true;
     }
     if (path == "/metrics") {

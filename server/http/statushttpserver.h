@@ -32,6 +32,8 @@ struct HttpContext
     int ircCacheSeconds;
     // The port status addresses are served on (0: none), for the badge page.
     std::function<quint16()> statusPort;
+    // How the Jabber account stands; empty when the server has none.
+    std::function<QString()> jabber;
 };
 
 // Answers the HTTP requests of one listening port, GET and HEAD: the pages

@@ -177,6 +177,17 @@ void JabberPresence::order(XmppSession::Order order, const QString &jid)
         emit event(QStringLiteral("jabber: too many orders waiting for the XMPP server, one dropped"));
 }
 
+QString JabberPresence::health() const
+{
+    switch (m_state) {
+    case State::LoggedIn: return QStringLiteral("logged in as ") + m_ownJid;
+    case State::Connecting: return QStringLiteral("logging in as ") + m_ownJid;
+    case State::Waiting: break;
+    }
+    const qint64 inMs = qMax<qint64>(0, m_retryAt - m_clock.elapsed());
+    return QStringLiteral("down: %1, logging in as %2 again in %3 s").arg(m_lostWhy, m_ownJid).arg((inMs + 999) / 1000);
+}
+
 void JabberPresence::lost(const QString &why, int retryMs)
 {
     if (m_state == State::LoggedIn)

@@ -32,6 +32,8 @@ public:
     QList<Row> rows() const override;
     QList<QPair<QByteArray, qint64>> counters() const override;
     int capacity() const override { return 1; }
+    // How the account stands, for /health: "logged in as ...", or why not.
+    QString health() const;
     bool full() const override { return false; }
 
 signals:

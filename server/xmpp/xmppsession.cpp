@@ -1,5 +1,7 @@
 #include "xmpp/xmppsession.h"
 
+#include "xmpp/xmpptrouble.h"
+
 #include "model/backoff.h"
 
 #include <QElapsedTimer>
@@ -29,6 +31,18 @@ XmppSession::RosterItem rosterItem(xmpp_stanza_t *item)
     const char *ask = xmpp_stanza_get_attribute(item, "ask");
     return {bareOf(text(xmpp_stanza_get_attribute(item, "jid"))),
             subscription ? text(subscription) : QStringLiteral("none"), ask && std::strcmp(ask, "subscribe") == 0};
+}
+
+// The condition a stream error names: its one child besides its text.
+QString condition(const xmpp_stream_error_t *error)
+{
+    for (xmpp_stanza_t *child = error->stanza ? xmpp_stanza_get_children(error->stanza) : nullptr; child;
+         child = xmpp_stanza_get_next(child)) {
+        const QString name = text(xmpp_stanza_get_name(child));
+        if (!name.isEmpty() && name != QLatin1String("text"))
+            return name;
+    }
+    return {};
 }
 
 } // namespace
@@ -69,15 +83,8 @@ struct XmppSession::Loop
             return;
         }
         loop->ended = true;
-        if (streamError)
-            loop->why = QStringLiteral("stream error %1%2").arg(int(streamError->type))
-                            .arg(streamError->text ? QStringLiteral(": ") + text(streamError->text) : QString());
-        else if (!loop->lastError.isEmpty())
-            loop->why = loop->lastError;
-        else if (error)
-            loop->why = QString::fromLocal8Bit(std::strerror(error));
-        else
-            loop->why = QStringLiteral("connection closed");
+        loop->why = streamError ? XmppTrouble::ofStreamError(condition(streamError), text(streamError->text))
+                                : XmppTrouble::ofConnection(loop->lastError, error);
     }
 
     static int onRoster(xmpp_conn_t *conn, xmpp_stanza_t *stanza, void *userdata)
@@ -247,7 +254,7 @@ void XmppSession::run()
         if (xmpp_connect_client(loop.conn, host.isEmpty() ? nullptr : host.constData(), m_settings.port,
                                 &Loop::onConnection, &loop) != XMPP_EOK) {
             loop.ended = true;
-            loop.why = loop.lastError.isEmpty() ? QStringLiteral("no connection") : loop.lastError;
+            loop.why = XmppTrouble::ofConnection(loop.lastError, 0);
         }
         bool closing = false;
         while (!loop.ended) {

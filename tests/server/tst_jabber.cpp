@@ -147,7 +147,10 @@ void TestJabber::aServerItCannotVerifyIsNeverLoggedInto()
     QTest::qWait(1500);
     QCOMPARE(ask("/jabber/bob@quorvane.test", port), QStringLiteral("unknown: XMPP server unreachable"));
     const QByteArray log = untrusting.readAllStandardError();
-    QVERIFY2(log.contains("lost (") && !log.contains("logged in"), log.constData());
+    QVERIFY2(log.contains("lost (the XMPP server's certificate is not trusted)") && !log.contains("logged in"),
+             log.constData());
+    const QByteArray health = HttpFetch::get("http://127.0.0.1:" + QByteArray::number(port) + "/health", 5000).body;
+    QVERIFY2(health.contains("\njabber down: the XMPP server's certificate is not trusted, logging in as "), health.constData());
 }
 
 void TestJabber::someoneWhoAddsTheServerReadsOnlineAwayOffline()

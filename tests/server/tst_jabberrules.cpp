@@ -2,8 +2,11 @@
 // share of the minute and of the contacts, and the dead let go.
 #include "xmpp/contactbook.h"
 #include "xmpp/subscriptiongate.h"
+#include "xmpp/xmpptrouble.h"
 
 #include <QTest>
+
+#include <cerrno>
 
 namespace {
 
@@ -33,6 +36,8 @@ class TestJabberRules : public QObject
     Q_OBJECT
 
 private slots:
+    void theAccountsTroublesAreSaidInWords_data();
+    void theAccountsTroublesAreSaidInWords();
     void oneDomainFloodingLeavesTheMinuteToOthers();
     void oneDomainHoldsItsShareOfTheContactsOnly();
     void theDeadAreLetGoAndALossOrRestartLetsNobodyGoSooner();
@@ -109,6 +114,40 @@ void TestJabberRules::theDeadAreLetGoAndALossOrRestartLetsNobodyGoSooner()
         book.setItem(QStringLiteral("old%1@y").arg(i), QStringLiteral("from"), false, 0);
     QCOMPARE(book.unseenAndUnasked(5000, 1000, 1000).size(), 151);
     QCOMPARE(book.unseenAndUnasked(5000, 1000, XmppSettings::maxForgottenPerSweep).size(), XmppSettings::maxForgottenPerSweep);
+}
+
+// What the operator reads of a lost or refused login: the trouble, never
+// libstrophe's numbers or its own wording; a stranger server's text is cut
+// and kept on one line.
+void TestJabberRules::theAccountsTroublesAreSaidInWords_data()
+{
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("words");
+    QTest::newRow("shutting down") << XmppTrouble::ofStreamError(QStringLiteral("system-shutdown"), {})
+                                   << QStringLiteral("the XMPP server is shutting down");
+    QTest::newRow("an unknown domain") << XmppTrouble::ofStreamError(QStringLiteral("host-unknown"), {})
+                                       << QStringLiteral("the XMPP server does not serve the account's domain");
+    QTest::newRow("a condition with words")
+        << XmppTrouble::ofStreamError(QStringLiteral("conflict"), QStringLiteral("Replaced\nby new\tlogin ") + QString(300, u'x'))
+        << QStringLiteral("another login of the account took its place (the server said: Replaced by new login ")
+               + QString(98, u'x') + QLatin1Char(')');
+    QTest::newRow("a condition of no table") << XmppTrouble::ofStreamError(QStringLiteral("unsupported-version"), {})
+                                             << QStringLiteral("the XMPP server ended the stream (unsupported-version)");
+    QTest::newRow("an untrusted certificate")
+        << XmppTrouble::ofConnection(QStringLiteral("No certfail handler set, canceling connection attempt"), 0)
+        << QStringLiteral("the XMPP server's certificate is not trusted");
+    QTest::newRow("a wrong password") << XmppTrouble::ofConnection(QStringLiteral("SASL PLAIN auth failed"), 0)
+                                      << QStringLiteral("the password was refused");
+    QTest::newRow("a refused connection") << XmppTrouble::ofConnection({}, ECONNREFUSED)
+                                          << QStringLiteral("the XMPP server refused the connection");
+    QTest::newRow("nothing said") << XmppTrouble::ofConnection({}, 0) << QStringLiteral("the connection closed");
+}
+
+void TestJabberRules::theAccountsTroublesAreSaidInWords()
+{
+    QFETCH(QString, said);
+    QFETCH(QString, words);
+    QCOMPARE(said, words);
 }
 
 QTEST_GUILESS_MAIN(TestJabberRules)
