@@ -45,7 +45,9 @@ QString ofConnection(const QString &line, int systemError)
     const QString lower = line.toLower();
     if (lower.contains(QLatin1String("certfail")) || lower.contains(QLatin1String("certificate")))
         return QStringLiteral("the XMPP server's certificate is not trusted");
-    if (lower.contains(QLatin1String("auth failed")) || lower.contains(QLatin1String("authentication failed")))
+    // After every mechanism the server offered failed: libstrophe's words for a wrong password.
+    if (lower.contains(QLatin1String("auth failed")) || lower.contains(QLatin1String("authentication failed"))
+        || lower.contains(QLatin1String("cannot authenticate")))
         return QStringLiteral("the password was refused");
     if (lower.contains(QLatin1String("tls")))
         return QStringLiteral("no TLS with the XMPP server");

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QTemporaryFile>
 #include <QTest>
 
 namespace {
@@ -58,6 +59,7 @@ private slots:
     void initTestCase();
     void aStrangerIsAnsweredNotSharedAndNeverWrittenTo();
     void aServerItCannotVerifyIsNeverLoggedInto();
+    void aWrongPasswordIsSaidSo();
     void someoneWhoAddsTheServerReadsOnlineAwayOffline();
     void theStatusPageAndTheMetricsShowTheAccount();
     void removingTheServerMakesHerUnknownAgain();
@@ -151,6 +153,20 @@ void TestJabber::aServerItCannotVerifyIsNeverLoggedInto()
              log.constData());
     const QByteArray health = HttpFetch::get("http://127.0.0.1:" + QByteArray::number(port) + "/health", 5000).body;
     QVERIFY2(health.contains("\njabber down: the XMPP server's certificate is not trusted, logging in as "), health.constData());
+}
+
+void TestJabber::aWrongPasswordIsSaidSo()
+{
+    QTemporaryFile wrong;
+    QVERIFY(wrong.open());
+    wrong.write("not-the-password\n");
+    wrong.close();
+    QProcess refused;
+    const quint16 port = start(refused, true, {QStringLiteral("--xmpp-password-file"), wrong.fileName()});
+    QTest::qWait(1500);
+    QCOMPARE(ask("/jabber/bob@quorvane.test", port), QStringLiteral("unknown: XMPP server unreachable"));
+    const QByteArray log = refused.readAllStandardError();
+    QVERIFY2(log.contains("lost (the password was refused)") && !log.contains("logged in"), log.constData());
 }
 
 void TestJabber::someoneWhoAddsTheServerReadsOnlineAwayOffline()

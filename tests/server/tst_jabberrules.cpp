@@ -136,8 +136,9 @@ void TestJabberRules::theAccountsTroublesAreSaidInWords_data()
     QTest::newRow("an untrusted certificate")
         << XmppTrouble::ofConnection(QStringLiteral("No certfail handler set, canceling connection attempt"), 0)
         << QStringLiteral("the XMPP server's certificate is not trusted");
-    QTest::newRow("a wrong password") << XmppTrouble::ofConnection(QStringLiteral("SASL PLAIN auth failed"), 0)
-                                      << QStringLiteral("the password was refused");
+    QTest::newRow("a wrong password")
+        << XmppTrouble::ofConnection(QStringLiteral("Cannot authenticate with known methods"), 0)
+        << QStringLiteral("the password was refused");
     QTest::newRow("a refused connection") << XmppTrouble::ofConnection({}, ECONNREFUSED)
                                           << QStringLiteral("the XMPP server refused the connection");
     QTest::newRow("nothing said") << XmppTrouble::ofConnection({}, 0) << QStringLiteral("the connection closed");
