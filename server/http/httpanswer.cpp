@@ -5,7 +5,6 @@
 
 #include <microhttpd.h>
 
-const QByteArray ReadyAnswer::noSniff = "nosniff";
 
 ReadyAnswer::ReadyAnswer(int status, const Headers &headers, const QByteArray &body, bool closes)
     : m_status(status),
@@ -15,7 +14,8 @@ ReadyAnswer::ReadyAnswer(int status, const Headers &headers, const QByteArray &b
 {
     for (const auto &[name, value] : headers)
         MHD_add_response_header(m_response, name.constData(), value.constData());
-    MHD_add_response_header(m_response, "X-Content-Type-Options", noSniff.constData());
+    // Every answer: a browser takes each for what its type says.
+    MHD_add_response_header(m_response, "X-Content-Type-Options", "nosniff");
     if (closes)
         MHD_add_response_header(m_response, MHD_HTTP_HEADER_CONNECTION, "close");
 }
@@ -51,12 +51,6 @@ bool PendingAnswer::suspendUnlessAnswered()
     m_suspended = true;
     MHD_suspend_connection(m_connection);
     return true;
-}
-
-bool PendingAnswer::suspended()
-{
-    const QMutexLocker locked(&m_lock);
-    return m_suspended;
 }
 
 void PendingAnswer::end()

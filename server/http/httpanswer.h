@@ -31,9 +31,6 @@ public:
     int status() const { return m_status; }
     MHD_Response *response() const { return m_response; }
 
-    // Every answer carries this.
-    static const QByteArray noSniff;
-
 private:
     int m_status;
     MHD_Response *m_response; // counted by the library: it lives while a connection sends it
@@ -55,7 +52,6 @@ public:
     // until deliver() resumes it (true).
     SharedAnswer take();
     bool suspendUnlessAnswered();
-    bool suspended();
     // The request is over: nothing more reaches its connection.
     void end();
 
@@ -68,7 +64,8 @@ private:
 };
 
 // The answer to one request, sent once, in one piece. A HEAD request gets
-// the same status and headers, its body's length among them, and no body.
+// the same status and headers, its body's length among them, and no body
+// (the door sees to that).
 // The answer may be sent later (a lookup that waits for a network); by then
 // the client may be gone, and nothing is sent.
 class HttpAnswer
@@ -76,12 +73,11 @@ class HttpAnswer
 public:
     using Headers = ReadyAnswer::Headers;
 
-    HttpAnswer(std::shared_ptr<PendingAnswer> pending, bool head) : m_pending(std::move(pending)), m_head(head) {}
+    explicit HttpAnswer(std::shared_ptr<PendingAnswer> pending) : m_pending(std::move(pending)) {}
 
     void send(int status, const Headers &headers, const QByteArray &body) const;
     // An answer made already (a picture's, kept).
     void sendReady(const SharedAnswer &answer) const;
-    bool isHead() const { return m_head; }
     // Counts the request for its client in the book until it is answered
     // (and every copy of this answer is gone); false when the client has
     // as many in hand as it may.
@@ -94,6 +90,5 @@ public:
 
 private:
     std::shared_ptr<PendingAnswer> m_pending;
-    bool m_head;
     std::shared_ptr<void> m_held; // the client's place in the book, given back with the last copy
 };

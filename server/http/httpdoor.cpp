@@ -253,7 +253,7 @@ int HttpDoor::dispatch(MHD_Connection *connection, Exchange &exchange, const cha
 {
     exchange.pending = std::make_shared<PendingAnswer>(connection);
     HttpRequest asked = request(connection, exchange, method);
-    const HttpAnswer answer(exchange.pending, asked.isHead());
+    const HttpAnswer answer(exchange.pending);
     if (m_parts.handler.answerAtOnce(asked, answer))
         if (const SharedAnswer ready = exchange.pending->take())
             return queue(connection, ready);

@@ -24,7 +24,6 @@ struct HttpRequest
     bool mediumLooked = false;
     const Medium *medium = nullptr;
 
-    bool isHead() const { return method == "HEAD"; }
     // The value of a header (its first line), or empty.
     QByteArray value(const char *lowerCaseName) const
     {
