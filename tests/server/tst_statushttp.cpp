@@ -908,10 +908,7 @@ void TestStatusHttp::aServerStoppingAnswersTheRequestsItHolds()
     QTest::qWait(300); // in the lookup's hands
     stopping.reset();
     QByteArray received;
-    QVERIFY(runUntil([&] {
-        received += socket.readAll();
-        return socket.state() == QAbstractSocket::UnconnectedState;
-    }, 3000));
+    QVERIFY(readUntilClosed(socket, received, 3000));
     QVERIFY2(received.startsWith("HTTP/1.1 503 "), received.constData());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QEventLoop>
+#include <QTcpSocket>
 #include <QTimer>
 #include <functional>
 
@@ -22,4 +23,14 @@ inline bool runUntil(const std::function<bool()> &condition, int timeoutMs)
     look.start(10);
     loop.exec();
     return condition();
+}
+
+// Everything the server sends on the connection until it closes it; false
+// when it is still open after the time given.
+inline bool readUntilClosed(QTcpSocket &socket, QByteArray &received, int timeoutMs)
+{
+    return runUntil([&] {
+        received += socket.readAll();
+        return socket.state() == QAbstractSocket::UnconnectedState;
+    }, timeoutMs);
 }
