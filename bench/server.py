@@ -216,7 +216,7 @@ os.kill(nginx_pid, 15)
 hits = 200_000
 filler = subprocess.Popen(["redis-cli", "-p", str(STORE), "--pipe"], stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
 # (the cluster's key and encoding: server/cluster/clusterprotocol.cpp)
-filler.communicate("".join(f"SET quorvane:v1:presence:irc:127.0.0.1:{PROXY}:s{i} offline PX 600000\r\n"
+filler.communicate("".join(f"SET quorvane:v2:presence:irc:127.0.0.1:{PROXY}:s{i} offline PX 600000\r\n"
                            for i in range(hits)).encode())
 script = os.path.join(tmp, "shared.lua")
 open(script, "w").write(f"""n = 0\nrequest = function() n = n + 1; return wrk.format("GET", "/irc/s" .. (n % {hits}) .. "@127.0.0.1:{PROXY}?format=text") end\n""")

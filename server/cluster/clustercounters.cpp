@@ -1,5 +1,6 @@
 #include "cluster/clustercounters.h"
 
+#include "model/clock.h"
 #include "model/medium.h"
 #include "model/serverstats.h"
 #include "cluster/clusterprotocol.h"
@@ -48,7 +49,7 @@ void ClusterCounters::flush()
                                 m_added[key] -= delta;
                         });
     }
-    const qint64 wall = QDateTime::currentMSecsSinceEpoch();
+    const qint64 wall = Clock::current().wallMs();
     m_store.command({QByteArrayLiteral("ZADD"), ClusterProtocol::instancesKey(), QByteArray::number(wall), m_instance});
     m_store.command({QByteArrayLiteral("ZREMRANGEBYSCORE"), ClusterProtocol::instancesKey(), "-inf", QByteArray::number(wall - aliveMs)});
     readTotals();

@@ -1,5 +1,6 @@
 #include "cluster/clusterirc.h"
 
+#include "model/clock.h"
 #include "cluster/clusterprotocol.h"
 #include "irc/casemapping.h"
 #include "irc/ircpresence.h"
@@ -13,7 +14,6 @@ ClusterIrc::ClusterIrc(IrcPresence &local, SharedStore &store, const IrcSettings
     : QObject(parent), m_local(local), m_store(store), m_settings(settings), m_cluster(cluster), m_instance(instance),
       m_near(qMin<qint64>(cluster.nearMs, settings.cacheMs))
 {
-    m_clock.start();
     m_store.subscribe({askChannel(), answerChannel()});
     connect(&m_store, &SharedStore::message, this, &ClusterIrc::onMessage);
     connect(&m_store, &SharedStore::upChanged, this, [this](bool up) {
@@ -36,10 +36,9 @@ void ClusterIrc::check(const QString &account, const QHostAddress &client, const
     if (!identity || !m_store.up())
         return m_local.check(account, client, done);
     const QByteArray key = sharedKey(*identity);
-    if (const auto online = m_near.find(key, m_clock.elapsed())) {
-        Presence presence = Presence::known(*online ? Presence::Online : Presence::Offline, true);
-        return done(presence);
-    }
+    if (const auto known = m_near.find(key, steadyMs()))
+        return done(Presence::known(known->status, true,
+                                    known->sinceMs < 0 ? QDateTime() : Clock::current().wallOf(known->sinceMs)));
     fromStore({*identity, account, client}, done);
 }
 
@@ -56,7 +55,7 @@ void ClusterIrc::fromStore(const Asked &asked, const Done &done)
             undecodable();
         if (!presence || presence->status == Presence::Unknown)
             return route(asked, done);
-        m_near.store(key, presence->status == Presence::Online, m_clock.elapsed());
+        keepNear(key, *presence);
         presence->cached = true;
         presence->shared = true;
         done(*presence);
@@ -147,6 +146,12 @@ void ClusterIrc::askHere(const Asked &asked, const Done &done)
         release(network);
 }
 
+void ClusterIrc::keepNear(const QByteArray &key, const Presence &presence)
+{
+    const qint64 since = presence.since.isValid() ? Clock::current().steadyOf(presence.since) : -1;
+    m_near.store(key, {presence.status, since}, steadyMs());
+}
+
 void ClusterIrc::askAlone(const Asked &asked, const Done &done)
 {
     m_local.lookup(asked.identity, asked.client, done);
@@ -156,7 +161,7 @@ void ClusterIrc::share(const QByteArray &key, const Presence &presence)
 {
     const QByteArray value = encodePresence(presence);
     if (presence.status != Presence::Unknown) {
-        m_near.store(key, presence.status == Presence::Online, m_clock.elapsed());
+        keepNear(key, presence);
         m_store.command({QByteArrayLiteral("SET"), key, value, "PX", QByteArray::number(m_settings.cacheMs)});
     }
     m_store.command({QByteArrayLiteral("PUBLISH"), answerChannel(), encodeAnswer(key, presence)});
@@ -167,10 +172,10 @@ void ClusterIrc::handOver(const Asked &asked, const Done &done)
     if (m_handedOver.size() >= m_cluster.maxHandedOver)
         return done(Presence::unknown(Reason::Busy));
     const QString network = IrcPresence::keyOf(asked.identity);
-    const qint64 until = m_clock.elapsed() + m_settings.lookupBoundMs - m_settings.sendMarginMs;
+    const qint64 until = steadyMs() + m_settings.lookupBoundMs - m_settings.sendMarginMs;
     m_handedOver.insert(sharedKey(asked.identity), {asked, done, until});
     if (!m_lastReclaim.contains(network))
-        m_lastReclaim.insert(network, m_clock.elapsed());
+        m_lastReclaim.insert(network, steadyMs());
     ++m_handedOverTotal;
     m_expiry.start();
     m_store.command({QByteArrayLiteral("PUBLISH"), askChannel(), encodeAsk({network, asked.account, asked.client.toString()})});
@@ -206,7 +211,7 @@ void ClusterIrc::onAnswer(const QByteArray &payload)
     if (!answer)
         return undecodable(); // those waiting for it ask here once their holder's time is up
     if (answer->presence.status != Presence::Unknown)
-        m_near.store(answer->key, answer->presence.status == Presence::Online, m_clock.elapsed());
+        keepNear(answer->key, answer->presence);
     const QList<Waiting> waiting = m_handedOver.values(answer->key);
     m_handedOver.remove(answer->key);
     for (const Waiting &lookup : waiting)
@@ -220,7 +225,7 @@ void ClusterIrc::undecodable()
 
 void ClusterIrc::expireWaiting()
 {
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = steadyMs();
     QList<Done> late;
     for (auto it = m_handedOver.begin(); it != m_handedOver.end();) {
         if (it->until <= now) {

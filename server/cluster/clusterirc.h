@@ -5,7 +5,6 @@
 #include "irc/presencecache.h"
 #include "model/presencechecker.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QSet>
@@ -74,6 +73,8 @@ private:
     void askHere(const Asked &asked, const Done &done);
     // Asked with this instance's own connections, the store left aside.
     void askAlone(const Asked &asked, const Done &done);
+    // Keeps a shared answer near, with since when it held.
+    void keepNear(const QByteArray &key, const Presence &presence);
     void handOver(const Asked &asked, const Done &done);
     void onMessage(const QByteArray &channel, const QByteArray &payload);
     void onAsk(const QByteArray &payload);
@@ -104,7 +105,6 @@ private:
     QHash<QString, qint64> m_lastReclaim;         // networks with lookups waiting: when last tried
     QTimer m_renewal;
     QTimer m_expiry;
-    QElapsedTimer m_clock;
     qint64 m_handedOverTotal = 0;
     qint64 m_askedForOthers = 0;
     qint64 m_undecodable = 0;

@@ -4,7 +4,7 @@
 
 namespace ClusterProtocol {
 
-const QByteArray prefix = QByteArrayLiteral("quorvane:v1:");
+const QByteArray prefix = QByteArrayLiteral("quorvane:v2:");
 
 const QByteArray claimScript = QByteArrayLiteral(
     "if redis.call('SET', KEYS[1], ARGV[1], 'NX', 'PX', ARGV[2]) then return ARGV[1] end "
@@ -50,6 +50,9 @@ QByteArray instancesKey()
 QByteArray encodePresence(const Presence &presence)
 {
     QByteArray text = Presence::statusName(presence.status).toLatin1();
+    // A known status with since when it held, in milliseconds since 1970.
+    if (presence.status != Presence::Unknown && presence.since.isValid())
+        text += ' ' + QByteArray::number(presence.since.toMSecsSinceEpoch());
     if (presence.status == Presence::Unknown) {
         text += ' ' + Reasons::name(presence.reason);
         if (!presence.about.isEmpty())
@@ -60,9 +63,20 @@ QByteArray encodePresence(const Presence &presence)
 
 std::optional<Presence> decodePresence(const QByteArray &text)
 {
-    for (const Presence::Status known : {Presence::Online, Presence::Away, Presence::Offline})
-        if (text == Presence::statusName(known).toLatin1())
+    const qsizetype space = text.indexOf(' ');
+    const QByteArray word = space < 0 ? text : text.left(space);
+    for (const Presence::Status known : {Presence::Online, Presence::Away, Presence::Offline}) {
+        if (word != Presence::statusName(known).toLatin1())
+            continue;
+        if (space < 0)
             return Presence::known(known);
+        bool number = false;
+        const qint64 since = text.mid(space + 1).toLongLong(&number);
+        // From the start of 1970 to the year 9999: a time, not garbage.
+        if (!number || since < 0 || since > 253'402'300'799'999)
+            return std::nullopt;
+        return Presence::known(known, false, QDateTime::fromMSecsSinceEpoch(since, Qt::UTC));
+    }
     if (!text.startsWith("unknown "))
         return std::nullopt;
     // The reason's name, then what it is about (which may hold spaces).

@@ -18,7 +18,7 @@
 // that entry or message, counts it, and asks for itself.
 namespace ClusterProtocol {
 
-// "quorvane:v1:"
+// "quorvane:v2:"
 extern const QByteArray prefix;
 
 // The channel lookups are handed over on, and the one their answers come back on.

@@ -15,7 +15,8 @@ namespace {
 
 // The page shows the picture where a browser would show it bare, at the
 // top-left on white, and says the answer in its title and the picture's text.
-const char pageStyle[] = "html,body{margin:0;padding:0;background:#fff}img{display:block}";
+const char pageStyle[] = "html,body{margin:0;padding:0;background:#fff}img{display:block}"
+                         "p{margin:4px;font:13px sans-serif}";
 
 // The generated pictures never change while the server runs; each is read
 // from the resources once (there are a few hundred at most).
@@ -35,9 +36,18 @@ QByteArray pictureBytes(const QString &path)
 QByteArray page(const StatusAnswer &answer, const QByteArray &png)
 {
     const QByteArray words = answer.inWords().toHtmlEscaped().toUtf8();
+    // What the contact says herself, under the picture, as hers.
+    const QByteArray message = answer.presence.message.isEmpty()
+                                   ? QByteArray()
+                                   : "<p>\u201c" + answer.presence.message.toHtmlEscaped().toUtf8() + "\u201d</p>";
     return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"><title>" + words
            + "</title>\n<style>" + pageStyle + "</style></head>\n<body><img src=\"data:image/png;base64,"
-           + png.toBase64() + "\" alt=\"" + words + "\"></body></html>\n";
+           + png.toBase64() + "\" alt=\"" + words + "\">" + message + "</body></html>\n";
+}
+
+QJsonValue orNull(const QString &text)
+{
+    return text.isEmpty() ? QJsonValue() : QJsonValue(text);
 }
 
 } // namespace
@@ -106,7 +116,7 @@ ComposedAnswers::ComposedAnswers()
         for (const Presence::Status status : {Presence::Online, Presence::Away, Presence::Offline, Presence::Unknown})
             for (int set = 0; set <= StatusPictures::sets; ++set)
                 for (const bool negotiated : {false, true}) {
-                    const StatusAnswer answer{media.at(medium).name, {}, {status, Reason::None, {}, false, false}, {}};
+                    const StatusAnswer answer{media.at(medium).name, {}, Presence::known(status), {}};
                     const StatusReply::Choice choice{StatusReply::Picture, set, StatusBadge::Theme::Both, negotiated, 0};
                     m_pictures.insert(pictureKey(medium, status, set, negotiated), StatusReply::compose(answer, choice));
                 }
@@ -160,6 +170,13 @@ StatusReply StatusReply::make(const StatusAnswer &answer, const Choice &choice)
     return reply;
 }
 
+QString StatusReply::since(const StatusAnswer &answer)
+{
+    if (!answer.presence.since.isValid() || answer.presence.status == Presence::Unknown)
+        return {};
+    return answer.presence.since.toUTC().toString(Qt::ISODate);
+}
+
 StatusReply StatusReply::unvalidated(const StatusAnswer &answer, const Choice &choice)
 {
     const QString status = Presence::statusName(answer.presence.status);
@@ -168,16 +185,21 @@ StatusReply StatusReply::unvalidated(const StatusAnswer &answer, const Choice &c
         return {StatusBadge::svg(answer, choice.theme), "image/svg+xml", {}};
     case Shields:
         return {StatusBadge::shields(answer, choice.cacheSeconds), "application/json", {}};
-    case Text:
-        return {status.toUtf8() + '\n', "text/plain; charset=utf-8", {}};
+    case Text: {
+        // The status alone on the first line, for scripts; since when on the next.
+        const QString held = since(answer);
+        return {status.toUtf8() + '\n' + (held.isEmpty() ? QByteArray() : "since " + held.toUtf8() + '\n'),
+                "text/plain; charset=utf-8", {}};
+    }
     case Json: {
-        const QString reason = answer.presence.reasonText();
         const QJsonObject object{
             {QStringLiteral("medium"), answer.medium},
             {QStringLiteral("account"), answer.account},
             {QStringLiteral("status"), status},
             {QStringLiteral("checked"), answer.checked.toString(Qt::ISODate)},
-            {QStringLiteral("reason"), reason.isEmpty() ? QJsonValue() : QJsonValue(reason)},
+            {QStringLiteral("since"), orNull(since(answer))},
+            {QStringLiteral("reason"), orNull(answer.presence.reasonText())},
+            {QStringLiteral("message"), orNull(answer.presence.message)},
         };
         return {QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n', "application/json", {}};
     }

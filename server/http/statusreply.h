@@ -67,6 +67,8 @@ struct StatusReply
 
 private:
     static StatusReply unvalidated(const StatusAnswer &answer, const Choice &choice);
+    // Since when the status has held, as ISO 8601 in UTC; empty when not seen.
+    static QString since(const StatusAnswer &answer);
 };
 
 // The answers of pictures and badges, composed once and kept, for every

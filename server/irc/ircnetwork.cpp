@@ -57,23 +57,61 @@ void IrcNetwork::lookup(const QByteArray &nick, const PresenceRequest::Answer &a
     if (m_monitor.hasChanges())
         pumpSoon();
     // What the network told of a monitored nick is always fresh.
-    if (const auto online = m_monitor.state(key))
-        return answer(Presence::known(*online ? Presence::Online : Presence::Offline));
-    if (const auto online = m_cache.find(key, now))
-        return answer(Presence::known(*online ? Presence::Online : Presence::Offline, true));
+    if (const auto status = m_monitor.state(key))
+        return answer(Presence::known(*status, false, sinceOf(key, now)));
+    if (const auto known = m_cache.find(key, now))
+        return answer(Presence::known(known->status, true, wallOf(known->sinceMs)));
     if (m_state == State::Waiting && m_reconnectTimer.remainingTime() + m_settings.connectTimeoutMs > m_settings.lookupBoundMs)
         return answer(Presence::unknown(m_lastFailure));
+    // A monitored nick the network said is online needs only its away state.
+    if (m_monitor.awayUnknown(key) && m_client && m_client->isReady()) {
+        wait(key, answer);
+        return m_client->askAway(key, nick, now + m_settings.lookupBoundMs - m_settings.sendMarginMs);
+    }
     if (!m_queue.contains(key) && m_queue.linesWith(nick) > roomLines())
         return answer(Presence::unknown(Reason::Busy));
     m_queue.add(key, nick, now);
-    QPointer<IrcNetwork> self(this);
-    m_waiting.insert(key, new PresenceRequest(m_settings.lookupBoundMs, answer, [self] {
-        return self ? self->timeoutReason() : Reason::NoAnswerInTime;
-    }, this));
+    wait(key, answer);
     if (m_state == State::Disconnected)
         connectNow();
     else if (m_client)
         pumpSoon();
+}
+
+void IrcNetwork::wait(const QByteArray &key, const PresenceRequest::Answer &answer)
+{
+    QPointer<IrcNetwork> self(this);
+    auto *request = new PresenceRequest(m_settings.lookupBoundMs, answer, [self] {
+        return self ? self->timeoutReason() : Reason::NoAnswerInTime;
+    }, this);
+    connect(request, &PresenceRequest::timedOut, this, [this, key, request] { forget(key, request); });
+    m_waiting.insert(key, request);
+}
+
+// A lookup answered unknown at its bound: when nobody else waits for its
+// nick, the nick leaves the lines not yet sent, so that no line goes out
+// without a living lookup in it.
+void IrcNetwork::forget(const QByteArray &key, PresenceRequest *request)
+{
+    m_waiting.remove(key, request);
+    for (const QPointer<PresenceRequest> &other : m_waiting.values(key))
+        if (other)
+            return;
+    m_waiting.remove(key);
+    m_queue.remove(key);
+    if (m_client)
+        m_client->forget(key);
+}
+
+QDateTime IrcNetwork::wallOf(qint64 steadyMs)
+{
+    return steadyMs < 0 ? QDateTime() : Clock::current().wallOf(steadyMs);
+}
+
+QDateTime IrcNetwork::sinceOf(const QByteArray &key, qint64 nowMs) const
+{
+    const auto known = m_cache.remembered(key, nowMs);
+    return known ? wallOf(known->sinceMs) : QDateTime();
 }
 
 // The client asks once the event loop has taken in everything that arrived
@@ -96,7 +134,8 @@ void IrcNetwork::pumpSoon()
 
 int IrcNetwork::roomLines(const FloodBudget &budget, qint64 nowMs, const IrcSettings &settings)
 {
-    return std::max(budget.linesWithin(nowMs, settings.lookupBoundMs - settings.sendMarginMs), 0);
+    const int sent = budget.linesWithin(nowMs, settings.lookupBoundMs - settings.sendMarginMs);
+    return std::max(std::min(sent, budget.answersWithin(settings.lookupBoundMs)), 0);
 }
 
 void IrcNetwork::connectNow()
@@ -111,7 +150,7 @@ void IrcNetwork::onConnected(IrcTransport *transport)
     m_state = State::Registering;
     m_client = new IrcClient(m_transport, m_queue, m_monitor, m_budget, m_settings, this);
     connect(m_client, &IrcClient::ready, this, &IrcNetwork::onReady);
-    connect(m_client, &IrcClient::answered, this, &IrcNetwork::onAnswered);
+    connect(m_client, &IrcClient::heard, this, &IrcNetwork::onHeard);
     connect(m_client, &IrcClient::lost, this, &IrcNetwork::onLost);
     connect(m_client, &IrcClient::sent, this, &IrcNetwork::lineSent);
     m_client->begin();
@@ -127,13 +166,13 @@ void IrcNetwork::onReady()
     emit event(QStringLiteral("IRC network %1 %2 as %3").arg(name(), stateText(), QString::fromLatin1(m_client->nick())));
 }
 
-void IrcNetwork::onAnswered(const QList<IsonQueue::Entry> &online, const QList<IsonQueue::Entry> &offline)
+void IrcNetwork::onHeard(const QList<IrcClient::Heard> &heard)
 {
-    for (const auto &[entries, status] : {std::pair(online, Presence::Online), std::pair(offline, Presence::Offline)})
-        for (const IsonQueue::Entry &entry : entries) {
-            m_cache.store(entry.key, status == Presence::Online, steadyMs());
-            answer(entry.key, Presence::known(status));
-        }
+    const qint64 now = steadyMs();
+    for (const IrcClient::Heard &said : heard) {
+        const PresenceCache::Known known = m_cache.observe(said.key, said.status, now, said.awayKnown);
+        answer(said.key, Presence::known(known.status, false, wallOf(known.sinceMs)));
+    }
 }
 
 void IrcNetwork::onLost(Reason reason, const QString &detail)

@@ -2,6 +2,7 @@
 
 #include "model/backoff.h"
 #include "irc/casemapping.h"
+#include "irc/ircclient.h"
 #include "irc/floodbudget.h"
 #include "irc/ircdialer.h"
 #include "irc/ircsettings.h"
@@ -9,7 +10,7 @@
 #include "irc/monitorlist.h"
 #include "irc/presencecache.h"
 #include "irc/presencerequest.h"
-#include "irc/steadyclock.h"
+#include "model/clock.h"
 
 #include <QHostAddress>
 #include <QMultiHash>
@@ -20,7 +21,6 @@
 #include <optional>
 
 class AddressPolicy;
-class IrcClient;
 class IrcTransport;
 
 // Everything this server holds for one IRC network (a host, and the port
@@ -56,9 +56,11 @@ public:
 
     // How many lines of nicks may wait for a network (its waiting room):
     // what the flood budget can still send before a newcomer's bound, less
-    // the time a line and its answer take. (The line in flight only delays
-    // the next by its answer's round trip, which that margin holds.) The
-    // lines are packed full, so short nicks find many more places than long ones.
+    // the time a line and its answer take (the line in flight only delays
+    // the next by its answer's round trip, which that margin holds), and
+    // no more than the network answers within the bound at the pace it has
+    // kept. The lines are packed full, so short nicks find many more places
+    // than long ones.
     static int roomLines(const FloodBudget &budget, qint64 nowMs, const IrcSettings &settings);
 
 signals:
@@ -81,7 +83,12 @@ private:
     void pumpSoon();
     void onConnected(IrcTransport *transport);
     void onReady();
-    void onAnswered(const QList<IsonQueue::Entry> &online, const QList<IsonQueue::Entry> &offline);
+    void onHeard(const QList<IrcClient::Heard> &heard);
+    void wait(const QByteArray &key, const PresenceRequest::Answer &answer);
+    void forget(const QByteArray &key, PresenceRequest *request);
+    // Since when, on the wall clock; invalid for -1 (no change seen).
+    static QDateTime wallOf(qint64 steadyMs);
+    QDateTime sinceOf(const QByteArray &key, qint64 nowMs) const;
     void onLost(Reason reason, const QString &detail);
     void giveUp(Reason reason, const QString &detail);
     void answer(const QByteArray &key, const Presence &presence);

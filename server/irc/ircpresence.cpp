@@ -2,7 +2,7 @@
 
 #include "irc/ircidentity.h"
 #include "irc/sockettransport.h"
-#include "irc/steadyclock.h"
+#include "model/clock.h"
 
 #include <utility>
 
@@ -22,7 +22,6 @@ IrcPresence::IrcPresence(const IrcSettings &settings, const AddressPolicy &polic
         const QList<QSslCertificate> certificates = m_settings.extraCertificates;
         m_transports = [certificates](QObject *owner) { return new SocketTransport(certificates, owner); };
     }
-    m_clock.start();
 }
 
 void IrcPresence::check(const QString &account, const QHostAddress &client, const Done &done)
@@ -63,7 +62,7 @@ Reason IrcPresence::admitNew(const QString &key, const IrcIdentity &identity, co
         return Reason::AddressNotAllowed;
     const auto failure = m_failures.constFind(key);
     if (failure != m_failures.cend()) {
-        if (failure->until > m_clock.elapsed())
+        if (failure->until > steadyMs())
             return failure->reason;
         m_failures.erase(failure);
     }
@@ -105,7 +104,7 @@ IrcNetwork *IrcPresence::network(const QString &key, const IrcIdentity &identity
     connect(created, &IrcNetwork::unreachable, this, [this, key, created](Reason reason, const QString &words) {
         if (m_failures.size() >= maxFailures)
             m_failures.clear();
-        m_failures.insert(key, {reason, m_clock.elapsed() + m_settings.unreachableMemoryMs});
+        m_failures.insert(key, {reason, steadyMs() + m_settings.unreachableMemoryMs});
         emit event(QStringLiteral("IRC network %1 unreachable: %2").arg(created->name(), words));
         forget(key, created);
     });

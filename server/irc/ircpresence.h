@@ -7,7 +7,6 @@
 #include "irc/presencerequest.h"
 #include "model/presencechecker.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 
@@ -81,5 +80,4 @@ private:
     NewNetworkShares m_shares;
     QHash<QString, Failure> m_failures;
     QHash<QByteArray, qint64> m_linesSent; // by command
-    QElapsedTimer m_clock;
 };

@@ -10,6 +10,12 @@ IsonQueue::Added IsonQueue::add(const QByteArray &key, const QByteArray &nick, q
     if (contains(key))
         return Added::Joined;
     m_waiting.append({key, nick, nowMs});
+    pack(nick);
+    return Added::Queued;
+}
+
+void IsonQueue::pack(const QByteArray &nick)
+{
     m_waitingBytes += bytesOf(nick);
     if (m_lines > 0 && m_lastLineBytes + bytesOf(nick) <= lineBytes) {
         m_lastLineBytes += bytesOf(nick);
@@ -17,7 +23,17 @@ IsonQueue::Added IsonQueue::add(const QByteArray &key, const QByteArray &nick, q
         ++m_lines;
         m_lastLineBytes = bytesOf(nick);
     }
-    return Added::Queued;
+}
+
+void IsonQueue::remove(const QByteArray &key)
+{
+    if (!m_waiting.removeIf([&](const Entry &entry) { return entry.key == key; }))
+        return;
+    m_waitingBytes = 0;
+    m_lines = 0;
+    m_lastLineBytes = 0;
+    for (const Entry &entry : std::as_const(m_waiting))
+        pack(entry.nick);
 }
 
 int IsonQueue::linesWith(const QByteArray &nick) const

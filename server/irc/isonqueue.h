@@ -30,6 +30,8 @@ public:
     Added add(const QByteArray &key, const QByteArray &nick, qint64 nowMs);
     // Whether the nick is waiting or in flight already.
     bool contains(const QByteArray &key) const;
+    // Takes a waiting nick out (not one in flight): nobody waits for it any more.
+    void remove(const QByteArray &key);
 
     bool hasWaiting() const { return !m_waiting.isEmpty(); }
     bool inFlight() const { return !m_inFlight.isEmpty(); }
@@ -56,6 +58,9 @@ public:
     static qint64 bytesOf(const QByteArray &nick) { return nick.size() + 1; }
 
 private:
+    // Counts one more waiting nick into the packed lines.
+    void pack(const QByteArray &nick);
+
     QList<Entry> m_waiting;
     QList<Entry> m_inFlight;
     qint64 m_waitingBytes = 0;

@@ -30,7 +30,7 @@ void MonitorList::asked(const QByteArray &key, const QByteArray &nick)
     if (!available())
         return;
     m_askedOnce.remove(key);
-    m_monitored.insert(key, {nick, ask, std::nullopt});
+    m_monitored.insert(key, {nick, ask, std::nullopt, std::nullopt});
     m_toAdd.insert(key, nick);
     m_toRemove.remove(key);
     makeRoom();
@@ -49,16 +49,44 @@ void MonitorList::makeRoom()
     }
 }
 
-std::optional<bool> MonitorList::state(const QByteArray &key) const
+std::optional<Presence::Status> MonitorList::state(const QByteArray &key) const
 {
     const auto watched = m_monitored.constFind(key);
-    return watched == m_monitored.cend() ? std::nullopt : watched->online;
+    if (watched == m_monitored.cend() || !watched->online)
+        return std::nullopt;
+    if (!*watched->online)
+        return Presence::Offline;
+    // Without away pushed, the network's word is only half the answer.
+    if (!m_awayPushed || !watched->away)
+        return std::nullopt;
+    return *watched->away ? Presence::Away : Presence::Online;
 }
 
-void MonitorList::told(const QByteArray &key, bool online)
+bool MonitorList::awayUnknown(const QByteArray &key) const
 {
-    if (auto watched = m_monitored.find(key); watched != m_monitored.end())
-        watched->online = online;
+    const auto watched = m_monitored.constFind(key);
+    return watched != m_monitored.cend() && watched->online.value_or(false) && !(m_awayPushed && watched->away);
+}
+
+bool MonitorList::told(const QByteArray &key, bool online)
+{
+    const auto watched = m_monitored.find(key);
+    if (watched == m_monitored.end())
+        return false;
+    // Coming online (again) says nothing of being away.
+    if (watched->online != online)
+        watched->away.reset();
+    watched->online = online;
+    return true;
+}
+
+bool MonitorList::toldAway(const QByteArray &key, bool away)
+{
+    const auto watched = m_monitored.find(key);
+    if (!m_awayPushed || watched == m_monitored.end() || !watched->online.value_or(false))
+        return false;
+    watched->away = away;
+    return true;
 }
 
 void MonitorList::refused(const QList<QByteArray> &keys)
@@ -89,6 +117,7 @@ QByteArray MonitorList::takeLine()
 
 void MonitorList::clear()
 {
+    m_awayPushed = false;
     m_monitored.clear();
     m_toAdd.clear();
     m_toRemove.clear();

@@ -6,7 +6,10 @@ PresenceRequest::PresenceRequest(int boundMs, Answer answer, TimeoutReason timeo
     : QObject(parent), m_answer(std::move(answer)), m_timeoutReason(std::move(timeoutReason))
 {
     m_deadline.setSingleShot(true);
-    connect(&m_deadline, &QTimer::timeout, this, [this] { finish(Presence::unknown(m_timeoutReason())); });
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        emit timedOut();
+        finish(Presence::unknown(m_timeoutReason()));
+    });
     m_deadline.start(boundMs);
 }
 

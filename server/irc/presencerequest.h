@@ -21,6 +21,10 @@ public:
 
     void finish(const Presence &presence);
 
+signals:
+    // The bound passed before any answer; the unknown answer follows.
+    void timedOut();
+
 private:
     Answer m_answer;
     TimeoutReason m_timeoutReason;

@@ -18,7 +18,7 @@ ServerStats::ServerStats(const QStringList &formNames)
     : m_formNames(formNames), m_media(int(Media::all().size())), m_lookups(counters(m_media)),
       m_requests(counters(m_media * qMax(1, int(formNames.size())))), m_unknown(counters(int(Reasons::all().size()) + 1))
 {
-    m_started.start();
+    m_startedMs = steadyMs();
 }
 
 int ServerStats::mediumIndex(const QString &medium)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QElapsedTimer>
+#include "model/clock.h"
 #include <QHash>
 #include <QMap>
 #include <QMutex>
@@ -34,7 +34,7 @@ public:
     // A status request answered 304 Not Modified: the client's copy still holds.
     void countNotModified() { ++m_notModified; }
 
-    qint64 uptimeSeconds() const { return m_started.elapsed() / 1000; }
+    qint64 uptimeSeconds() const { return (steadyMs() - m_startedMs) / 1000; }
     qint64 lookups(const QString &medium) const;
     qint64 cacheHits() const { return m_nearHits + m_sharedHits; }
     qint64 nearHits() const { return m_nearHits; }
@@ -62,7 +62,7 @@ private:
     using Counters = std::unique_ptr<std::atomic<qint64>[]>;
     static int mediumIndex(const QString &medium);
 
-    QElapsedTimer m_started;
+    qint64 m_startedMs;
     QStringList m_formNames;
     int m_media;
     Counters m_lookups;  // by medium

@@ -1,5 +1,6 @@
 #include "service/statuslookup.h"
 
+#include "model/clock.h"
 #include "model/serverlog.h"
 #include "model/serverstats.h"
 
@@ -15,7 +16,7 @@ void StatusLookup::setChecker(const QString &medium, PresenceChecker *checker)
 void StatusLookup::finish(const QString &medium, const QString &account, const Presence &presence,
                           const Done &done) const
 {
-    const StatusAnswer answer{medium, account, presence, QDateTime::currentDateTimeUtc()};
+    const StatusAnswer answer{medium, account, presence, Clock::current().wallOf(steadyMs())};
     m_stats.countLookup(answer.medium, presence.shared   ? ServerStats::Cache::Shared
                         : presence.cached ? ServerStats::Cache::Near
                                           : ServerStats::Cache::None,

@@ -1,5 +1,6 @@
 #include "store/store.h"
 
+#include "model/clock.h"
 #include "model/serverlog.h"
 
 #include <QRegularExpression>
@@ -122,7 +123,6 @@ Store::Store(const StoreAddress &address, const StoreSettings &settings, QObject
     : SharedStore(parent), m_address(address), m_settings(settings),
       m_backoff(settings.reconnectFirstMs, settings.reconnectMaxMs)
 {
-    m_clock.start();
     m_reconnect.setSingleShot(true);
     connect(&m_reconnect, &QTimer::timeout, this, [this] {
         closeLinks();
@@ -252,7 +252,7 @@ void Store::request(Link *link, const QList<QByteArray> &arguments, const Done &
         return;
     }
     const quint64 id = m_nextId++;
-    m_pending.insert(id, {done, m_clock.elapsed() + m_settings.replyBoundMs});
+    m_pending.insert(id, {done, steadyMs() + m_settings.replyBoundMs});
     m_deadlines.start();
     if (sendArguments(link->context, &Store::onReply, reinterpret_cast<void *>(quintptr(id)), arguments) != REDIS_OK)
         fail(id);
@@ -346,7 +346,7 @@ void Store::onDisconnect(const redisAsyncContext *context, int status)
 
 void Store::checkDeadlines()
 {
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = steadyMs();
     for (const Pending &pending : std::as_const(m_pending))
         if (pending.deadline <= now)
             return down(QStringLiteral("no reply within %1 ms").arg(m_settings.replyBoundMs));

@@ -6,7 +6,6 @@
 #include "store/storeaddress.h"
 #include "store/storesettings.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QTimer>
 #include <memory>
@@ -90,5 +89,4 @@ private:
     Backoff m_backoff;
     QTimer m_reconnect;
     QTimer m_deadlines;
-    QElapsedTimer m_clock;
 };

@@ -1,12 +1,12 @@
 #include "xmpp/jabberpresence.h"
 
+#include "model/clock.h"
 #include "xmpp/jabberid.h"
 
 JabberPresence::JabberPresence(const XmppSettings &settings, QObject *parent)
     : QObject(parent), m_settings(settings), m_ownJid(settings.jid.toLower()), m_book(settings.maxContacts),
       m_gate(settings), m_session(settings)
 {
-    m_clock.start();
     if (settings.forgetAfterMs > 0) {
         connect(&m_sweep, &QTimer::timeout, this, &JabberPresence::sweep);
         m_sweep.start(settings.forgetSweepMs());
@@ -26,7 +26,7 @@ void JabberPresence::check(const QString &account, const QHostAddress &, const D
         return done(Presence::unknown(Reason::NotAJabberId));
     if (m_state != State::LoggedIn)
         return done(Presence::unknown(Reason::XmppUnreachable));
-    m_book.asked(id->bare(), m_clock.elapsed());
+    m_book.asked(id->bare(), steadyMs());
     done(m_book.answer(id->bare(), m_ownJid));
 }
 
@@ -41,7 +41,7 @@ QList<PresenceChecker::Row> JabberPresence::rows() const
                     .arg(m_book.size() == 1 ? QStringLiteral("contact") : QStringLiteral("contacts"));
         break;
     case State::Waiting:
-        state = QStringLiteral("reconnecting in %1 s").arg(std::max<qint64>(0, (m_retryAt - m_clock.elapsed() + 999) / 1000));
+        state = QStringLiteral("reconnecting in %1 s").arg(std::max<qint64>(0, (m_retryAt - steadyMs() + 999) / 1000));
         break;
     }
     return {{m_ownJid, state, QStringLiteral("presence subscription"), 0, {}}};
@@ -68,7 +68,7 @@ void JabberPresence::loggedIn(const QList<XmppSession::RosterItem> &roster)
     for (const XmppSession::RosterItem &item : roster) {
         if (ContactBook::sharesNothing(item.subscription, item.asking))
             drop(item.jid); // a leftover: neither shares with the other
-        else if (!m_book.setItem(item.jid, item.subscription, item.asking, m_clock.elapsed()))
+        else if (!m_book.setItem(item.jid, item.subscription, item.asking, steadyMs()))
             ++left;
     }
     m_book.loggedIn();
@@ -90,7 +90,7 @@ void JabberPresence::rosterPush(const XmppSession::RosterItem &item)
             drop(item.jid);
         return;
     }
-    if (!m_book.setItem(item.jid, item.subscription, item.asking, m_clock.elapsed()) && !known)
+    if (!m_book.setItem(item.jid, item.subscription, item.asking, steadyMs()) && !known)
         drop(item.jid); // added elsewhere past the bound
 }
 
@@ -106,7 +106,7 @@ void JabberPresence::presence(const QString &jid, const QString &resource, const
         }
         return;
     }
-    m_book.setPresence(jid, resource, type, show, m_clock.elapsed());
+    m_book.setPresence(jid, resource, type, show, steadyMs());
 }
 
 void JabberPresence::requested(const QString &jid)
@@ -115,18 +115,18 @@ void JabberPresence::requested(const QString &jid)
     if (!id)
         return;
     if (m_book.contains(jid)) { // asked again: the answer stands, and her client is alive
-        m_book.seen(jid, m_clock.elapsed());
+        m_book.seen(jid, steadyMs());
         order(XmppSession::Order::Subscribed, jid);
         return;
     }
-    if (const auto refusal = m_gate.admit(id->domain, m_book, m_clock.elapsed());
+    if (const auto refusal = m_gate.admit(id->domain, m_book, steadyMs());
         refusal != SubscriptionGate::Refusal::None) {
         refused(refusal);
         order(XmppSession::Order::Unsubscribed, jid);
         return;
     }
     ++m_acceptedTotal;
-    m_book.reserve(jid, m_clock.elapsed());
+    m_book.reserve(jid, steadyMs());
     // Accepted, and asked in return: she asked first.
     order(XmppSession::Order::Subscribed, jid);
     order(XmppSession::Order::Subscribe, jid);
@@ -137,7 +137,7 @@ void JabberPresence::refused(SubscriptionGate::Refusal refusal)
     const int why = int(refusal);
     ++m_refused[why];
     // A flood is one line a minute for each reason, not one per request.
-    const qint64 now = m_clock.elapsed();
+    const qint64 now = steadyMs();
     if (m_refusalLogged[why] && now - *m_refusalLogged[why] < refusalLogMs)
         return;
     emit event(QStringLiteral("jabber: requests to add the account refused (%1), %2 in all")
@@ -150,7 +150,7 @@ void JabberPresence::sweep()
 {
     if (m_state != State::LoggedIn)
         return;
-    const QStringList gone = m_book.unseenAndUnasked(m_clock.elapsed(), m_settings.forgetAfterMs,
+    const QStringList gone = m_book.unseenAndUnasked(steadyMs(), m_settings.forgetAfterMs,
                                                      XmppSettings::maxForgottenPerSweep);
     // Removing her roster item is enough: her XMPP server is then told
     // "unsubscribe" and "unsubscribed" by the account's (RFC 6121, 2.5.2).
@@ -184,7 +184,7 @@ QString JabberPresence::health() const
     case State::Connecting: return QStringLiteral("logging in as ") + m_ownJid;
     case State::Waiting: break;
     }
-    const qint64 inMs = qMax<qint64>(0, m_retryAt - m_clock.elapsed());
+    const qint64 inMs = qMax<qint64>(0, m_retryAt - steadyMs());
     return QStringLiteral("down: %1, logging in as %2 again in %3 s").arg(m_lostWhy, m_ownJid).arg((inMs + 999) / 1000);
 }
 
@@ -193,7 +193,7 @@ void JabberPresence::lost(const QString &why, int retryMs)
     if (m_state == State::LoggedIn)
         ++m_losses;
     m_state = State::Waiting;
-    m_retryAt = m_clock.elapsed() + retryMs;
+    m_retryAt = steadyMs() + retryMs;
     if (why != m_lostWhy || retryMs <= XmppSettings::backoffInitialMs)
         emit event(QStringLiteral("jabber: %1 lost (%2), again in %3 s").arg(m_ownJid, why, QString::number(retryMs / 1000)));
     m_lostWhy = why;

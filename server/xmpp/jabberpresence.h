@@ -6,7 +6,6 @@
 #include "xmpp/xmppsession.h"
 #include "xmpp/xmppsettings.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QTimer>
@@ -61,7 +60,6 @@ private:
     QString m_lostWhy;
     qint64 m_retryAt = 0;
     SubscriptionGate m_gate;
-    QElapsedTimer m_clock;
     QTimer m_sweep;
     qint64 m_logins = 0, m_losses = 0, m_acceptedTotal = 0, m_removedTotal = 0, m_forgottenTotal = 0;
     std::array<qint64, SubscriptionGate::refusals> m_refused{}; // by SubscriptionGate::Refusal

@@ -357,7 +357,7 @@ void TestCluster::refusedAndUnreachableNetworksLeaveNoLease()
     const auto leaseKeys = [] {
         QProcess scan;
         scan.start(QStringLiteral("redis-cli"), {QStringLiteral("-p"), storePort, QStringLiteral("--scan"),
-                                                 QStringLiteral("--pattern"), QStringLiteral("quorvane:v1:lease:*")});
+                                                 QStringLiteral("--pattern"), QStringLiteral("quorvane:v2:lease:*")});
         scan.waitForFinished(5000);
         const QByteArray keys = scan.readAllStandardOutput().trimmed();
         return keys.isEmpty() ? 0 : int(keys.count('\n')) + 1;

@@ -1,14 +1,14 @@
 // The per-network client, driven line by line through a transport with no
 // socket behind it: registration, PING, the coalesced ISON lines under the
-// flood budget, the 303 reply matched with the network's case mapping, and
-// what ends a connection.
+// flood budget, the 303 reply matched with the network's case mapping, the
+// away state asked with USERHOST or pushed, and what ends a connection.
 #include "support/recordingtransport.h"
 
 #include "irc/floodbudget.h"
 #include "irc/ircclient.h"
 #include "irc/ircidentity.h"
 #include "irc/monitorlist.h"
-#include "irc/steadyclock.h"
+#include "model/clock.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -49,12 +49,26 @@ struct Rig
         client.pump();
     }
 
+    // Every status heard so far, by key, and the keys heard without their away state.
+    QHash<QByteArray, Presence::Status> heard(QByteArrayList *awayNotKnown = nullptr) const
+    {
+        QHash<QByteArray, Presence::Status> statuses;
+        for (const QList<QVariant> &signal : spy)
+            for (const IrcClient::Heard &said : signal.at(0).value<QList<IrcClient::Heard>>()) {
+                statuses.insert(said.key, said.status);
+                if (awayNotKnown && !said.awayKnown)
+                    awayNotKnown->append(said.key);
+            }
+        return statuses;
+    }
+
     IrcSettings settings;
     IsonQueue queue;
     MonitorList monitor;
     FloodBudget budget;
     RecordingTransport transport;
     IrcClient client;
+    QSignalSpy spy{&client, &IrcClient::heard};
 };
 
 } // namespace
@@ -69,6 +83,8 @@ private slots:
     void asksNothingBeforeTheWelcomeIsOver();
     void fortyWaitingNicksGoOutInAtMostTwoLinesOneInFlight();
     void theReplyIsMatchedWithTheNetworksCaseMapping();
+    void awayIsPushedOnlyWhereTheNetworkOffersBothCapabilities();
+    void whatCannotBeAskedInTimeReadsOnlineAndRepliesSayOnlyWhatWasAsked();
     void linesArePackedWhileTheBudgetIsLowAndPacedByIt();
     void lookupsArrivingTogetherShareAQuietNetworksLine();
     void aNickDueForItsBoundLeavesInALineNotFull();
@@ -83,8 +99,9 @@ void TestIrcClient::registersWithAGeneratedNickAndARealNameThatSaysWhatItIs()
 {
     Rig rig;
     rig.client.begin();
-    const QByteArrayList lines = rig.transport.lines();
-    QCOMPARE(lines.size(), 2);
+    QByteArrayList lines = rig.transport.lines();
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.takeFirst(), "CAP LS 302");
     QVERIFY(lines.at(0).startsWith("NICK "));
     const QByteArray nick = lines.at(0).mid(5);
     QVERIFY(IrcIdentity::isValidNick(QString::fromLatin1(nick)));
@@ -123,7 +140,6 @@ void TestIrcClient::fortyWaitingNicksGoOutInAtMostTwoLinesOneInFlight()
 {
     Rig rig;
     rig.welcome();
-    QSignalSpy answered(&rig.client, &IrcClient::answered);
     const QByteArrayList online{"nick3", "nick7", "nick39"};
     // The network's reply: those of the line's nicks that are online.
     const auto reply = [&](const QByteArray &line) {
@@ -144,16 +160,16 @@ void TestIrcClient::fortyWaitingNicksGoOutInAtMostTwoLinesOneInFlight()
     QTest::qWait(3 * rig.settings.floodIntervalMs);
     QCOMPARE(rig.transport.lines("ISON").size(), 2);
 
-    QByteArrayList reportedOnline, asked;
-    int answers = 0;
-    for (const QList<QVariant> &signal : answered) {
-        for (const IsonQueue::Entry &entry : signal.at(0).value<QList<IsonQueue::Entry>>())
-            reportedOnline.append(entry.nick);
-        answers += int(signal.at(0).value<QList<IsonQueue::Entry>>().size()
-                       + signal.at(1).value<QList<IsonQueue::Entry>>().size());
-    }
-    QCOMPARE(reportedOnline, online);
-    QCOMPARE(answers, 40);
+    // Those online are then asked whether they are away, in one line.
+    QTRY_COMPARE(rig.transport.lines("USERHOST"), QByteArrayList{"USERHOST nick3 nick7 nick39"});
+    rig.transport.deliver(":irc.test 302 x :nick3=+u@h nick7*=-u@h nick39=+u@h ");
+    const QHash<QByteArray, Presence::Status> heard = rig.heard();
+    QCOMPARE(heard.size(), 40);
+    QCOMPARE(heard.value("nick3"), Presence::Online);
+    QCOMPARE(heard.value("nick7"), Presence::Away); // an operator, away
+    QCOMPARE(heard.value("nick39"), Presence::Online);
+    QCOMPARE(heard.value("nick0"), Presence::Offline);
+    QByteArrayList asked;
     for (const QByteArray &line : rig.transport.lines("ISON")) {
         QVERIFY(line.size() <= 510);
         asked += line.mid(5).split(' ');
@@ -166,14 +182,107 @@ void TestIrcClient::theReplyIsMatchedWithTheNetworksCaseMapping()
     for (const auto &[mapping, braceIsBracket] : {std::pair("rfc1459", true), std::pair("ascii", false)}) {
         Rig rig;
         rig.welcome(mapping);
-        QSignalSpy answered(&rig.client, &IrcClient::answered);
         rig.ask("Tel[mik]");
         QTRY_COMPARE(rig.transport.lines("ISON").size(), 1);
         rig.transport.deliver(":irc.test 303 x :TEL{MIK} ");
-        QCOMPARE(answered.size(), 1);
-        const auto online = answered.at(0).at(0).value<QList<IsonQueue::Entry>>();
-        QCOMPARE(online.size(), braceIsBracket ? 1 : 0);
+        if (braceIsBracket) {
+            QTRY_COMPARE(rig.transport.lines("USERHOST").size(), 1);
+            rig.transport.deliver(":irc.test 302 x :TEL{MIK}=-u@h");
+        }
+        QCOMPARE(rig.heard().value(rig.client.caseMapping().fold("Tel[mik]")),
+                 braceIsBracket ? Presence::Away : Presence::Offline);
     }
+}
+
+void TestIrcClient::awayIsPushedOnlyWhereTheNetworkOffersBothCapabilities()
+{
+    {
+        Rig rig;
+        rig.client.begin();
+        rig.transport.deliver(":irc.test CAP * LS :multi-prefix away-notify");
+        QCOMPARE(rig.transport.lines("CAP"), (QByteArrayList{"CAP LS 302", "CAP END"}));
+        QVERIFY(!rig.monitor.awayPushed());
+    }
+    Rig rig;
+    rig.client.begin();
+    // A list over two lines, with values.
+    rig.transport.deliver(":irc.test CAP * LS * :sasl=PLAIN,EXTERNAL extended-monitor");
+    QCOMPARE(rig.transport.lines("CAP").size(), 1);
+    rig.transport.deliver(":irc.test CAP * LS :away-notify");
+    QCOMPARE(rig.transport.lines("CAP").value(1), "CAP REQ :extended-monitor away-notify");
+    rig.transport.deliver(":irc.test CAP * ACK :away-notify extended-monitor ");
+    QCOMPARE(rig.transport.lines("CAP").value(2), "CAP END");
+    rig.client.begin();
+    rig.transport.deliver(":irc.test 001 x :Welcome");
+    rig.transport.deliver(":irc.test 005 x MONITOR=100 :are supported");
+    rig.transport.deliver(":irc.test 376 x :End");
+    rig.monitor.asked("watched", "Watched");
+    rig.monitor.asked("watched", "Watched");
+    rig.client.pump();
+    QTRY_COMPARE(rig.transport.lines("MONITOR"), QByteArrayList{"MONITOR + Watched"});
+
+    rig.transport.deliver(":irc.test 730 x :Watched!u@h");
+    QByteArrayList unsure;
+    QCOMPARE(rig.heard(&unsure).value("watched"), Presence::Online);
+    QCOMPARE(unsure, QByteArrayList{"watched"}); // online, but here or away is not said
+    QVERIFY(rig.monitor.awayUnknown("watched"));
+    rig.transport.deliver(":Watched!u@h AWAY :" + QByteArray(10'240, 'x') + "<b>");
+    QCOMPARE(rig.heard().value("watched"), Presence::Away);
+    QCOMPARE(rig.monitor.state("watched"), Presence::Away);
+    const int said = int(rig.spy.size());
+    rig.transport.deliver(":stranger!u@h AWAY :not watched");
+    rig.transport.deliver(":irc.test AWAY");
+    rig.transport.deliver("AWAY :no prefix");
+    QCOMPARE(rig.spy.size(), said);
+    rig.transport.deliver(":Watched!u@h AWAY");
+    QCOMPARE(rig.monitor.state("watched"), Presence::Online);
+    rig.transport.deliver(":irc.test 731 x :Watched");
+    QCOMPARE(rig.heard().value("watched"), Presence::Offline);
+    QCOMPARE(rig.transport.lines("USERHOST").size(), 0); // changes cost no line
+}
+
+void TestIrcClient::whatCannotBeAskedInTimeReadsOnlineAndRepliesSayOnlyWhatWasAsked()
+{
+    {
+        IrcSettings settings = Rig::fastSettings();
+        settings.floodBurst = 1;
+        settings.floodIntervalMs = 5000; // the ISON line takes the budget for longer than the bound
+        settings.lookupBoundMs = 600;
+        Rig rig(settings);
+        rig.welcome();
+        rig.ask("here");
+        rig.transport.deliver(":irc.test 303 x :here");
+        QByteArrayList unsure;
+        QCOMPARE(rig.heard(&unsure).value("here"), Presence::Online);
+        QCOMPARE(unsure, QByteArrayList{"here"});
+        QCOMPARE(rig.transport.lines("USERHOST").size(), 0);
+    }
+    Rig rig;
+    for (const char *nick : {"a", "b", "c", "d", "e", "f"})
+        rig.ask(nick); // asked together once the welcome is over
+    rig.welcome();
+    rig.transport.deliver(":irc.test 303 x :a b c d e f");
+    QTRY_COMPARE(rig.transport.lines("USERHOST"), QByteArrayList{"USERHOST a b c d e"});
+    // Marks missing or wrong, nicks not asked, a reply of nothing.
+    rig.transport.deliver(":irc.test 302 x");
+    rig.transport.deliver(":irc.test 302 x :a= b=?u@h zz=-u@h =+u@h d=+u@h e=-u@h " + QByteArray(10'000, ' '));
+    QByteArrayList unsure;
+    QHash<QByteArray, Presence::Status> heard = rig.heard(&unsure);
+    QCOMPARE(heard.value("a"), Presence::Online);
+    QCOMPARE(heard.value("b"), Presence::Online);
+    QCOMPARE(heard.value("c"), Presence::Offline); // gone from the network since ISON
+    QCOMPARE(heard.value("d"), Presence::Online);
+    QCOMPARE(heard.value("e"), Presence::Away);
+    QVERIFY(!heard.contains("zz"));
+    QCOMPARE(unsure, (QByteArrayList{"a", "b"}));
+    // A network that does not know USERHOST: online, as ISON said.
+    QTRY_COMPARE(rig.transport.lines("USERHOST").size(), 2);
+    rig.transport.deliver(":irc.test 421 x USERHOST :Unknown command");
+    QCOMPARE(rig.heard().value("f"), Presence::Online);
+    rig.ask("g");
+    rig.transport.deliver(":irc.test 303 x :g");
+    QCOMPARE(rig.heard().value("g"), Presence::Online);
+    QCOMPARE(rig.transport.lines("USERHOST").size(), 2);
 }
 
 void TestIrcClient::lookupsArrivingTogetherShareAQuietNetworksLine()
@@ -285,7 +394,7 @@ void TestIrcClient::neverJoinsSpeaksOrSendsALineBreakOfAStranger()
     rig.client.quit("bye");
     for (const QByteArray &line : rig.transport.lines()) {
         const QByteArray command = line.left(line.indexOf(' '));
-        QVERIFY2(QByteArrayList({"NICK", "USER", "PONG", "PING", "ISON", "QUIT"}).contains(command), line.constData());
+        QVERIFY2(QByteArrayList({"CAP", "NICK", "USER", "PONG", "PING", "ISON", "QUIT"}).contains(command), line.constData());
     }
     QVERIFY(!rig.transport.wire().contains("Tel\r"));
     QCOMPARE(rig.transport.wire().count('\r'), rig.transport.wire().count('\n'));

@@ -74,14 +74,21 @@ private slots:
 void TestIrcNetwork::nicksReadOnlineOrOfflineAsTheNetworkSays()
 {
     ScriptedIrcServer irc(ScriptedIrcServer::Behaviour::Answer);
-    irc.setOnline({"Telmik"});
+    irc.setOnline({"Telmik", "Dalia"});
+    irc.setAway({"Dalia"});
     IrcPresence presence(fastSettings(irc.port()), loopbackAllowed());
-    Answers answers;
-    presence.lookup(identity(QStringLiteral("telmik"), irc.port()), answers.collect());
-    presence.lookup(identity(QStringLiteral("Brasko"), irc.port()), answers.collect());
-    QTRY_COMPARE(answers.all.size(), 2);
-    QCOMPARE(answers.all.at(0).status, Presence::Online);
-    QCOMPARE(answers.all.at(1).status, Presence::Offline);
+    Answers here, gone, away;
+    presence.lookup(identity(QStringLiteral("telmik"), irc.port()), here.collect());
+    presence.lookup(identity(QStringLiteral("Brasko"), irc.port()), gone.collect());
+    presence.lookup(identity(QStringLiteral("dalia"), irc.port()), away.collect());
+    QTRY_COMPARE(here.all.size() + gone.all.size() + away.all.size(), 3);
+    QCOMPARE(here.all.at(0).status, Presence::Online);
+    QCOMPARE(gone.all.at(0).status, Presence::Offline);
+    QCOMPARE(away.all.at(0).status, Presence::Away);
+    // Nobody was seen to change: no time is said.
+    QVERIFY(!here.all.at(0).since.isValid() && !away.all.at(0).since.isValid());
+    QCOMPARE(irc.lines("ISON").size(), 1);
+    QCOMPARE(irc.lines("USERHOST"), QByteArrayList{"USERHOST telmik dalia"});
     QCOMPARE(irc.connections(), 1);
     QCOMPARE(presence.rows().size(), 1);
     QCOMPARE(presence.rows().at(0).state, QStringLiteral("connected"));

@@ -38,6 +38,8 @@ private slots:
 
     void theFloodBudgetAllowsABurstThenOneLinePerInterval();
     void cachedAnswersExpire();
+    void aChangeIsTimedOnlyWhenItWasSeen();
+    void theRoomFollowsThePaceTheNetworkAnswersAt();
 };
 
 void TestIrcRules::identitiesWithNickSyntaxAndAllowedPortsPass_data()
@@ -299,16 +301,59 @@ void TestIrcRules::theFloodBudgetAllowsABurstThenOneLinePerInterval()
 
 void TestIrcRules::cachedAnswersExpire()
 {
+    using Known = PresenceCache::Known;
+    const auto status = [](const std::optional<Known> &known) { return known ? known->status : Presence::Unknown; };
     PresenceCache cache(60'000);
     QVERIFY(!cache.find("telmik", 0));
-    cache.store("telmik", true, 1000);
-    cache.store("brasko", false, 1000);
-    QCOMPARE(cache.find("telmik", 60'999), std::optional<bool>(true));
-    QCOMPARE(cache.find("brasko", 2000), std::optional<bool>(false));
+    cache.observe("telmik", Presence::Online, 1000);
+    cache.observe("brasko", Presence::Offline, 1000);
+    QCOMPARE(status(cache.find("telmik", 60'999)), Presence::Online);
+    QCOMPARE(status(cache.find("brasko", 2000)), Presence::Offline);
     QVERIFY(!cache.find("telmik", 61'000));
     PresenceCache none(0);
-    none.store("telmik", true, 0);
+    none.observe("telmik", Presence::Online, 0);
     QVERIFY(!none.find("telmik", 0));
+}
+
+void TestIrcRules::aChangeIsTimedOnlyWhenItWasSeen()
+{
+    PresenceCache cache(60'000);
+    // The first answer has no time: nothing was seen to change.
+    QCOMPARE(cache.observe("telmik", Presence::Online, 1000).sinceMs, -1);
+    QCOMPARE(cache.observe("telmik", Presence::Online, 2000).sinceMs, -1);
+    QCOMPARE(cache.observe("telmik", Presence::Away, 3000).sinceMs, 3000);
+    QCOMPARE(cache.observe("telmik", Presence::Away, 4000).sinceMs, 3000);
+    // Online without its away state asked: no change seen, and no time of an away that may be over.
+    QCOMPARE(cache.observe("telmik", Presence::Online, 5000, false).sinceMs, -1);
+    QCOMPARE(cache.observe("telmik", Presence::Offline, 6000).sinceMs, 6000);
+    QCOMPARE(cache.observe("telmik", Presence::Online, 7000, false).sinceMs, 7000); // coming online is sure
+    QCOMPARE(cache.observe("telmik", Presence::Online, 8000).sinceMs, 7000);
+    // Past the lookups' time it still knows since when, for an hour.
+    QCOMPARE(cache.remembered("telmik", 8000 + 59 * 60'000)->sinceMs, 7000);
+    QVERIFY(!cache.remembered("telmik", 8000 + PresenceCache::changeMemoryMs));
+    QCOMPARE(cache.observe("telmik", Presence::Offline, 8000 + PresenceCache::changeMemoryMs).sinceMs, -1);
+    // Full, it forgets what answers no lookup before it refuses a new nick.
+    for (int i = 0; i < PresenceCache::maxEntries; ++i)
+        cache.observe("n" + QByteArray::number(i), Presence::Offline, 10'000'000);
+    cache.observe("late", Presence::Offline, 10'000'000 + 60'000);
+    QVERIFY(cache.find("late", 10'000'000 + 60'000));
+    QVERIFY(cache.size() <= PresenceCache::maxEntries);
+}
+
+void TestIrcRules::theRoomFollowsThePaceTheNetworkAnswersAt()
+{
+    const IrcSettings settings;
+    FloodBudget budget(settings.floodBurst, settings.floodIntervalMs);
+    QCOMPARE(IrcNetwork::roomLines(budget, 0, settings), 8);
+    // A network that holds each line for 3 s under its penalty answers 3 lines in 9.5 s.
+    budget.answeredAfter(3000);
+    QCOMPARE(IrcNetwork::roomLines(budget, 0, settings), 3);
+    // Quick answers bring the room back, not all at once.
+    budget.answeredAfter(5);
+    QVERIFY(IrcNetwork::roomLines(budget, 0, settings) < 8);
+    for (int i = 0; i < 20; ++i)
+        budget.answeredAfter(5);
+    QCOMPARE(IrcNetwork::roomLines(budget, 0, settings), 8);
 }
 
 QTEST_GUILESS_MAIN(TestIrcRules)

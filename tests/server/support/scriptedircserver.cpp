@@ -5,6 +5,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 ScriptedIrcServer::ScriptedIrcServer(Behaviour behaviour, QObject *parent)
     : QObject(parent), m_behaviour(behaviour), m_server(new QTcpServer(this))
 {
@@ -85,8 +87,18 @@ void ScriptedIrcServer::answer(QTcpSocket *socket, const QByteArray &line)
         afterWelcome(socket);
     } else if (command == "PING") {
         socket->write(":irc.scripted PONG irc.scripted " + words.value(1) + "\r\n");
+    } else if ((command == "ISON" || command == "USERHOST") && m_behaviour == Behaviour::Penalised) {
+        // Held until the penalty of the line before has passed, as ngIRCd does.
+        const qint64 now = m_clock.elapsed();
+        const qint64 at = std::max(now, socket->property("penaltyUntil").toLongLong());
+        socket->setProperty("penaltyUntil", at + m_penaltyMs);
+        QTimer::singleShot(int(at - now), socket, [this, socket, words, command] {
+            command == "ISON" ? answerIson(socket, words) : answerUserhost(socket, words);
+        });
     } else if (command == "ISON") {
         answerIson(socket, words);
+    } else if (command == "USERHOST") {
+        answerUserhost(socket, words);
     } else if (command == "QUIT") {
         socket->disconnectFromHost();
     }
@@ -149,8 +161,23 @@ void ScriptedIrcServer::answerIson(QTcpSocket *socket, const QByteArrayList &wor
     }
     QByteArrayList online;
     for (const QByteArray &asked : words.mid(1))
-        for (const QByteArray &known : m_online)
-            if (fold(asked) == fold(known))
-                online.append(asked);
+        if (isOnline(asked))
+            online.append(asked);
     socket->write(":irc.scripted 303 " + nick + " :" + online.join(' ') + "\r\n");
+}
+
+bool ScriptedIrcServer::isOnline(const QByteArray &nick) const
+{
+    return std::any_of(m_online.cbegin(), m_online.cend(), [&](const QByteArray &known) { return fold(nick) == fold(known); });
+}
+
+void ScriptedIrcServer::answerUserhost(QTcpSocket *socket, const QByteArrayList &words)
+{
+    QByteArrayList replies;
+    for (const QByteArray &asked : words.mid(1, 5))
+        if (isOnline(asked)) {
+            const bool away = std::any_of(m_away.cbegin(), m_away.cend(), [&](const QByteArray &a) { return fold(a) == fold(asked); });
+            replies.append(asked + (away ? "=-" : "=+") + "member@127.0.0.1");
+        }
+    socket->write(":irc.scripted 302 " + socket->property("nick").toByteArray() + " :" + replies.join(' ') + "\r\n");
 }

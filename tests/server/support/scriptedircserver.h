@@ -33,6 +33,7 @@ public:
         GarbageAfterWelcome, // registers and answers, each answer after lines of binary garbage
         PingFlood,     // registers, sends 5,000 PINGs at once, then answers
         PingFloodUnread, // registers, stops reading, then sends 8 MB of PINGs
+        Penalised,     // answers as Answer, but each ISON or USERHOST only a penalty after the one before
     };
 
     explicit ScriptedIrcServer(Behaviour behaviour, QObject *parent = nullptr);
@@ -43,6 +44,10 @@ public:
 
     // Nicks that read online, and the case mapping the welcome announces.
     void setOnline(const QSet<QByteArray> &nicks) { m_online = nicks; }
+    // Those of the online nicks that are away, as USERHOST tells.
+    void setAway(const QSet<QByteArray> &nicks) { m_away = nicks; }
+    // What a line of Penalised costs: its answer waits until the one before's penalty has passed.
+    void setPenaltyMs(int ms) { m_penaltyMs = ms; }
     void setCaseMapping(const QByteArray &name) { m_caseMapping = name; }
 
     int connections() const { return m_connections; }
@@ -60,11 +65,15 @@ private:
     void answer(QTcpSocket *socket, const QByteArray &line);
     void afterWelcome(QTcpSocket *socket);
     void answerIson(QTcpSocket *socket, const QByteArrayList &words);
+    void answerUserhost(QTcpSocket *socket, const QByteArrayList &words);
+    bool isOnline(const QByteArray &nick) const;
     QByteArray fold(const QByteArray &nick) const;
 
     Behaviour m_behaviour;
     QTcpServer *m_server;
     QSet<QByteArray> m_online;
+    QSet<QByteArray> m_away;
+    int m_penaltyMs = 1000;
     QByteArray m_caseMapping = "rfc1459";
     int m_connections = 0;
     QList<qint64> m_connectionTimes;
