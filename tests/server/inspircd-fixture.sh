@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The test IRC network that offers MONITOR: a real InspIRCd on a loopback
+# The test IRC network that offers MONITOR, and pushes away changes of the
+# nicks it monitors (extended-monitor, away-notify): a real InspIRCd on a loopback
 # port with a generated configuration and a short monitor list, so that its
 # limit is met in a test. It ends by itself after a while, and "stop" ends
 # it sooner.
@@ -34,6 +35,8 @@ cat >"$dir/inspircd.conf" <<CONF
 <pid file="$dir/inspircd-own.pid">
 <files motd="$dir/motd.txt">
 <limits maxnick="30">
+<module name="cap">
+<module name="ircv3">
 <module name="monitor">
 <monitor maxentries="$entries">
 <log method="file" type="* -USERINPUT -USEROUTPUT" level="default" target="$dir/inspircd.log">

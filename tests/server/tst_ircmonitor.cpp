@@ -1,7 +1,9 @@
 // MONITOR against a real network that offers it (InspIRCd, started by
-// CTest on a loopback port with a monitor list of 6), and ISON kept where a
-// network does not (ngircd): the changes it pushes answer lookups at once
-// without a line, its limit is kept and the least recently asked make room.
+// CTest on a loopback port with a monitor list of 6, extended-monitor and
+// away-notify), and ISON kept where a network does not (ngircd): the
+// changes it pushes, away included, answer lookups at once without a line,
+// its limit is kept and the least recently asked make room; where nothing
+// is pushed, away is asked with USERHOST.
 #include "support/fastirc.h"
 
 #include "irc/ircidentity.h"
@@ -43,6 +45,8 @@ public:
     }
     ~Member() { leave(); }
     bool registered() { return m_process.waitForReadyRead(5000) && m_process.readAll().contains("registered"); }
+    void goAway() { m_process.write("away gone fishing <b>\n"); }
+    void comeBack() { m_process.write("back\n"); }
     void leave()
     {
         m_process.kill();
@@ -64,6 +68,7 @@ private slots:
     void aMonitoredNicksChangesAreAnsweredAtOnceWithoutALine();
     void theListKeepsWithinTheLimitAndTheLeastRecentlyAskedMakeRoom();
     void aNetworkWithoutMonitorKeepsIson();
+    void awayIsPushedWhereTheNetworkOffersItAndAskedWhereNot();
 
 private:
     // The answer to one lookup, waited for.
@@ -167,6 +172,42 @@ void TestIrcMonitor::aNetworkWithoutMonitorKeepsIson()
     QCOMPARE(count("MONITOR"), 0);
     QCOMPARE(count("ISON"), 1);
     QCOMPARE(m_irc->rows().value(0).mechanism, QStringLiteral("ISON"));
+}
+
+void TestIrcMonitor::awayIsPushedWhereTheNetworkOffersItAndAskedWhereNot()
+{
+    Member pushed(monitorPort, QStringLiteral("Roamer"));
+    QVERIFY(pushed.registered());
+    QCOMPARE(ask("Roamer", monitorPort).status, Presence::Online);
+    QCOMPARE(ask("Roamer", monitorPort).status, Presence::Online);
+    QTRY_COMPARE(count("MONITOR + "), 1);
+    // Put under MONITOR online: here or away is asked once.
+    QTRY_COMPARE(ask("Roamer", monitorPort).status, Presence::Online);
+    const int lines = count("ISON") + count("USERHOST");
+    pushed.goAway();
+    QElapsedTimer clock;
+    clock.start();
+    QTRY_COMPARE_WITH_TIMEOUT(ask("Roamer", monitorPort).status, Presence::Away, 1000);
+    QVERIFY(ask("Roamer", monitorPort).since.isValid()); // the network said when
+    pushed.comeBack();
+    QTRY_COMPARE_WITH_TIMEOUT(ask("Roamer", monitorPort).status, Presence::Online, 1000);
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(count("ISON") + count("USERHOST"), lines); // the changes cost no line
+
+    // ngIRCd pushes nothing: USERHOST says it, within the bound once the cache has let go.
+    IrcSettings settings = fastIrcSettings({monitorPort, isonPort});
+    settings.cacheMs = 200;
+    m_irc = std::make_unique<IrcPresence>(settings, loopbackAllowed(),
+                                          [this](QObject *owner) { return new TappedTransport(m_sent, owner); });
+    Member asked(isonPort, QStringLiteral("Wanderer"));
+    QVERIFY(asked.registered());
+    QCOMPARE(ask("Wanderer", isonPort).status, Presence::Online);
+    asked.goAway();
+    QTRY_COMPARE_WITH_TIMEOUT(ask("Wanderer", isonPort).status, Presence::Away, 3000);
+    QVERIFY(ask("Wanderer", isonPort).since.isValid()); // seen to change between two checks
+    asked.comeBack();
+    QTRY_COMPARE_WITH_TIMEOUT(ask("Wanderer", isonPort).status, Presence::Online, 3000);
+    QVERIFY(count("USERHOST") >= 3);
 }
 
 QTEST_GUILESS_MAIN(TestIrcMonitor)

@@ -61,6 +61,8 @@ private slots:
     void tlsRefusedFallsBackToPlainText();
     void tlsVerifiedAgainstTheGivenCaIsUsed();
     void networksAndQueuesPastTheirBoundAreBusy();
+    void aNetworkThatHoldsItsRepliesIsAskedOnlyWhatItAnswersInTime();
+    void aChangeSeenBetweenTwoChecksSaysSinceWhen();
     void aDroppedNetworkIsReconnected();
     void anIdleNetworkIsLeftWithQuit();
 
@@ -283,6 +285,75 @@ void TestIrcNetwork::networksAndQueuesPastTheirBoundAreBusy()
     QCOMPARE(answers.all.at(1).reason, Reason::Busy);
     QCOMPARE(two.connections(), 0);
     QTRY_COMPARE(answers.all.size(), asked + 1); // the rest within the bound, unknown
+}
+
+// A network that holds each line under a penalty of its own (400 ms here,
+// with a bound of 1.5 s): what it answers within the bound at that pace is
+// asked, the rest is busy at once, and nothing goes out for lookups that
+// have ended.
+void TestIrcNetwork::aNetworkThatHoldsItsRepliesIsAskedOnlyWhatItAnswersInTime()
+{
+    ScriptedIrcServer irc(ScriptedIrcServer::Behaviour::Penalised);
+    irc.setPenaltyMs(700);
+    irc.setOnline({"Telmik"});
+    IrcSettings settings = fastSettings(irc.port());
+    IrcPresence presence(settings, loopbackAllowed());
+    const auto longNick = [](int i) { return QStringLiteral("n%1").arg(i).leftJustified(30, u'x'); };
+    const auto count = [](const Answers &answers, Reason reason) {
+        return std::count_if(answers.all.cbegin(), answers.all.cend(), [&](const Presence &p) { return p.reason == reason; });
+    };
+
+    // Before the network has answered anything its pace is not known: the
+    // 5 lines of 80 nicks go out one after the other as answers come, and
+    // the lines whose lookups have ended by then never go.
+    Answers first;
+    for (int i = 0; i < 80; ++i)
+        presence.lookup(identity(longNick(i), irc.port()), first.collect());
+    QTRY_COMPARE_WITH_TIMEOUT(first.all.size(), 80, 3000);
+    QTest::qWait(1500);
+    QVERIFY2(irc.lines("ISON").size() <= 3, qPrintable(QString::number(irc.lines("ISON").size())));
+
+    // Now the pace is known: what it answers in time is admitted, the rest busy at once.
+    Answers burst;
+    for (int i = 100; i < 300; ++i)
+        presence.lookup(identity(longNick(i), irc.port()), burst.collect());
+    QVERIFY(count(burst, Reason::Busy) >= 100);
+    QTRY_COMPARE_WITH_TIMEOUT(burst.all.size(), 200, 3000);
+    QCOMPARE(count(burst, Reason::NoAnswerInTime), 0);
+    QVERIFY(std::all_of(burst.at.cbegin(), burst.at.cend(), [&](qint64 at) { return at <= settings.lookupBoundMs + 100; }));
+
+    // Someone asked alone afterwards is asked at once, not behind the burst.
+    Answers alone;
+    presence.lookup(identity(QStringLiteral("telmik"), irc.port()), alone.collect());
+    QTRY_COMPARE_WITH_TIMEOUT(alone.all.size(), 1, 3000);
+    QCOMPARE(alone.all.at(0).status, Presence::Online);
+}
+
+void TestIrcNetwork::aChangeSeenBetweenTwoChecksSaysSinceWhen()
+{
+    ScriptedIrcServer irc(ScriptedIrcServer::Behaviour::Answer);
+    irc.setOnline({"Telmik"});
+    IrcSettings settings = fastSettings(irc.port());
+    settings.cacheMs = 100;
+    IrcPresence presence(settings, loopbackAllowed());
+    const auto ask = [&] {
+        Answers answers;
+        presence.lookup(identity(QStringLiteral("telmik"), irc.port()), answers.collect());
+        return QTest::qWaitFor([&] { return !answers.all.isEmpty(); }, 3000) ? answers.all.at(0) : Presence();
+    };
+    QCOMPARE(ask().status, Presence::Online);
+    QTest::qWait(150);
+    QVERIFY(!ask().since.isValid()); // the same again: no change seen
+    irc.setAway({"Telmik"});
+    QTest::qWait(150);
+    const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1000);
+    const Presence away = ask();
+    QCOMPARE(away.status, Presence::Away);
+    QVERIFY(away.since >= before && away.since <= QDateTime::currentDateTimeUtc().addMSecs(1000));
+    QTest::qWait(150);
+    const Presence still = ask();
+    QCOMPARE(still.status, Presence::Away);
+    QCOMPARE(still.since, away.since);
 }
 
 void TestIrcNetwork::aDroppedNetworkIsReconnected()

@@ -1,13 +1,16 @@
 // A member of the test IRC network: connects to the loopback port, registers
 // under the nick given, answers PING and stays, so that the nick reads
 // online. It ends by itself after the given number of seconds, or when the
-// server closes the connection.
+// server closes the connection. A line "away TEXT" on its standard input
+// sets it away, "back" brings it back.
 //
 //   ircmember PORT NICK SECONDS
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
 #include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char *argv[])
 {
@@ -29,6 +32,19 @@ int main(int argc, char *argv[])
                 socket.write("PONG " + line.mid(5) + "\r\n");
             if (line.contains(" 001 "))
                 std::printf("registered as %s\n", nick.constData()), std::fflush(stdout);
+        }
+    });
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &socket, [&] {
+        char buffer[512];
+        const ssize_t read = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (read <= 0)
+            return input.setEnabled(false);
+        for (const QByteArray &command : QByteArray(buffer, int(read)).split('\n')) {
+            if (command.startsWith("away "))
+                socket.write("AWAY :" + command.mid(5) + "\r\n");
+            else if (command == "back")
+                socket.write("AWAY\r\n");
         }
     });
     QObject::connect(&socket, &QTcpSocket::disconnected, &app, &QCoreApplication::quit);

@@ -41,6 +41,8 @@ void ScriptedIrcServer::onConnection()
         ++m_connections;
         m_connectionTimes.append(m_clock.elapsed());
         socket->setProperty("connection", m_connections);
+        // A newcomer's first lines already pay a penalty, as on ngIRCd.
+        socket->setProperty("penaltyUntil", m_clock.elapsed() + m_penaltyMs);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadable(socket); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         if (m_behaviour == Behaviour::Garbage)
